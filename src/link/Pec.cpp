@@ -1,0 +1,9 @@
+#include "link/Pec.h"
+
+#include "link/Hex.h"
+
+namespace zmx {
+
+std::string PecOfHexByte(std::string_view byteHex) { return byteText(pecOfByte(textToByte(byteHex))); }
+
+}  // namespace zmx
