@@ -1,0 +1,48 @@
+#pragma once
+// Times a piece of work many times and reports the median and worst per run, in
+// microseconds. Benchmarks print figures; they never pass or fail on speed.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zmx::bench {
+
+struct Figures {
+    double medianUs = 0;
+    double worstUs = 0;
+    double bestUs = 0;
+};
+
+inline Figures timeRuns(int runs, const std::function<void()>& work) {
+    std::vector<double> us;
+    us.reserve(static_cast<std::size_t>(runs));
+    for (int i = 0; i < runs; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        work();
+        const auto t1 = std::chrono::steady_clock::now();
+        us.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+    }
+    std::sort(us.begin(), us.end());
+    return {us[us.size() / 2], us.back(), us.front()};
+}
+
+inline void report(const std::string& what, int runs, const Figures& f) {
+    std::printf("%-44s runs %6d  median %9.2f us  best %9.2f us  worst %9.2f us\n", what.c_str(), runs,
+                f.medianUs, f.bestUs, f.worstUs);
+}
+
+// Each benchmark case registers itself with a name and a function taking the run count.
+struct Case {
+    const char* name;
+    void (*run)(int runs);
+};
+std::vector<Case>& cases();
+struct Register {
+    Register(const char* name, void (*run)(int)) { cases().push_back({name, run}); }
+};
+
+}  // namespace zmx::bench

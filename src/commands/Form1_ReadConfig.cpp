@@ -1,0 +1,46 @@
+// READ CONFIG: RDCFG of the selected board, its verdict and the read-back boxes.
+
+#include "commands/ReadConfigLogic.h"
+#include "link/ReplyParsers.h"
+#include "shell/Form1.h"
+#include "shell/QtColor.h"
+#include "shell/widgets/Paint.h"
+
+namespace zmx {
+
+void Form1::ReadConfig() {
+    const int s = st.selectedBoard;
+    st.txConfig = rdcfgFrame(st, s);
+    st.rxConfig = link_.SendAndReceive(st.txConfig, kRdcfgReplyChars);
+    ParseRdcfgReply(st);
+    PEC_GUI_RDCFG_Calc_7730addr(st);
+    ShowReadConfigTransfer();
+    applyLampVerdict(st, s, st.rdcfgRxPec[s] == st.rdcfgCalcPec[s]);
+    paintStatusLamp(s);
+    storeReadback(st, s);
+    ShowReadback();
+}
+
+void Form1::paintStatusLamp(int slot) {
+    ui.Shape12[slot]->setFillColor(toQColor(readStatusColor(st.readStatus[slot])));
+}
+
+void Form1::ShowReadback() {
+    const int s = st.selectedBoard;
+    for (int k = 0; k < 6; ++k) {
+        if (st.cfgViewIsReadback == 1) {
+            ui.Text5[k]->setText(QStringLiteral("   %1   ").arg(QString::fromStdString(st.cfgReadback[s][k])));
+        } else {
+            ui.Text5[k]->clear();
+            setBackground(ui.Text5[k], systemWindowBackground());
+        }
+    }
+}
+
+void Form1::CompareReadback() {
+    const int s = st.selectedBoard;
+    for (int k = 0; k < 6; ++k)
+        setBackground(ui.Text5[k], readbackDiffers(st, s, k) ? toQColor(kRed) : systemWindowBackground());
+}
+
+}  // namespace zmx

@@ -1,0 +1,28 @@
+#include "commands/ReadConfigLogic.h"
+
+#include "link/Frames.h"
+#include "link/Hex.h"
+
+namespace zmx {
+
+std::string rdcfgFrame(const StackState& st, int slot) {
+    return buildReadFrame(st.boardAddressHex[slot], "02", 6);
+}
+
+void applyLampVerdict(StackState& st, int slot, bool pecMatch) {
+    if (pecMatch) st.readStatus[slot] = 1;
+    else if (st.showValidOnly == 0) st.readStatus[slot] = 2;
+    if (st.thsdLatched[slot] == 1) st.readStatus[slot] = 3;
+}
+
+void storeReadback(StackState& st, int slot) {
+    for (int k = 0; k < 6; ++k) st.cfgReadback[slot][k] = byteText(replyByteAt(st.rxConfig, 9 + 2 * k));
+    st.measureMode[slot] = (textToByte(st.cfgReadback[slot][0]) & 0x07) != 0 ? 1 : 0;
+    st.cfgViewIsReadback = 1;
+}
+
+bool readbackDiffers(const StackState& st, int slot, int k) {
+    return hexTextValue(st.cfgImage[slot][k]) != hexTextValue(st.cfgReadback[slot][k]);
+}
+
+}  // namespace zmx

@@ -1,0 +1,25 @@
+#pragma once
+// RDCFG: the request, the lamp verdict and the read-back texts of a slot.
+
+#include <string>
+
+#include "shell/StackState.h"
+
+namespace zmx {
+
+inline constexpr std::size_t kRdcfgReplyChars = 22;
+
+std::string rdcfgFrame(const StackState& st, int slot);
+
+// Lamp state after a read whose received and computed PECs are given: 1 on a match,
+// 2 on a mismatch unless "PEC Match Only" hides it, 3 while thermal shutdown is latched.
+void applyLampVerdict(StackState& st, int slot, bool pecMatch);
+
+// Read-back texts from the reply, measure mode from CFGR0's CDC bits, view switched to
+// the read-back; done whatever the PEC verdict.
+void storeReadback(StackState& st, int slot);
+
+// True where read-back byte k differs from the composed image (empty texts count as 0).
+bool readbackDiffers(const StackState& st, int slot, int k);
+
+}  // namespace zmx

@@ -1,0 +1,101 @@
+#include "link/ReplyParsers.h"
+
+
+#include "link/Hex.h"
+#include "link/Pec.h"
+
+namespace zmx {
+
+namespace {
+
+constexpr CellReadVariant kCellReads[] = {
+    {"RDCV", "04", 18, 1, 12, 4}, {"RDCV", "04", 15, 1, 10, 4}, {"RDCVA", "06", 6, 1, 4, 5},
+    {"RDCVB", "08", 6, 5, 4, 6},  {"RDCVC", "0A", 6, 9, 4, 7},  {"RDCVC", "0A", 3, 9, 2, 7},
+};
+
+template <std::size_t N>
+std::span<uint8_t> firstN(std::array<uint8_t, N>& row, int n) {
+    return std::span<uint8_t>(row.data(), static_cast<std::size_t>(n));
+}
+
+// The byte row and PEC fields a cell-read variant fills for a slot.
+struct CellRowRef {
+    uint8_t* bytes;
+    uint8_t* rxPec;
+    uint8_t* calcPec;
+};
+
+CellRowRef cellRow(StackState& st, int variant, int s) {
+    switch (variant) {
+        case 0:
+        case 1: return {st.rdcvRxByte[s].data(), &st.rdcvRxPec[s], &st.rdcvCalcPec[s]};
+        case 2: return {st.rdcvaRxByte[s].data(), &st.rdcvaRxPec[s], &st.rdcvaCalcPec[s]};
+        case 3: return {st.rdcvbRxByte[s].data(), &st.rdcvbRxPec[s], &st.rdcvbCalcPec[s]};
+        default: return {st.rdcvcRxByte[s].data(), &st.rdcvcRxPec[s], &st.rdcvcCalcPec[s]};
+    }
+}
+
+}  // namespace
+
+const CellReadVariant& cellReadVariant(int selector) {
+    if (selector < 0 || selector > 5) selector = 0;
+    return kCellReads[selector];
+}
+
+uint8_t parseReadReply(std::string_view reply, std::span<uint8_t> out) {
+    for (std::size_t k = 0; k < out.size(); ++k) out[k] = replyByteAt(reply, 9 + 2 * k);
+    return replyByteAt(reply, 9 + 2 * out.size());
+}
+
+void ParseRdcfgReply(StackState& st) {
+    const int s = st.selectedBoard;
+    st.rdcfgRxPec[s] = parseReadReply(st.rxConfig, firstN(st.rdcfgRxByte[s], 6));
+}
+
+int PEC_GUI_RDCFG_Calc_7730addr(StackState& st) {
+    const int s = st.selectedBoard;
+    st.rdcfgCalcPec[s] = pecOf(firstN(st.rdcfgRxByte[s], 6));
+    return 0;
+}
+
+void ParseRdflgReply(StackState& st) {
+    const int s = servedBoard(st);
+    st.rdflgRxPec[s] = parseReadReply(st.rxFlags, firstN(st.rdflgRxByte[s], 3));
+}
+
+void CalcRdflgPec(StackState& st) {
+    const int s = servedBoard(st);
+    st.rdflgCalcPec[s] = pecOf(firstN(st.rdflgRxByte[s], 3));
+}
+
+void ParseRdtmpReply(StackState& st) {
+    const int s = servedBoard(st);
+    st.rdtmpRxPec[s] = parseReadReply(st.rxTemps, firstN(st.rdtmpRxByte[s], 5));
+}
+
+void CalcRdtmpPec(StackState& st) {
+    const int s = servedBoard(st);
+    st.rdtmpCalcPec[s] = pecOf(firstN(st.rdtmpRxByte[s], 5));
+}
+
+void ParseRdcvReply(StackState& st, int variant) {
+    const int n = cellReadVariant(variant).dataBytes;
+    CellRowRef row = cellRow(st, variant, servedBoard(st));
+    *row.rxPec = parseReadReply(st.rxCells, std::span<uint8_t>(row.bytes, static_cast<std::size_t>(n)));
+}
+
+void CalcRdcvPec(StackState& st, int variant) {
+    const int n = cellReadVariant(variant).dataBytes;
+    CellRowRef row = cellRow(st, variant, servedBoard(st));
+    *row.calcPec = pecOf(std::span<const uint8_t>(row.bytes, static_cast<std::size_t>(n)));
+}
+
+uint8_t rdcvRxPecOf(const StackState& st, int variant, int slot) {
+    return *cellRow(const_cast<StackState&>(st), variant, slot).rxPec;
+}
+
+uint8_t rdcvCalcPecOf(const StackState& st, int variant, int slot) {
+    return *cellRow(const_cast<StackState&>(st), variant, slot).calcPec;
+}
+
+}  // namespace zmx

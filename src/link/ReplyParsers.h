@@ -1,0 +1,43 @@
+#pragma once
+// Cutting a read reply into data bytes and its received PEC, and folding the PEC over
+// what was received, one member per read. The slot is the served board: the selected
+// board, or for the cell, flag and temperature reads the board continuous mode scans.
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "shell/StackState.h"
+
+namespace zmx {
+
+// Data bytes of reply positions 9, 11, ... (1-based) into out, the pair after them
+// returned as the received PEC. Missing characters read as 0.
+uint8_t parseReadReply(std::string_view reply, std::span<uint8_t> out);
+
+// Cell-read variants in the order of the family: RDCV, RDCV ten-cell, RDCVA, RDCVB,
+// RDCVC, RDCVC ten-cell.
+struct CellReadVariant {
+    const char* name;     // "RDCV"
+    const char* cmdHex;   // "04"
+    int dataBytes;        // 18
+    int firstCell;        // 1
+    int cellCount;        // 12
+    int16_t monitorKind;  // 4
+};
+const CellReadVariant& cellReadVariant(int selector);
+
+void ParseRdcfgReply(StackState& st);
+int PEC_GUI_RDCFG_Calc_7730addr(StackState& st);
+void ParseRdflgReply(StackState& st);
+void CalcRdflgPec(StackState& st);
+void ParseRdtmpReply(StackState& st);
+void CalcRdtmpPec(StackState& st);
+void ParseRdcvReply(StackState& st, int variant);
+void CalcRdcvPec(StackState& st, int variant);
+
+// The received and computed PEC of a cell-read variant for one slot.
+uint8_t rdcvRxPecOf(const StackState& st, int variant, int slot);
+uint8_t rdcvCalcPecOf(const StackState& st, int variant, int slot);
+
+}  // namespace zmx

@@ -1,0 +1,68 @@
+#include "shell/CommandLine.h"
+
+#include <charconv>
+
+namespace zmx {
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    CommandLine cl;
+    auto needValue = [&](std::size_t& i, const std::string& opt) -> const std::string* {
+        if (i + 1 >= args.size()) {
+            cl.error = opt + " needs a value";
+            return nullptr;
+        }
+        return &args[++i];
+    };
+    for (std::size_t i = 0; i < args.size() && cl.error.empty(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") cl.help = true;
+        else if (a == "--version") cl.version = true;
+        else if (a == "--simulate") cl.link = "sim";
+        else if (a == "--list-links") cl.listLinks = true;
+        else if (a == "--link") {
+            if (auto v = needValue(i, a)) cl.link = *v;
+        } else if (a == "--trace") {
+            if (auto v = needValue(i, a)) cl.tracePath = *v;
+        } else if (a == "--dump-window") {
+            if (auto v = needValue(i, a)) cl.dumpPath = *v;
+        } else if (a == "--sim-id") {
+            if (auto v = needValue(i, a)) cl.simId = *v;
+        } else if (a == "--sim-fault") {
+            if (auto v = needValue(i, a)) cl.simFaults.push_back(*v);
+        } else if (a == "--sim-boards") {
+            if (auto v = needValue(i, a)) {
+                int n = 0;
+                auto [p, ec] = std::from_chars(v->data(), v->data() + v->size(), n);
+                if (ec != std::errc() || p != v->data() + v->size() || n < 0 || n > 16)
+                    cl.error = "--sim-boards takes a number from 0 to 16";
+                else
+                    cl.simBoards = n;
+            }
+        } else {
+            cl.error = "unknown option " + a;
+        }
+    }
+    if (cl.error.empty() && !cl.link.empty() && cl.link != "sim" && cl.link != "ftdi" &&
+        cl.link != "d2xx" && cl.link.rfind("serial:", 0) != 0)
+        cl.error = "--link takes sim, serial:PATH, ftdi or d2xx";
+    if (cl.error.empty() && cl.link == "serial:") cl.error = "--link serial: needs a device path";
+    return cl;
+}
+
+std::string usageText() {
+    return "Usage: zmx7730-gui [options]\n"
+           "Evaluation and monitoring of a ZMX7730 battery-stack monitor chain through an LK200\n"
+           "USB-to-SPI controller.\n\n"
+           "  --simulate             use the built-in simulated controller and chip stack\n"
+           "  --link LINK            sim | serial:PATH | ftdi | d2xx (default: find a controller)\n"
+           "  --list-links           list the controller links found, then exit\n"
+           "  --trace FILE           write one line per transfer: time, operation, request, reply\n"
+           "  --dump-window FILE     write a JSON snapshot of the window on SIGUSR1 and at exit\n"
+           "  --sim-boards N         boards present in the simulated stack (default 10)\n"
+           "  --sim-id TEXT          identification text of the simulated controller\n"
+           "  --sim-fault SPEC       inject a fault into the simulated stack (see README)\n"
+           "  --version              print the version, then exit\n"
+           "  --help                 print this help, then exit\n";
+}
+
+}  // namespace zmx

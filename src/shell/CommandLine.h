@@ -1,0 +1,26 @@
+#pragma once
+// The program's command line: which controller link to use, diagnostics, and the
+// simulated stack's settings.
+
+#include <string>
+#include <vector>
+
+namespace zmx {
+
+struct CommandLine {
+    std::string link;        // "sim", "serial:PATH", "ftdi", "d2xx"; empty = find one
+    std::string tracePath;   // --trace FILE
+    std::string dumpPath;    // --dump-window FILE
+    bool help = false;
+    bool version = false;
+    bool listLinks = false;
+    int simBoards = 10;
+    std::string simId;       // empty = the simulator's own identification text
+    std::vector<std::string> simFaults;  // --sim-fault SPEC, for trying the window on faults
+    std::string error;       // set when the arguments cannot be used
+};
+
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+std::string usageText();
+
+}  // namespace zmx

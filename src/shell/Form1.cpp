@@ -1,0 +1,48 @@
+#include "shell/Form1.h"
+
+#include <QCloseEvent>
+#include <QMessageBox>
+
+#include "shell/widgets/WindowDump.h"
+
+namespace zmx {
+
+Form1::Form1(ControllerLink& link, Seams seams, QWidget* parent)
+    : QMainWindow(parent), link_(link), seams_(std::move(seams)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("ZMX7730-2/-4 ADDRESSABLE MULTICELL MONITOR GUI"));
+    buildInventory(this, ui);
+    if (!seams_.messageBox) {
+        seams_.messageBox = [this](const QString& text) {
+            QMessageBox::information(this, QString(), text, QMessageBox::Ok);
+        };
+    }
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(100);
+    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connectShellHandlers();
+    connectConfigHandlers();
+    connectDisplayHandlers();
+    connectModeHandlers();
+    connectExportHandlers();
+}
+
+Form1::~Form1() = default;
+
+bool Form1::writeDump() const {
+    if (dumpPath_.isEmpty()) return true;
+    return writeWindowDump(this, dumpPath_);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Closing the window is always allowed and ends the program.
+    Form_Unload();
+    event->accept();
+}
+
+void Form1::connectShellHandlers() {
+    connect(ui.mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
+    connect(ui.Cmd_DIAG, &QPushButton::clicked, this, [this] { Cmd_DIAG_Click(); });
+}
+
+}  // namespace zmx

@@ -1,0 +1,177 @@
+#pragma once
+// The main window: owns the controls of the window inventory, the stack state and the
+// controller link, and runs the handlers. A handler calls the logic, makes the transfer
+// and paints the controls. Its procedures are split by subsystem into Form1_*.cpp files
+// in the folders of the subsystems (commands/, config/, display/, modes/, export/, ...).
+
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+#include <string>
+
+#include "link/ControllerLink.h"
+#include "link/MonitorView.h"
+#include "shell/Seams.h"
+#include "shell/StackState.h"
+#include "shell/widgets/Controls.h"
+
+namespace zmx {
+
+// The three read indicators: the button of the read that is due after a start or a write.
+enum class ReadIndicator { Cell, Temp, Config };
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    Form1(ControllerLink& link, Seams seams, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    StackState st;
+    Controls ui;
+    QTimer Timer1;
+
+    ControllerLink& link() { return link_; }
+    Seams& seams() { return seams_; }
+    // Where the window dump goes on SIGUSR1 and at the end (empty: no dump).
+    void setDumpPath(const QString& path) { dumpPath_ = path; }
+    bool writeDump() const;
+    // The error line printed when the controller is not (or no longer) identified.
+    QString identificationErrorLine(bool atStartUp) const;
+
+    // ---------------------------------------------------------------- shell (start-up)
+    void Identify();
+    bool Form_Load();  // false: not identified, the window is not shown
+    void Form_Unload();
+    void mnuExit_Click();
+    void Cmd_DIAG_Click();
+    void InitWindowAndState();
+
+    // ---------------------------------------------------------------- transfer monitor
+    void paintMonitor(const MonitorView& view);
+    QString ShowCommandTransfer(const std::string& name, const std::string& code,
+                                const std::string& cmdPec, const std::string& addrPec, int mode);
+    void ShowWriteConfigTransfer();
+    void ShowReadConfigTransfer();
+    void ShowCellReadTransfer(int selector);
+    void ShowFlagReadTransfer();
+    void ShowTempReadTransfer();
+    void ClearMonitor();
+    void ReshowLastTransfer();
+
+    // ---------------------------------------------------------------- device commands
+    void WriteConfig();
+    void ReadConfig();
+    void ShowReadback();
+    void CompareReadback();
+    void paintStatusLamp(int slot);
+    QString StartCellConversion(int kind, const std::string& lowDigit);
+    void StartTempConversion(const std::string& lowDigit);
+    void SendPoll(int kind);
+    void ReadCells(int selector);
+    void ReadFlags();
+    void ReadTemps();
+
+    // ---------------------------------------------------------------- configuration editor
+    void ApplyCdc();
+    void LoadCfgrBoxes(int n);
+    void EncodeCfgr0();
+    void EncodeCfgr(int n);
+    void RefreshConfigView();
+    void ShowWritePending();
+    int Text2_KeyPress(int index, int key);
+    void Text2_GotFocus(int index);
+    void Text2_LostFocus(int index);
+    void Command2_Click(int index);
+    void ShowThresholds();
+    void Check0_Click(int index);
+    void Check1_Click(int index);
+    void Check2_Click(int index);
+    void Check3_Click(int index);
+    void Command0_Click(int index);
+    void Option1_Click(int index);
+    void Option3_Click(int index);
+    void CopyImageToAll();
+    void ApplyScope();
+    void ApplyCellMode();
+    void Combo1_Click();
+    void Combo2_Click();
+    void Command4_Click(int index);
+    void Check5_Click(int index);
+    void Check8_Click(int index);
+    void showBoardBanners(int index);
+    void layoutBoardGrid();
+
+    // ---------------------------------------------------------------- measurement display
+    void ShowCellVolts(int selector);
+    void ShowCellHex(int selector);
+    void ClearCellValues();
+    void EvaluateCellStatus(int slot);
+    void EvaluateCellStatusAll();
+    void ShowCellStatus();
+    void ClearCellStatus(bool allBoards);
+    void SelectSingleCell(int index);
+    void ShowFlags();
+    void ClearFlags();
+    void ShowTemps();
+    void ShowTempsHex();
+    void ShowTempIndicators();
+    void ClearTemps();
+    void SelectTempChannel(int index);
+
+    // ---------------------------------------------------------------- operating modes
+    void Command1_Click(int index);
+    void Command3_Click(int index);
+    void Command5_Click(int index);
+    void deriveStatusFromFlags();
+    void paintAllStatus();
+    void applyThermalStatus();
+    void prepareLowCurrentStandby();
+    void showDischargeHeld(bool held);
+    void Timer1_Timer();
+    void toggleContinuous();
+    void continuousStep();
+    void evaluateKeepAlive();
+    void keepAliveTick();
+    void sendKeepAlivePoll();
+    void readbackPrompt();
+    void placeBanner();
+    void Check_AUTO_Click();
+    void makeDatalogStamp();
+    void Option2_Click(int index);
+    void resetCellHexView();
+    void resetTempHexView();
+    void checkCellSelfTest();
+    void checkTempSelfTest();
+    void armReadIndicator(ReadIndicator which);
+    void markReadIndicator(ReadIndicator which);
+    void unmarkReadIndicator(ReadIndicator which);
+    void refreshAfterClick(ReadIndicator which);
+    void refreshForBoard(ReadIndicator which);
+    void resetReadIndicator(ReadIndicator which);
+    void ARM_BLINK_RDCV_7730addr();
+
+    // ---------------------------------------------------------------- spreadsheet export
+    void mnuExcelOutTest_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Each subsystem wires the signals of its own controls to its handlers.
+    void connectShellHandlers();
+    void connectConfigHandlers();
+    void connectDisplayHandlers();
+    void connectModeHandlers();
+    void connectExportHandlers();
+    // Ends the program after a failed identification on a tick.
+    void endOnLostController();
+
+    ControllerLink& link_;
+    Seams seams_;
+    QString dumpPath_;
+    std::string lastIdentReply_;
+    bool ended_ = false;
+};
+
+}  // namespace zmx

@@ -1,0 +1,171 @@
+// Start-up, identification and the ways the program ends.
+
+#include <QSignalBlocker>
+
+#include "shell/Form1.h"
+#include "shell/Identification.h"
+#include "shell/widgets/Paint.h"
+
+namespace zmx {
+
+void Form1::Identify() {
+    st.txIdent = "IZ";
+    lastIdentReply_ = link_.Identify();
+    ui.Label_IDstring->setText(QString::fromLatin1(identificationCaption(lastIdentReply_)));
+    st.boardIdentified = static_cast<int16_t>(identificationVerdict(lastIdentReply_));
+}
+
+QString Form1::identificationErrorLine(bool atStartUp) const {
+    QString shown;
+    for (unsigned char c : lastIdentReply_) shown += (c >= 0x20 && c < 0x7F) ? QChar(c) : QChar('?');
+    const QString what = atStartUp ? QStringLiteral("no supported controller answered")
+                                   : QStringLiteral("the controller stopped answering");
+    return QStringLiteral("zmx7730-gui: %1 on link %2: identification returned \"%3\" "
+                          "(expected a text starting with ZMX7730-2 or ZMX7730-4)%4; "
+                          "--simulate runs without hardware")
+        .arg(what, QString::fromStdString(link_.backend().name()), shown.trimmed(),
+             link_.backend().lastError().empty()
+                 ? QString()
+                 : QStringLiteral(" [%1]").arg(QString::fromStdString(link_.backend().lastError())));
+}
+
+bool Form1::Form_Load() {
+    Identify();
+    if (st.boardIdentified == 0) return false;
+
+    Timer1.start();
+    move(0, 0);
+    ui.Check_AUTO->setChecked(false);  // runs Check_AUTO_Click only when it was ticked
+    st.forceShowAll = 0;
+    st.datalogDone = 0;
+    st.datalogSample = 0;
+    st.stampTimeDate.clear();
+    st.stampDateTime.clear();
+
+    for (int s = 0; s < kBoards; ++s) st.boardAddressHex[s] = "8" + std::string(1, "0123456789"[s]);
+    {
+        // Showing "0" is not a user's choice of address: no handler runs.
+        const QSignalBlocker block(ui.Combo2);
+        ui.Combo2->setCurrentIndex(0);
+    }
+    for (int s = 0; s < kBoards; ++s) {
+        st.bcastPLADC[s] = st.bcastPLINT[s] = st.bcastSTCVAD[s] = st.bcastSTOWAD[s] = 0;
+        st.bcastSTTMPAD[s] = st.bcastSTCVDC[s] = st.bcastSTOWDC[s] = 0;
+        st.bcastWRCFG[s] = 1;
+    }
+    ui.Check5[5]->setChecked(true);
+    for (int i = 0; i < 6; ++i) Check5_Click(i);
+    for (int i = 0; i < kBoards; ++i) {
+        const QString n = i < 9 ? QStringLiteral("BRD# %1    0x").arg(i + 1) : QStringLiteral("BRD#10   0x");
+        ui.Command4[i]->setText(n + QString::fromStdString(st.boardAddressHex[i]));
+    }
+    for (int s = 0; s < kBoards; ++s) st.cdcValue[s] = 0;
+
+    InitWindowAndState();
+
+    Command1_Click(6);
+
+    st.selfTestDigit = "E";
+    st.cellSelectDigit = "0";
+    st.tempSelectDigit = "0";
+    st.suspendIdentify = 0;
+    st.pollPending = 0;
+    st.singleCellMode = 0;
+    st.cellHexView = 0;
+    st.tempHexView = 0;
+    return true;
+}
+
+void Form1::InitWindowAndState() {
+    showBoardBanners(0);
+    resize(900, 600 + (menuBar() ? menuBar()->sizeHint().height() : 0));
+    placeBanner();
+    layoutBoardGrid();
+
+    st.continuousRunning = 0;
+    st.globalScope = 1;
+    st.selectedBoard = 0;
+    st.lastBoardIndex = 0;
+    ui.Combo1->setCurrentIndex(0);
+    Combo1_Click();
+
+    resetReadIndicator(ReadIndicator::Cell);
+
+    for (int s = 0; s < kBoards; ++s) {
+        st.cfgImage[s] = {"E0", "00", "00", "00", "00", "00"};
+        st.vuvCode[s] = 0;
+        st.vovCode[s] = 0;
+    }
+    ApplyCdc();
+
+    ShowThresholds();
+    for (int s = 0; s <= st.lastBoardIndex; ++s) {
+        st.rdcvGood[s] = st.measureMode[s] = st.rdflgGood[s] = 0;
+        st.thsdFlag[s] = st.thsdLatched[s] = 0;
+        st.rdtmpGood[s] = 0;
+    }
+
+    st.cfgViewIsReadback = 0;
+    for (auto* box : ui.Text5) box->clear();
+    ClearFlags();
+
+    for (int s = 0; s < kSlots; ++s) {
+        st.rdcfgRxByte[s] = {};
+        st.rdcvRxByte[s] = {};
+        st.rdcvaRxByte[s] = st.rdcvbRxByte[s] = st.rdcvcRxByte[s] = {};
+        st.rdflgRxByte[s] = {};
+        st.rdtmpRxByte[s] = {};
+        st.rdcfgRxPec[s] = st.rdcfgCalcPec[s] = 0;
+        st.rdcvRxPec[s] = st.rdcvaRxPec[s] = st.rdcvbRxPec[s] = st.rdcvcRxPec[s] = 0;
+        st.rdcvCalcPec[s] = st.rdcvaCalcPec[s] = st.rdcvbCalcPec[s] = st.rdcvcCalcPec[s] = 0;
+        st.rdflgRxPec[s] = st.rdflgCalcPec[s] = 0;
+        st.rdtmpRxPec[s] = st.rdtmpCalcPec[s] = 0;
+        st.cellDcc[s] = {};
+        st.cellMask[s] = {};
+    }
+    st.cellStatus = {};
+
+    for (int n = 0; n < 4; ++n) LoadCfgrBoxes(n);
+    const QColor olive(0x80, 0x80, 0x00), lightGrey(0xE0, 0xE0, 0xE0);
+    setForeground(ui.Text3, olive);
+    setBackground(ui.Text3, lightGrey);
+    setForeground(ui.Text15, olive);
+    setBackground(ui.Text15, lightGrey);
+    st.cfgWritten[0][0].clear();
+    st.lastCellStep = 0;
+    st.lastTempStep = 0;
+}
+
+void Form1::Form_Unload() {
+    if (ended_) return;
+    ended_ = true;
+    st.continuousRunning = 0;
+    Timer1.stop();
+}
+
+void Form1::mnuExit_Click() {
+    Form_Unload();
+    close();
+    seams_.exitProgram(0);
+}
+
+void Form1::endOnLostController() {
+    seams_.errorLine(identificationErrorLine(false));
+    Form_Unload();
+    hide();
+    seams_.exitProgram(1);
+}
+
+void Form1::Cmd_DIAG_Click() {
+    if (ui.Frame11->isHidden()) {
+        ui.Frame11->show();
+        ui.Frame12->show();
+        ui.Cmd_DIAG->setText(QStringLiteral("H I DE    D  I AGNOST  I  C"));
+    } else {
+        ui.Frame11->hide();
+        ui.Frame12->hide();
+        ui.Cmd_DIAG->setText(QStringLiteral("SHOW   D  I AGNOST   I  C"));
+    }
+}
+
+}  // namespace zmx

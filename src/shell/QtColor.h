@@ -1,0 +1,8 @@
+#pragma once
+#include <QColor>
+
+#include "display/Colors.h"
+
+namespace zmx {
+inline QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+}  // namespace zmx

@@ -1,0 +1,93 @@
+// zmx7730-gui: the evaluation and monitoring window for a ZMX7730 stack.
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include "link/ControllerLink.h"
+#include "link/LinkFactory.h"
+#include "shell/CommandLine.h"
+#include "shell/Form1.h"
+
+namespace {
+
+int dumpPipe[2] = {-1, -1};
+
+// The handler only wakes the event loop; the dump is written between events.
+void onSigusr1(int) {
+    const char b = 1;
+    [[maybe_unused]] auto n = ::write(dumpPipe[1], &b, 1);
+}
+
+void installDumpSignal() {
+    if (::pipe2(dumpPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    struct sigaction sa {};
+    sa.sa_handler = onSigusr1;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;  // an interrupted read or write of a transfer resumes
+    sigaction(SIGUSR1, &sa, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const zmx::CommandLine cl = zmx::parseCommandLine(args);
+    if (!cl.error.empty()) {
+        std::fprintf(stderr, "zmx7730-gui: %s\n%s", cl.error.c_str(), zmx::usageText().c_str());
+        return 2;
+    }
+    if (cl.help) {
+        std::fputs(zmx::usageText().c_str(), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::printf("zmx7730-gui %s\n", ZMX_VERSION);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    zmx::LinkChoice choice = zmx::makeLink(cl);
+    if (!choice.backend) {
+        std::fprintf(stderr, "zmx7730-gui: %s\n", choice.error.c_str());
+        return 1;
+    }
+    zmx::ControllerLink link(std::move(choice.backend));
+    if (!cl.tracePath.empty() && !link.openTrace(cl.tracePath)) {
+        std::fprintf(stderr, "zmx7730-gui: cannot write the trace file %s\n", cl.tracePath.c_str());
+        return 1;
+    }
+
+    int exitStatus = 0;
+    zmx::Seams seams = zmx::defaultSeams();
+    seams.messageBox = nullptr;  // the window shows real message boxes
+    seams.exitProgram = [&](int status) {
+        exitStatus = status;
+        QCoreApplication::exit(status);
+    };
+    zmx::Form1 form(link, seams);
+    form.setDumpPath(QString::fromStdString(cl.dumpPath));
+
+    installDumpSignal();
+    QSocketNotifier dumpNotifier(dumpPipe[0], QSocketNotifier::Read);
+    QObject::connect(&dumpNotifier, &QSocketNotifier::activated, [&] {
+        char buf[16];
+        while (::read(dumpPipe[0], buf, sizeof buf) > 0) {
+        }
+        form.writeDump();
+    });
+
+    if (!form.Form_Load()) {
+        form.seams().errorLine(form.identificationErrorLine(true));
+        form.writeDump();
+        return 1;
+    }
+    form.show();
+    const int rc = app.exec();
+    form.writeDump();
+    return exitStatus != 0 ? exitStatus : rc;
+}

@@ -1,0 +1,61 @@
+// Command-line options and their refusals.
+
+#include <QtTest>
+
+#include "shell/CommandLine.h"
+#include "shell/Identification.h"
+
+using namespace zmx;
+
+class TstCommandLine : public QObject {
+    Q_OBJECT
+private slots:
+    void options() {
+        CommandLine cl = parseCommandLine({"--simulate", "--trace", "t.log", "--sim-boards", "3",
+                                           "--sim-id", "ZMX7730-2 X", "--dump-window", "d.json"});
+        QVERIFY(cl.error.empty());
+        QCOMPARE(cl.link, std::string("sim"));
+        QCOMPARE(cl.tracePath, std::string("t.log"));
+        QCOMPARE(cl.simBoards, 3);
+        QCOMPARE(cl.simId, std::string("ZMX7730-2 X"));
+        QCOMPARE(cl.dumpPath, std::string("d.json"));
+        QCOMPARE(parseCommandLine({"--link", "serial:/dev/ttyUSB0"}).link, std::string("serial:/dev/ttyUSB0"));
+    }
+
+    void refusals_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("unknown") << QStringList{"--bogus"};
+        QTest::newRow("missing value") << QStringList{"--trace"};
+        QTest::newRow("bad link") << QStringList{"--link", "usb"};
+        QTest::newRow("empty serial path") << QStringList{"--link", "serial:"};
+        QTest::newRow("boards not a number") << QStringList{"--sim-boards", "3x"};
+        QTest::newRow("too many boards") << QStringList{"--sim-boards", "17"};
+    }
+    void refusals() {
+        QFETCH(QStringList, args);
+        std::vector<std::string> v;
+        for (const QString& a : args) v.push_back(a.toStdString());
+        QVERIFY(!parseCommandLine(v).error.empty());
+    }
+
+    void identification_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("verdict");
+        QTest::newRow("-2") << "ZMX7730-2" << -1;
+        QTest::newRow("-4 and more") << "ZMX7730-4 LK200 rev B      " << -1;
+        QTest::newRow("lower case") << "zmx7730-4" << 0;
+        QTest::newRow("other variant") << "ZMX7730-3" << 0;
+        QTest::newRow("short") << "ZMX7730-" << 0;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("leading blank") << " ZMX7730-4" << 0;
+    }
+    void identification() {
+        QFETCH(QString, reply);
+        QFETCH(int, verdict);
+        QCOMPARE(identificationVerdict(reply.toStdString()), verdict);
+        QCOMPARE(QString::fromStdString(identificationCaption(reply.toStdString())), reply.left(9));
+    }
+};
+
+QTEST_APPLESS_MAIN(TstCommandLine)
+#include "tst_commandline.moc"

@@ -1,0 +1,139 @@
+// Start-up, identification, the periodic re-identification, loss of the controller and
+// the window dump, against the simulated stack.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "shell/widgets/Paint.h"
+#include "shell/widgets/WindowDump.h"
+#include "support/TestSupport.h"
+
+using namespace zmx;
+using namespace zmx::test;
+
+namespace {
+QJsonObject controlNamed(const QJsonArray& controls, const QString& name) {
+    for (const QJsonValue& v : controls)
+        if (v.toObject().value("name").toString() == name) return v.toObject();
+    return {};
+}
+}  // namespace
+
+class TstStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpReadsBoardOneConfiguration() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        const auto writes = f.takeWrites();
+        QVERIFY(writes.size() >= 2);
+        QCOMPARE(writes[0], std::string("IZ"));
+        QCOMPARE(writes[1], std::string("MSxT80T49T02TCERRRRRRRX"));
+        QCOMPARE(f.form->ui.Label_IDstring->text(), QString("ZMX7730-4"));
+        QCOMPARE(f.form->ui.Shape12[0]->fillColor(), QColor(0, 255, 0));
+        QCOMPARE(f.form->ui.Text5[0]->text(), QString("   E0   "));
+        for (int k = 1; k < 6; ++k) QCOMPARE(f.form->ui.Text5[k]->text(), QString("   00   "));
+        QCOMPARE(f.form->ui.Text8->text(), QString("   49  |  CE  | FE ==  FE"));
+        QCOMPARE(f.form->ui.Label8[1]->text(), QString("Command = 0x02 RDCFG"));
+        QCOMPARE(int(f.form->st.boardIdentified), -1);
+    }
+
+    void everyTickIdentifiesAgain() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        f.takeWrites();
+        for (int i = 0; i < 3; ++i) {
+            f.form->Timer1_Timer();
+            const auto w = f.takeWrites();
+            QVERIFY(!w.empty());
+            QCOMPARE(w.back(), std::string("IZ"));
+        }
+        QCOMPARE(f.exitStatus, -1);
+    }
+
+    void identificationTexts_data() {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("-2") << "ZMX7730-2" << true;
+        QTest::newRow("-4 with more") << "ZMX7730-4 REV C 2026" << true;
+        QTest::newRow("lower case") << "zmx7730-4" << false;
+        QTest::newRow("other chip") << "ZMX7720-4" << false;
+        QTest::newRow("ninth differs") << "ZMX7730-1" << false;
+    }
+    void identificationTexts() {
+        QFETCH(QString, id);
+        QFETCH(bool, accepted);
+        sim::SimOptions o;
+        o.idText = id.toStdString();
+        WindowFixture f(o);
+        QCOMPARE(f.load(), accepted);
+        if (!accepted) {
+            // nothing but the identification went out
+            QCOMPARE(f.takeWrites(), std::vector<std::string>{"IZ"});
+            QVERIFY(f.form->identificationErrorLine(true).contains("--simulate"));
+        }
+    }
+
+    void unpluggedControllerEndsAtNextTick() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        f.sim->setPlugged(false);
+        f.form->Timer1_Timer();
+        QCOMPARE(f.exitStatus, 1);
+        QCOMPARE(f.errorLines.size(), 1);
+        QVERIFY(f.errorLines[0].contains("stopped answering"));
+        QVERIFY(f.errorLines[0].contains("sim"));
+        QCOMPARE(int(f.form->st.continuousRunning), 0);
+        QVERIFY(!f.form->Timer1.isActive());
+    }
+
+    void pecMismatchShownRed() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        f.sim->corruptNextReplies(1);
+        f.form->Command1_Click(6);
+        QVERIFY(f.form->ui.Text8->text().contains("  !=  "));
+        QCOMPARE(background(f.form->ui.Text8), QColor(255, 0, 0));
+        QCOMPARE(f.form->ui.Shape12[0]->fillColor(), QColor(255, 0, 0));
+        f.form->Command1_Click(6);  // a good read turns both back
+        QCOMPARE(background(f.form->ui.Text8), QColor(255, 255, 255));
+        QCOMPARE(f.form->ui.Shape12[0]->fillColor(), QColor(0, 255, 0));
+    }
+
+    void noReplyReadsZeros() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        f.sim->setBoardPresent(0, false);
+        f.form->Command1_Click(6);
+        // an absent board leaves the data line high
+        QCOMPARE(f.form->ui.Text5[0]->text(), QString("   FF   "));
+        QCOMPARE(f.form->ui.Shape12[0]->fillColor(), QColor(255, 0, 0));
+    }
+
+    void dumpAfterStartUp() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        const QJsonDocument doc = QJsonDocument::fromJson(dumpWindowJson(f.form.get()));
+        QVERIFY(doc.isObject());
+        const QJsonArray controls = doc.object().value("controls").toArray();
+        QVERIFY(controls.size() > 300);
+        const QJsonObject autoBox = controlNamed(controls, "Check_AUTO");
+        QCOMPARE(autoBox.value("visible").toBool(), false);
+        const QJsonObject tenCells = controlNamed(controls, "Check0(3)");
+        QCOMPARE(tenCells.value("visible").toBool(), true);
+        QCOMPARE(tenCells.value("enabled").toBool(), false);
+        QCOMPARE(controlNamed(controls, "Text5(0)").value("text").toString(), QString("   E0   "));
+        QCOMPARE(controlNamed(controls, "Shape12(0)").value("fill").toString(), QString("#00FF00"));
+        QCOMPARE(controlNamed(controls, "Label_IDstring").value("text").toString(), QString("ZMX7730-4"));
+        QTemporaryDir dir;
+        f.form->setDumpPath(dir.filePath("d.json"));
+        QVERIFY(f.form->writeDump());
+        QVERIFY(QFile::exists(dir.filePath("d.json")));
+    }
+};
+
+QTEST_MAIN(TstStartup)
+#include "tst_startup.moc"
