@@ -1,0 +1,78 @@
+#include "commands/StartPollLogic.h"
+
+#include <array>
+#include <cctype>
+
+#include "link/Frames.h"
+#include "link/Pec.h"
+
+namespace zmx {
+
+namespace {
+
+constexpr std::array<WriteOnlyCommand, 4> kCellConversions{{
+    {"STCVAD", '1', &StackState::bcastSTCVAD},
+    {"STOWAD", '2', &StackState::bcastSTOWAD},
+    {"STCVDC", '6', &StackState::bcastSTCVDC},
+    {"STOWDC", '7', &StackState::bcastSTOWDC},
+}};
+constexpr WriteOnlyCommand kTempConversion{"STTMPAD", '3', &StackState::bcastSTTMPAD};
+constexpr std::array<WriteOnlyCommand, 2> kPolls{{
+    {"PLADC", '4', &StackState::bcastPLADC},
+    {"PLINT", '5', &StackState::bcastPLINT},
+}};
+
+WriteOnlyTransfer transferOf(const StackState& st, const WriteOnlyCommand& cmd, std::string code,
+                             bool closeFrame) {
+    const auto s = static_cast<std::size_t>(st.selectedBoard);
+    WriteOnlyTransfer t;
+    t.mode = (st.*cmd.bcast)[s] == 1 ? 1 : 0;
+    const std::string& addr = st.boardAddressHex[s];
+    t.text = closeFrame ? buildStartFrame(addr, code, t.mode == 1) : buildPollFrame(addr, code, t.mode == 1);
+    t.cmdPec = PecOfHexByte(code);
+    t.addrPec = PecOfHexByte(addr);
+    t.code = std::move(code);
+    return t;
+}
+
+}  // namespace
+
+const WriteOnlyCommand& cellConversionCommand(int kind) {
+    return kCellConversions[static_cast<std::size_t>(kind >= 0 && kind < 4 ? kind : 0)];
+}
+
+const WriteOnlyCommand& tempConversionCommand() { return kTempConversion; }
+
+const WriteOnlyCommand& pollCommand(int kind) { return kPolls[kind == 1 ? 1 : 0]; }
+
+std::string commandByteText(char highDigit, std::string_view lowDigit) {
+    const char low = lowDigit.empty() ? '0' : static_cast<char>(std::toupper(static_cast<unsigned char>(lowDigit[0])));
+    return std::string{highDigit, low};
+}
+
+WriteOnlyTransfer startTransfer(const StackState& st, const WriteOnlyCommand& cmd, std::string_view lowDigit) {
+    return transferOf(st, cmd, commandByteText(cmd.highDigit, lowDigit), true);
+}
+
+WriteOnlyTransfer pollTransfer(const StackState& st, const WriteOnlyCommand& cmd) {
+    // A poll is a whole command byte ("40", "50") and leaves its frame open.
+    return transferOf(st, cmd, commandByteText(cmd.highDigit, "0"), false);
+}
+
+void markCellReadingsStale(StackState& st) {
+    for (int i = 0; i <= st.lastBoardIndex; ++i) {
+        st.rdcvGood[static_cast<std::size_t>(i)] = 0;
+        st.rdflgGood[static_cast<std::size_t>(i)] = 0;
+    }
+}
+
+void markTempReadingsStale(StackState& st) {
+    const auto s = static_cast<std::size_t>(st.selectedBoard);
+    if (st.bcastSTTMPAD[s] == 1) {
+        for (int i = 0; i <= st.lastBoardIndex; ++i) st.rdtmpGood[static_cast<std::size_t>(i)] = 0;
+    } else {
+        st.rdtmpGood[s] = 0;
+    }
+}
+
+}  // namespace zmx

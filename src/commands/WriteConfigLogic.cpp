@@ -1,0 +1,33 @@
+#include "commands/WriteConfigLogic.h"
+
+#include <array>
+
+#include "link/Frames.h"
+#include "link/Hex.h"
+#include "link/Pec.h"
+
+namespace zmx {
+
+std::string PecOfConfig(const StackState& st, int slot) {
+    std::array<uint8_t, 6> bytes{};
+    for (std::size_t k = 0; k < 6; ++k) bytes[k] = textToByte(st.cfgImage[static_cast<std::size_t>(slot)][k]);
+    return byteText(pecOf(bytes));
+}
+
+std::string wrcfgFrame(const StackState& st, int slot) {
+    const auto s = static_cast<std::size_t>(slot);
+    return buildWrcfgFrame(st.boardAddressHex[s], st.cfgImage[s], st.bcastWRCFG[s] == 1);
+}
+
+void recordWrite(StackState& st) {
+    const int s = st.selectedBoard;
+    if (st.bcastWRCFG[static_cast<std::size_t>(s)] == 1) {
+        for (int i = 0; i <= st.lastBoardIndex; ++i)
+            st.cfgWritten[static_cast<std::size_t>(i)] = st.cfgImage[static_cast<std::size_t>(i)];
+    } else {
+        st.cfgWritten[static_cast<std::size_t>(s)] = st.cfgImage[static_cast<std::size_t>(s)];
+    }
+    st.tenCellMode = (textToByte(st.cfgWritten[static_cast<std::size_t>(s)][0]) & 0x08) ? 1 : 0;
+}
+
+}  // namespace zmx

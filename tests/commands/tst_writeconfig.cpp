@@ -1,0 +1,102 @@
+// WRITE CONFIG: the WRCFG texts, the record of what was written, and the window after a write.
+
+#include <QtTest>
+
+#include "commands/WriteConfigLogic.h"
+
+using namespace zmx;
+
+namespace {
+StackState stackOf(int boards) {
+    StackState st;
+    st.lastBoardIndex = static_cast<int16_t>(boards - 1);
+    for (int s = 0; s < kBoards; ++s) {
+        st.boardAddressHex[s] = "8" + std::string(1, "0123456789"[s]);
+        st.cfgImage[s] = {"E0", "00", "00", "00", "00", "00"};
+        st.bcastWRCFG[s] = 1;
+    }
+    return st;
+}
+}  // namespace
+
+class TstWriteConfig : public QObject {
+    Q_OBJECT
+private slots:
+    void wrcfgTexts_data() {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("broadcast");
+        QTest::addColumn<QStringList>("image");
+        QTest::addColumn<QString>("text");
+        const QStringList def{"E0", "00", "00", "00", "00", "00"};
+        QTest::newRow("broadcast default") << 0 << 1 << def << "MSxT01SC7SE0S00S00S00S00S00SFEX";
+        QTest::newRow("addressed board 1") << 0 << 0 << def << "MSxT80S49S01SC7SE0S00S00S00S00S00SFEX";
+        QTest::newRow("addressed board 3") << 2 << 0 << def << "MSxT82S47S01SC7SE0S00S00S00S00S00SFEX";
+        QTest::newRow("byte 08 keeps its zero")
+            << 0 << 1 << QStringList{"08", "00", "00", "00", "00", "00"} << "MSxT01SC7S08S00S00S00S00S00S10X";
+        QTest::newRow("thresholds and discharge")
+            << 0 << 1 << QStringList{"E0", "08", "00", "00", "5A", "A5"} << "MSxT01SC7SE0S08S00S00S5ASA5S1BX";
+    }
+    void wrcfgTexts() {
+        QFETCH(int, slot);
+        QFETCH(int, broadcast);
+        QFETCH(QStringList, image);
+        QFETCH(QString, text);
+        StackState st = stackOf(3);
+        st.bcastWRCFG[slot] = static_cast<int16_t>(broadcast);
+        for (int k = 0; k < 6; ++k) st.cfgImage[slot][k] = image[k].toStdString();
+        QCOMPARE(QString::fromStdString(wrcfgFrame(st, slot)), text);
+        // The configuration PEC is the item before the closing "X".
+        QCOMPARE(QString::fromStdString(PecOfConfig(st, slot)), text.mid(text.size() - 3, 2));
+    }
+
+    void broadcastWriteRecordsEverySlot() {
+        StackState st = stackOf(3);
+        st.selectedBoard = 1;
+        st.cfgImage[0][1] = "01";
+        st.cfgImage[2][5] = "B0";
+        st.cfgImage[3][0] = "E3";  // not in the stack
+        recordWrite(st);
+        QCOMPARE(st.cfgWritten[0], st.cfgImage[0]);
+        QCOMPARE(st.cfgWritten[1], st.cfgImage[1]);
+        QCOMPARE(st.cfgWritten[2], st.cfgImage[2]);
+        QCOMPARE(st.cfgWritten[3][0], std::string());
+    }
+
+    // An addressed WRCFG reaches only the selected board; the other slots keep the copy of
+    // what their own boards last received.
+    void addressedWriteRecordsOnlyTheSelectedSlot() {
+        StackState st = stackOf(3);
+        st.selectedBoard = 1;
+        st.bcastWRCFG[1] = 0;
+        st.cfgWritten[0] = {"E1", "00", "00", "00", "00", "00"};
+        st.cfgImage[0][0] = "E2";
+        st.cfgImage[1][0] = "E5";
+        st.cfgImage[2][0] = "E6";
+        recordWrite(st);
+        QCOMPARE(st.cfgWritten[1][0], std::string("E5"));
+        QCOMPARE(st.cfgWritten[0][0], std::string("E1"));
+        QCOMPARE(st.cfgWritten[2][0], std::string());
+    }
+
+    void tenCellModeFollowsTheSelectedWrittenCfgr0_data() {
+        QTest::addColumn<QString>("cfgr0");
+        QTest::addColumn<int>("tenCells");
+        QTest::newRow("twelve cells") << "E0" << 0;
+        QTest::newRow("ten cells") << "E8" << 1;
+        QTest::newRow("ten cells, CDC 7") << "0F" << 1;
+        QTest::newRow("all but bit 3") << "F7" << 0;
+    }
+    void tenCellModeFollowsTheSelectedWrittenCfgr0() {
+        QFETCH(QString, cfgr0);
+        QFETCH(int, tenCells);
+        StackState st = stackOf(2);
+        st.selectedBoard = 1;
+        st.tenCellMode = static_cast<int16_t>(1 - tenCells);
+        st.cfgImage[1][0] = cfgr0.toStdString();
+        recordWrite(st);
+        QCOMPARE(int(st.tenCellMode), tenCells);
+    }
+};
+
+QTEST_MAIN(TstWriteConfig)
+#include "tst_writeconfig.moc"
