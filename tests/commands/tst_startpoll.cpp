@@ -4,8 +4,10 @@
 #include <QtTest>
 
 #include "commands/StartPollLogic.h"
+#include "support/TestSupport.h"
 
 using namespace zmx;
+using namespace zmx::test;
 
 namespace {
 StackState stackOf(int boards) {
@@ -121,6 +123,111 @@ private slots:
         markTempReadingsStale(st);
         for (int s = 0; s < 4; ++s) QCOMPARE(int(st.rdtmpGood[s]), fresh[s]);
         QCOMPARE(int(st.rdcvGood[1]), 1);
+    }
+
+    // ------------------------------------------------------------------ the window
+
+    void startsGoOutAndShowInTheMonitor_data() {
+        QTest::addColumn<int>("kind");  // 0..3 cell conversions, 4 temperature
+        QTest::addColumn<int>("broadcast");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QString>("byteLine");
+        QTest::newRow("STCVAD addressed") << 0 << 0 << "MSxS80S49S10SB0X" << "Command = 0x10 STCVAD"
+                                          << "   49  |  B0  | ";
+        QTest::newRow("STCVAD broadcast") << 0 << 1 << "MSxS10SB0X" << "Command = 0x10 STCVAD" << "   B0  | ";
+        QTest::newRow("STOWAD broadcast") << 1 << 1 << "MSxS20S20X" << "Command = 0x20 STOWAD" << "   20  | ";
+        QTest::newRow("STCVDC addressed") << 2 << 0 << "MSxS80S49S60SE7X" << "Command = 0x60 STCVDC"
+                                          << "   49  |  E7  | ";
+        QTest::newRow("STOWDC addressed") << 3 << 0 << "MSxS80S49S70S97X" << "Command = 0x70 STOWDC"
+                                          << "   49  |  97  | ";
+        QTest::newRow("STTMPAD broadcast") << 4 << 1 << "MSxS30S50X" << "Command = 0x30 STTMPAD" << "   50  | ";
+    }
+    void startsGoOutAndShowInTheMonitor() {
+        QFETCH(int, kind);
+        QFETCH(int, broadcast);
+        QFETCH(QString, text);
+        QFETCH(QString, commandLine);
+        QFETCH(QString, byteLine);
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        const WriteOnlyCommand& cmd = kind < 4 ? cellConversionCommand(kind) : tempConversionCommand();
+        (w.st.*cmd.bcast)[0] = static_cast<int16_t>(broadcast);
+        f.takeCommandWrites();
+        if (kind < 4) {
+            QCOMPARE(w.StartCellConversion(kind, "0"), byteLine);
+            QCOMPARE(QString::fromStdString(w.st.txCommand), text);
+        } else {
+            w.StartTempConversion("0");
+            QCOMPARE(QString::fromStdString(w.st.txTemp), text);
+        }
+        QCOMPARE(f.takeCommandWrites(), std::vector<std::string>{text.toStdString()});
+        QCOMPARE(w.ui.Label8[1]->text(), commandLine);
+        QCOMPARE(w.ui.Text8->text(), byteLine);
+        QCOMPARE(w.ui.Label25->text(), QString("W R"));
+    }
+
+    void pollLeavesTheFrameOpen() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.st.lastBoardIndex = 1;
+        w.st.selectedBoard = 1;
+        f.takeCommandWrites();
+        w.SendPoll(1);
+        QCOMPARE(f.takeCommandWrites(), std::vector<std::string>{"MSxS81S4ES50S77"});
+        QCOMPARE(w.st.txCommand, std::string("MSxS81S4ES50S77"));
+        QCOMPARE(w.ui.Label8[1]->text(), QString("Command = 0x50 PLINT"));
+        QCOMPARE(w.ui.Label8[3]->text(), QString(" Address = 0x81 BRD#2"));
+        QVERIFY(f.sim->frameOpen());
+    }
+
+    void startsMakeReadingsStale_data() {
+        QTest::addColumn<int>("kind");  // 0 STCVAD, 4 STTMPAD
+        QTest::addColumn<int>("broadcast");
+        QTest::addColumn<QList<int>>("cellFresh");
+        QTest::addColumn<QList<int>>("tempFresh");
+        QTest::newRow("addressed STCVAD") << 0 << 0 << QList<int>{0, 0, 0} << QList<int>{1, 1, 1};
+        QTest::newRow("addressed STTMPAD") << 4 << 0 << QList<int>{1, 1, 1} << QList<int>{1, 0, 1};
+        QTest::newRow("broadcast STTMPAD") << 4 << 1 << QList<int>{1, 1, 1} << QList<int>{0, 0, 0};
+    }
+    void startsMakeReadingsStale() {
+        QFETCH(int, kind);
+        QFETCH(int, broadcast);
+        QFETCH(QList<int>, cellFresh);
+        QFETCH(QList<int>, tempFresh);
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.st.lastBoardIndex = 2;
+        w.st.selectedBoard = 1;
+        setAllFresh(w.st);
+        if (kind == 0) {
+            w.st.bcastSTCVAD[1] = static_cast<int16_t>(broadcast);
+            w.StartCellConversion(0, "0");
+        } else {
+            w.st.bcastSTTMPAD[1] = static_cast<int16_t>(broadcast);
+            w.StartTempConversion("0");
+        }
+        for (int s = 0; s < 3; ++s) {
+            QCOMPARE(int(w.st.rdcvGood[s]), cellFresh[s]);
+            QCOMPARE(int(w.st.rdflgGood[s]), cellFresh[s]);
+            QCOMPARE(int(w.st.rdtmpGood[s]), tempFresh[s]);
+        }
+    }
+
+    // A measuring chip takes the start: its cell registers leave their cleared state.
+    void aMeasuringChipConvertsOnStart() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.st.cdcValue[0] = 1;
+        w.ApplyCdc();
+        w.WriteConfig();
+        QCOMPARE(f.sim->cellCode(0, 1), 0xFFF);
+        w.StartCellConversion(0, "0");
+        QVERIFY(f.sim->cellCode(0, 1) != 0xFFF);
     }
 };
 

@@ -3,8 +3,11 @@
 #include <QtTest>
 
 #include "commands/WriteConfigLogic.h"
+#include "shell/widgets/Paint.h"
+#include "support/TestSupport.h"
 
 using namespace zmx;
+using namespace zmx::test;
 
 namespace {
 StackState stackOf(int boards) {
@@ -95,6 +98,95 @@ private slots:
         st.cfgImage[1][0] = cfgr0.toStdString();
         recordWrite(st);
         QCOMPARE(int(st.tenCellMode), tenCells);
+    }
+
+    // ------------------------------------------------------------------ the window
+
+    void writeSendsTheImageAndShowsIt_data() {
+        QTest::addColumn<int>("broadcast");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("byteLine");
+        QTest::addColumn<QString>("destination");
+        QTest::newRow("broadcast at start-up")
+            << 1 << "MSxT01SC7SE0S00S00S00S00S00SFEX" << "  C7  |  FE  |" << "BROADCAST to all BRDS";
+        QTest::newRow("addressed to board 1")
+            << 0 << "MSxT80S49S01SC7SE0S00S00S00S00S00SFEX" << "   49  |  C7  |  FE  |" << " Address = 0x80 BRD#1";
+    }
+    void writeSendsTheImageAndShowsIt() {
+        QFETCH(int, broadcast);
+        QFETCH(QString, text);
+        QFETCH(QString, byteLine);
+        QFETCH(QString, destination);
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.st.bcastWRCFG[0] = static_cast<int16_t>(broadcast);
+        f.takeCommandWrites();
+        w.WriteConfig();
+        QCOMPARE(f.takeCommandWrites(), std::vector<std::string>{text.toStdString()});
+        QCOMPARE(QString::fromStdString(w.st.txConfig), text);
+        QCOMPARE(int(w.st.wrcfgPec[0]), 0xFE);
+        QCOMPARE(w.ui.Label8[1]->text(), QString("Command = 0x01 WRCFG"));
+        QCOMPARE(w.ui.Text8->text(), byteLine);
+        QCOMPARE(w.ui.Label8[3]->text(), destination);
+        QCOMPARE(int(w.st.monitorKind), 2);
+        QCOMPARE(w.st.cfgWritten[0], w.st.cfgImage[0]);
+    }
+
+    void writeEmptiesTheReadbackAndClearsThePendingColours() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        QCOMPARE(w.ui.Text5[0]->text(), QString("   E0   "));  // start-up read
+        w.WriteConfig();
+        QCOMPARE(int(w.st.cfgViewIsReadback), 0);
+        for (auto* box : w.ui.Text5) {
+            QVERIFY(box->text().isEmpty());
+            QCOMPARE(background(box), systemWindowBackground());
+        }
+        QList<QWidget*> editor{w.ui.Text3, w.ui.Text15, w.ui.Text2[0], w.ui.Text2[1]};
+        for (auto* box : w.ui.Text4) editor << box;
+        for (QWidget* box : editor) {
+            QCOMPARE(foreground(box), systemWindowText());
+            QCOMPARE(background(box), QColor(255, 255, 255));
+        }
+    }
+
+    void theChipsReceiveTheWrittenConfiguration() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.st.lastBoardIndex = 1;
+        w.st.cdcValue[0] = 1;
+        w.ApplyCdc();
+        w.st.cfgImage[0][1] = "03";
+        w.WriteConfig();
+        const std::array<uint8_t, 6> expected{0xE1, 0x03, 0x00, 0x00, 0x00, 0x00};
+        QCOMPARE(f.sim->config(0), expected);
+        QCOMPARE(f.sim->config(1), expected);  // broadcast: every board took it
+        QCOMPARE(w.st.cfgWritten[0][0], std::string("E1"));
+    }
+
+    // With three boards, an addressed write reaches board 2 only: the record of boards 1
+    // and 3 must still say they were never written.
+    void addressedWriteRecordsOnlyTheBoardItReached() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.st.lastBoardIndex = 2;
+        w.st.selectedBoard = 1;
+        w.st.bcastWRCFG[1] = 0;
+        w.st.cfgImage[0][0] = "E2";
+        w.st.cfgImage[1][0] = "E3";
+        w.st.cfgImage[2][0] = "E4";
+        f.takeCommandWrites();
+        w.WriteConfig();
+        QCOMPARE(f.takeCommandWrites(), std::vector<std::string>{"MSxT81S4ES01SC7SE3S00S00S00S00S00S85X"});
+        QCOMPARE(f.sim->config(1)[0], uint8_t(0xE3));
+        QCOMPARE(f.sim->config(0)[0], uint8_t(0xE0));
+        QCOMPARE(w.st.cfgWritten[1][0], std::string("E3"));
+        QCOMPARE(w.st.cfgWritten[0][0], std::string());
+        QCOMPARE(w.st.cfgWritten[2][0], std::string());
     }
 };
 
