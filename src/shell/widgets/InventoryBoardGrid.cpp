@@ -39,7 +39,7 @@ void buildBoardLists(InventoryBuilder& b, QWidget* central, Controls& ui)
                         QStringLiteral("Address digit of the selected board"));
 
     ui.Check_AUTO = b.check(central, QStringLiteral("Check_AUTO"), QStringLiteral("PEC Match Only"),
-                            QStringLiteral("Auto Retry Command on Detection of CRC8 (PEC) Error"), QRect(718, 302, 76, 16));
+                            QStringLiteral("Auto Retry Command on Detection of CRC8 (PEC) Error"), QRect(712, 302, 83, 16));
     ui.Check_AUTO->hide();
 }
 

@@ -126,8 +126,8 @@ void buildCommandButtons(InventoryBuilder& b, QWidget* central, Controls& ui)
     }
     // "WDT SERVICE" takes the place of the POLL ADC broadcast box while the keep-alive runs.
     ui.Label_KA[0] = b.label(central, E::element("Label_KA", 0), QStringLiteral("WDT SERVICE"),
-                             QRect(L::kBroadcastLeft, rowTop(0) + 2, L::kBroadcastNarrowWidth, 13), false, 6.5);
-    ui.Label_KA[0]->setFont(E::arial(6.5, true));
+                             QRect(L::kBroadcastLeft, rowTop(0) + 2, L::kBroadcastNarrowWidth, 13), false, 6.0);
+    ui.Label_KA[0]->setFont(E::arial(6.0, true));
     setForeground(ui.Label_KA[0], QColor(0, 128, 0));
 
     // Conversions with the discharge switches held.

@@ -37,7 +37,7 @@ constexpr int kBannerHeight = 34;
 // Shape12(slot), then the lamps Shape1(12*slot + i) with cell 12 leftmost.
 constexpr int kBoardRowPitch = 20;
 constexpr int kBoardRowTop0 = 578;  // top of slot 0's row
-constexpr int kBoardRowHeight = 21;
+constexpr int kBoardRowHeight = 20;
 constexpr int kBoardMarkerLeft = 458;
 constexpr int kStackBarLeft = 472;
 constexpr int kStackBarWidth = 8;
