@@ -1,11 +1,9 @@
 // WRITE CONFIG: WRCFG of the selected board's composed image, addressed or broadcast.
 
 #include "commands/WriteConfigLogic.h"
-#include "config/ConfigModel.h"
+#include "config/EditorPaint.h"
 #include "link/Hex.h"
 #include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/Paint.h"
 
 namespace zmx {
 
@@ -17,17 +15,11 @@ void Form1::WriteConfig() {
     ShowWriteConfigTransfer();
 
     // Nothing composed is waiting any more: the editor boxes return to the plain pair.
-    const QColor text = systemWindowText();
-    const QColor back = toQColor(kPlainPair.back);
-    auto paintPlain = [&](QWidget* box) {
-        setForeground(box, text);
-        setBackground(box, back);
-    };
-    for (auto* box : ui.Text4) paintPlain(box);
-    paintPlain(ui.Text3);
-    paintPlain(ui.Text15);
-    paintPlain(ui.Text2[0]);
-    paintPlain(ui.Text2[1]);
+    for (auto* box : ui.Text4) paintEditorPair(box, false);
+    paintEditorPair(ui.Text3, false);
+    paintEditorPair(ui.Text15, false);
+    paintEditorPair(ui.Text2[0], false);
+    paintEditorPair(ui.Text2[1], false);
 
     // The read-back of an earlier RDCFG no longer tells what the boards hold.
     st.cfgViewIsReadback = 0;

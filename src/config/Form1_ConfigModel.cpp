@@ -4,6 +4,7 @@
 #include <QSignalBlocker>
 
 #include "config/ConfigModel.h"
+#include "config/EditorPaint.h"
 #include "link/Hex.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
@@ -15,12 +16,6 @@ namespace zmx {
 namespace {
 
 QString qs(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-void paintPair(QWidget* box, bool pending) {
-    const ColourPair& pair = colourPair(pending);
-    setForeground(box, pair.systemText ? systemWindowText() : toQColor(pair.text));
-    setBackground(box, toQColor(pair.back));
-}
 
 template <typename Boxes>
 RegisterBits bitsShown(const Boxes& boxes) {
@@ -99,11 +94,11 @@ void Form1::RefreshConfigView() {
     const int s = st.selectedBoard;
     const PendingMarks marks = pendingMarks(st, s);
     st.configChanged = marks.registers ? 1 : 0;
-    for (auto* box : ui.Text4) paintPair(box, marks.registers);
-    paintPair(ui.Text3, marks.cdc);
-    paintPair(ui.Text15, marks.cdc);
-    paintPair(ui.Text2[0], marks.vuv);
-    paintPair(ui.Text2[1], marks.vov);
+    for (auto* box : ui.Text4) paintEditorPair(box, marks.registers);
+    paintEditorPair(ui.Text3, marks.cdc);
+    paintEditorPair(ui.Text15, marks.cdc);
+    paintEditorPair(ui.Text2[0], marks.vuv);
+    paintEditorPair(ui.Text2[1], marks.vov);
     for (std::size_t k = 0; k < ui.Text4.size(); ++k)
         ui.Text4[k]->setText(QString::fromStdString(writtenBoxText(st.cfgImage[static_cast<std::size_t>(s)][k])));
     ShowWritePending();

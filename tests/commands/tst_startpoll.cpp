@@ -136,9 +136,6 @@ private slots:
         QTest::newRow("STCVAD addressed") << 0 << 0 << "MSxS80S49S10SB0X" << "Command = 0x10 STCVAD"
                                           << "   49  |  B0  | ";
         QTest::newRow("STCVAD broadcast") << 0 << 1 << "MSxS10SB0X" << "Command = 0x10 STCVAD" << "   B0  | ";
-        QTest::newRow("STOWAD broadcast") << 1 << 1 << "MSxS20S20X" << "Command = 0x20 STOWAD" << "   20  | ";
-        QTest::newRow("STCVDC addressed") << 2 << 0 << "MSxS80S49S60SE7X" << "Command = 0x60 STCVDC"
-                                          << "   49  |  E7  | ";
         QTest::newRow("STOWDC addressed") << 3 << 0 << "MSxS80S49S70S97X" << "Command = 0x70 STOWDC"
                                           << "   49  |  97  | ";
         QTest::newRow("STTMPAD broadcast") << 4 << 1 << "MSxS30S50X" << "Command = 0x30 STTMPAD" << "   50  | ";

@@ -1,0 +1,18 @@
+#pragma once
+// Paints a configuration editor box in the plain or the pending colour pair.
+
+#include <QWidget>
+
+#include "config/ConfigModel.h"
+#include "shell/QtColor.h"
+#include "shell/widgets/Paint.h"
+
+namespace zmx {
+
+inline void paintEditorPair(QWidget* box, bool pending) {
+    const ColourPair& pair = colourPair(pending);
+    setForeground(box, pair.systemText ? systemWindowText() : toQColor(pair.text));
+    setBackground(box, toQColor(pair.back));
+}
+
+}  // namespace zmx
