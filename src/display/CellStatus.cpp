@@ -51,7 +51,7 @@ int16_t statusAfterFlags(int16_t code, bool underVoltage, bool overVoltage) {
     return code;
 }
 
-void deriveStatusFromFlags(StackState& st, int slot) {
+void deriveFlagStatus(StackState& st, int slot) {
     if (st.measureMode[slot] != 1) return;
     for (int reg = 0; reg < 3; ++reg) {
         const uint8_t flags = textToByte(st.flgrText[slot][reg]);

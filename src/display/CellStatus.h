@@ -46,7 +46,7 @@ int16_t statusAfterFlags(int16_t code, bool underVoltage, bool overVoltage);
 
 // The flag rule for one slot from its flgrText; nothing happens while the board is not
 // in measure mode.
-void deriveStatusFromFlags(StackState& st, int slot);
+void deriveFlagStatus(StackState& st, int slot);
 
 // All twelve codes of a slot.
 void setBoardStatus(StackState& st, int slot, int16_t code);

@@ -106,7 +106,7 @@ private slots:
         st.rdcvGood[1] = 1;
         evaluateCellStatus(st, 1);
         st.flgrText[1] = {"01", "0C", "80"};  // UV cell 1; UV+OV cell 6; OV cell 12
-        deriveStatusFromFlags(st, 1);
+        deriveFlagStatus(st, 1);
         QCOMPARE(code(st, 1, 0), 3);
         QCOMPARE(code(st, 1, 1), 1);
         QCOMPARE(code(st, 1, 5), 4);
@@ -115,7 +115,7 @@ private slots:
         // In standby the flags are not evaluated.
         st.measureMode[1] = 0;
         st.flgrText[1] = {"00", "00", "00"};
-        deriveStatusFromFlags(st, 1);
+        deriveFlagStatus(st, 1);
         QCOMPARE(code(st, 1, 0), 3);
     }
 
