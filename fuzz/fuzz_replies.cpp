@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "commands/ReadConfigLogic.h"
+#include "commands/ReadDecode.h"
+#include "commands/ReadVerdicts.h"
 #include "link/ReplyParsers.h"
 #include "shell/StackState.h"
 
@@ -20,9 +23,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     zmx::CalcRdflgPec(st);
     zmx::ParseRdtmpReply(st);
     zmx::CalcRdtmpPec(st);
+    const int slot = zmx::servedBoard(st);
+    zmx::storeReadback(st, st.selectedBoard);
+    zmx::storeFlagTexts(st, slot);
+    zmx::decodeTempReply(st, slot);
+    zmx::updateThermalFlag(st, slot, zmx::thermalBitOf(reply),
+                           st.rdtmpRxPec[slot] == st.rdtmpCalcPec[slot]);
+    zmx::applyTempReadVerdict(st, slot, st.rdtmpRxPec[slot] == st.rdtmpCalcPec[slot]);
     for (int variant = 0; variant < 6; ++variant) {
         zmx::ParseRdcvReply(st, variant);
         zmx::CalcRdcvPec(st, variant);
+        zmx::decodeCellReply(st, slot, variant);
+        zmx::applyCellReadVerdict(st, slot,
+                                  zmx::rdcvRxPecOf(st, variant, slot) == zmx::rdcvCalcPecOf(st, variant, slot));
     }
+    // Every stored value stays on the code scale of a 12-bit code.
+    for (float v : st.cellVolts)
+        if (v < -0.769f || v > 5.375f) __builtin_trap();
     return 0;
 }
