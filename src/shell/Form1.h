@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <string>
 
@@ -153,6 +154,7 @@ public:
 
     // ---------------------------------------------------------------- spreadsheet export
     void mnuExcelOutTest_Click();
+    std::function<QStringList()> exportFolders;  // where exports may go, best first (empty: defaults)
 
 protected:
     void closeEvent(QCloseEvent* event) override;
