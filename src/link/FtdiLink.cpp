@@ -15,6 +15,9 @@ namespace zmx {
 
 namespace {
 
+// The library's message of the last failure; it has none before the first one.
+[[maybe_unused]] std::string errorStringOf(const char* s) { return s ? std::string(s) : std::string(); }
+
 bool contains(std::string_view text, std::string_view part) {
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -90,7 +93,7 @@ int FtdiLink::countDevices(std::string* error) {
     }
     ftdi_device_list* list = nullptr;
     const int n = ftdi_usb_find_all(f, &list, 0, 0);
-    if (n < 0 && error) *error = ftdi_get_error_string(f);
+    if (n < 0 && error) *error = errorStringOf(ftdi_get_error_string(f));
     ftdi_list_free(&list);
     ftdi_free(f);
     return n;
@@ -107,7 +110,7 @@ bool FtdiLink::open() {
     }
     ftdi_context* f = ctx_->ftdi;
     auto fail = [&](int code, bool duringFind) {
-        const std::string message = ftdi_get_error_string(f);
+        const std::string message = errorStringOf(ftdi_get_error_string(f));
         lastFailure_ = classifyFtdiOpenError(code, message, duringFind);
         lastError_ = ftdiOpenErrorText(lastFailure_, code < 0 ? message : std::string());
         close();
@@ -139,7 +142,7 @@ std::size_t FtdiLink::write(std::string_view bytes) {
     const int n = ftdi_write_data(ctx_->ftdi, reinterpret_cast<const unsigned char*>(bytes.data()),
                                   static_cast<int>(bytes.size()));
     if (n < 0) {
-        lastError_ = std::string("write to the FTDI device failed: ") + ftdi_get_error_string(ctx_->ftdi);
+        lastError_ = "write to the FTDI device failed: " + errorStringOf(ftdi_get_error_string(ctx_->ftdi));
         return 0;
     }
     if (static_cast<std::size_t>(n) < bytes.size()) lastError_ = "write to the FTDI device was cut short";
@@ -161,7 +164,7 @@ std::string FtdiLink::read(std::size_t maxBytes) {
         return buf;
     };
     DeadlineRead r = readWithDeadline(maxBytes, readMs_, readSome, steadyNowMs);
-    if (r.failed) lastError_ = std::string("read from the FTDI device failed: ") + ftdi_get_error_string(f);
+    if (r.failed) lastError_ = "read from the FTDI device failed: " + errorStringOf(ftdi_get_error_string(f));
     return std::move(r.bytes);
 }
 
