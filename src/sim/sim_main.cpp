@@ -221,8 +221,17 @@ int main(int argc, char** argv) {
             }
         }
         quietMs = gotInput ? 0 : quietMs + waitMs;
-        while (auto text = texts.next()) stack.receive(*text);
-        if (texts.hasPartial() && quietMs >= kQuietFlushMs) stack.receive(texts.takePartial());
+        // Every transfer of the program starts by dropping stale input, which the simulator
+        // cannot see over the terminal; a reply still delayed when the next text comes in
+        // is dropped here instead, as the in-process link drops it.
+        while (auto text = texts.next()) {
+            stack.discardPending();
+            stack.receive(*text);
+        }
+        if (texts.hasPartial() && quietMs >= kQuietFlushMs) {
+            stack.discardPending();
+            stack.receive(texts.takePartial());
+        }
         const std::string reply = stack.takeReply(zmx::sim::kIdReplyLength * 1024, 0);
         if (!reply.empty()) writeReply(master, reply);
     }
