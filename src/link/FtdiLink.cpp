@@ -74,6 +74,8 @@ std::string ftdiOpenErrorText(FtdiOpenFailure why, std::string_view libraryMessa
 // Keeps the latency timer at its shortest so a reply of a few characters is sent to the PC
 // at once instead of after the chip's default 16 ms.
 constexpr unsigned char kLatencyMs = 1;
+constexpr int kUsbPollTimeoutMs = 10;
+constexpr int kLibusbTimeout = -7;
 
 struct FtdiLink::Context {
     ftdi_context* ftdi = nullptr;
@@ -152,18 +154,22 @@ std::size_t FtdiLink::write(std::string_view bytes) {
 std::string FtdiLink::read(std::size_t maxBytes) {
     if (!ctx_->open) return {};
     ftdi_context* f = ctx_->ftdi;
-    // ftdi_read_data returns at once with what has come in; the wait happens here, in short
-    // sleeps, so the read time-out is kept to the millisecond.
-    auto readSome = [&](std::size_t want, int waitMs) -> std::optional<std::string> {
+    // ftdi_read_data returns at once with what has come in; the waiting is done by naps of
+    // a millisecond, so the read time-out is kept to the millisecond.
+    // One USB read returns within the latency timer (the chip then sends its status even
+    // without data); the bound only matters for a chip that stopped answering, whose
+    // time-out (LIBUSB_ERROR_TIMEOUT, -7) counts as "nothing there".
+    f->usb_read_timeout = kUsbPollTimeoutMs;
+    auto readNow = [&](std::size_t want) -> std::optional<std::string> {
         std::string buf(want, '\0');
-        f->usb_read_timeout = std::max(waitMs, 1);
-        const int n = ftdi_read_data(f, reinterpret_cast<unsigned char*>(buf.data()), static_cast<int>(want));
+        int n = ftdi_read_data(f, reinterpret_cast<unsigned char*>(buf.data()), static_cast<int>(want));
+        if (n == kLibusbTimeout) n = 0;
         if (n < 0) return std::nullopt;
         buf.resize(static_cast<std::size_t>(n));
-        if (n == 0 && waitMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return buf;
     };
-    DeadlineRead r = readWithDeadline(maxBytes, readMs_, readSome, steadyNowMs);
+    auto nap = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    DeadlineRead r = pollWithDeadline(maxBytes, readMs_, readNow, steadyNowMs, nap);
     if (r.failed) lastError_ = "read from the FTDI device failed: " + errorStringOf(ftdi_get_error_string(f));
     return std::move(r.bytes);
 }

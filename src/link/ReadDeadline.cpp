@@ -31,6 +31,21 @@ DeadlineRead readWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadSom
     return r;
 }
 
+DeadlineRead pollWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadNow& readNow,
+                              const MonotonicMs& nowMs, const SleepMs& sleepMs) {
+    auto readSome = [&](std::size_t want, int waitMs) -> std::optional<std::string> {
+        const int64_t until = nowMs() + waitMs;
+        for (;;) {
+            std::optional<std::string> got = readNow(want);
+            if (!got || !got->empty()) return got;
+            const int64_t left = until - nowMs();
+            if (left <= 0) return got;
+            sleepMs(static_cast<int>(std::min<int64_t>(left, kPollNapMs)));
+        }
+    };
+    return readWithDeadline(maxBytes, timeoutMs, readSome, nowMs);
+}
+
 int64_t steadyNowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();

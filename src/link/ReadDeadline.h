@@ -34,6 +34,19 @@ struct DeadlineRead {
 DeadlineRead readWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadSome& readSome,
                               const MonotonicMs& nowMs, int sliceMs = kReadSliceMs);
 
+// A device whose read returns at once with what is there (nullopt: the device failed).
+using ReadNow = std::function<std::optional<std::string>(std::size_t want)>;
+using SleepMs = std::function<void(int ms)>;
+
+// Longest nap between two looks at such a device: the reply's last piece is taken within a
+// millisecond of its arrival.
+inline constexpr int kPollNapMs = 1;
+
+// readWithDeadline for a device that never waits by itself: looks, and naps while nothing
+// has come, until the reply is complete or the deadline passes.
+DeadlineRead pollWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadNow& readNow,
+                              const MonotonicMs& nowMs, const SleepMs& sleepMs);
+
 // The steady clock in milliseconds.
 int64_t steadyNowMs();
 

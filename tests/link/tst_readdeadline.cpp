@@ -109,6 +109,44 @@ private slots:
         for (int w : dev.waits) QVERIFY2(w >= 0 && w <= kReadSliceMs, qPrintable(QString::number(w)));
     }
 
+    // A device that never waits by itself (libftdi1's read) is looked at again after naps,
+    // with the same results and the same deadline.
+    void polls_data() { reads_data(); }
+    void polls() {
+        QFETCH(Arrivals, arrivals);
+        QFETCH(int, maxBytes);
+        QFETCH(int, timeoutMs);
+        QFETCH(int, failAtMs);
+        QFETCH(QString, expected);
+        QFETCH(int, endsAtMs);
+        QFETCH(bool, timedOut);
+        QFETCH(bool, failed);
+
+        TimedDevice dev;
+        dev.arrivals = arrivals;
+        dev.failAtMs = failAtMs;
+        int looks = 0;
+        const DeadlineRead r = pollWithDeadline(
+            static_cast<std::size_t>(maxBytes), timeoutMs,
+            [&](std::size_t want) {
+                ++looks;
+                return dev.readSome(want, 0);
+            },
+            [&] { return dev.clock; },
+            [&](int ms) {
+                QVERIFY(ms >= 1 && ms <= kPollNapMs);
+                dev.clock += ms;
+            });
+
+        QCOMPARE(QString::fromStdString(r.bytes), expected);
+        QCOMPARE(dev.clock, int64_t(endsAtMs));
+        QCOMPARE(r.timedOut, timedOut);
+        QCOMPARE(r.failed, failed);
+        // No busy loop: one look per nap, and one more per slice of the outer loop.
+        const int bound = endsAtMs / kPollNapMs + endsAtMs / kReadSliceMs + 3 + int(arrivals.size());
+        QVERIFY2(looks <= bound, qPrintable(QString::number(looks)));
+    }
+
     void nothingAskedNothingRead() {
         int calls = 0;
         const DeadlineRead r = readWithDeadline(
