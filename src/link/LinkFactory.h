@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/LinkBackend.h"
+#include "link/LinkDiscovery.h"
 #include "shell/CommandLine.h"
 
 namespace zmx {
@@ -16,6 +17,7 @@ struct LinkChoice {
     std::string error;                         // why no backend could be made
 };
 
-LinkChoice makeLink(const CommandLine& cl);
+// Without --link the probes find one (see discoverDefaultLink).
+LinkChoice makeLink(const CommandLine& cl, const LinkProbes& probes = realLinkProbes());
 
 }  // namespace zmx

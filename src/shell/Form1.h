@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <string>
 
@@ -165,6 +166,7 @@ public:
 
     // ---------------------------------------------------------------- spreadsheet export
     void mnuExcelOutTest_Click();
+    std::function<QStringList()> exportFolders;  // where exports may go, best first (empty: defaults)
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 
 #include "link/ControllerLink.h"
+#include "link/LinkDiscovery.h"
 #include "link/LinkFactory.h"
 #include "shell/CommandLine.h"
 #include "shell/Form1.h"
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
     }
     if (cl.version) {
         std::printf("zmx7730-gui %s\n", ZMX_VERSION);
+        return 0;
+    }
+    if (cl.listLinks) {
+        for (const std::string& line : zmx::listLinks(zmx::realLinkProbes())) std::printf("%s\n", line.c_str());
         return 0;
     }
 

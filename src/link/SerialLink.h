@@ -1,0 +1,38 @@
+#pragma once
+// The controller as a serial device: the LK200's FTDI chip under the kernel's ftdi_sio driver
+// (/dev/ttyUSB0), or a pseudo-terminal served by zmx7730-sim. Opened and closed per transfer.
+
+#include <memory>
+#include <string>
+
+#include "link/LinkBackend.h"
+
+namespace zmx {
+
+class SerialLink : public LinkBackend {
+public:
+    explicit SerialLink(std::string path);
+    ~SerialLink() override;
+
+    std::string name() const override { return "serial:" + path_; }
+    bool open() override;
+    void setTimeouts(int readMs, int writeMs) override;
+    std::size_t write(std::string_view bytes) override;
+    std::string read(std::size_t maxBytes) override;
+    void purgeInput() override;
+    void close() override;
+    std::string lastError() const override { return lastError_; }
+
+    // False when this build has no serial port support.
+    static bool available();
+
+private:
+    struct Port;
+    std::string path_;
+    std::unique_ptr<Port> port_;
+    int readMs_ = 1000;
+    int writeMs_ = 1000;
+    std::string lastError_;
+};
+
+}  // namespace zmx

@@ -1,0 +1,241 @@
+// zmx7730-sim: the simulated LK200 controller and ZMX7730 stack served on a pseudo-terminal,
+// so the program (and anything else) can talk to it as to a serial device:
+//     zmx7730-sim --sim-boards 3        -> prints /dev/pts/N
+//     zmx7730-gui --link serial:/dev/pts/N
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sim/ControllerTexts.h"
+#include "sim/SimStack.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+void onStop(int) { stopRequested = 1; }
+
+// A text that stays incomplete this long is handed over as it is, as a controller would
+// act on whatever it got.
+constexpr int kQuietFlushMs = 50;
+constexpr int kIdlePollMs = 100;
+
+const char* kUsage =
+    "Usage: zmx7730-sim [options]\n"
+    "Serves the simulated LK200 controller and ZMX7730 stack on a pseudo-terminal and prints\n"
+    "its path (use it with zmx7730-gui --link serial:PATH). Ends on SIGTERM or Ctrl-C.\n\n"
+    "  --sim-boards N           boards present at 0x80 upward (0..16, default 10)\n"
+    "  --sim-id TEXT            the controller's identification text\n"
+    "  --seed N                 seed of the per-cell offsets and of the noise\n"
+    "  --noise                  a few codes of seeded noise on every conversion\n"
+    "  --absent SLOT            no board at slot SLOT (0 = 0x80), repeatable\n"
+    "  --corrupt-one-in N       corrupt the PEC of one reply in N\n"
+    "  --thermal SLOT           thermal shutdown on the board at SLOT\n"
+    "  --cell SLOT:CELL:VOLTS   the voltage cell CELL (1..12) of SLOT really holds\n"
+    "  --open-wire SLOT:CELL    an open wire at cell CELL (1..12) of SLOT\n"
+    "  --delay-ms MS            delay of every reply\n"
+    "  --help                   this text\n";
+
+struct Fault {
+    enum Kind { Absent, Thermal, Cell, OpenWire } kind;
+    int slot = 0, cell = 0;
+    double volts = 0;
+};
+
+struct Options {
+    zmx::sim::SimOptions sim;
+    std::vector<Fault> faults;
+    int corruptOneIn = 0;
+    double delayMs = 0;
+    std::string error;
+    bool help = false;
+};
+
+bool toInt(const std::string& s, int lo, int hi, int* out) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(s.c_str(), &end, 10);
+    if (s.empty() || *end || errno || v < lo || v > hi) return false;
+    *out = static_cast<int>(v);
+    return true;
+}
+
+bool toDouble(const std::string& s, double lo, double hi, double* out) {
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(s.c_str(), &end);
+    if (s.empty() || *end || errno || !(v >= lo && v <= hi)) return false;
+    *out = v;
+    return true;
+}
+
+std::vector<std::string> splitColons(const std::string& s) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t p; (p = s.find(':', start)) != std::string::npos; start = p + 1) parts.push_back(s.substr(start, p - start));
+    parts.push_back(s.substr(start));
+    return parts;
+}
+
+Options parse(int argc, char** argv) {
+    Options o;
+    const int maxSlot = zmx::sim::kMaxBoards - 1;
+    for (int i = 1; i < argc && o.error.empty(); ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                o.error = a + " needs a value";
+                return {};
+            }
+            return argv[++i];
+        };
+        if (a == "--help" || a == "-h") o.help = true;
+        else if (a == "--noise") o.sim.noise = true;
+        else if (a == "--sim-boards") {
+            if (!toInt(value(), 0, zmx::sim::kMaxBoards, &o.sim.boards)) o.error = "--sim-boards takes 0 to 16";
+        } else if (a == "--sim-id") o.sim.idText = value();
+        else if (a == "--seed") {
+            int seed = 0;
+            if (!toInt(value(), 0, 2147483647, &seed)) o.error = "--seed takes a number";
+            o.sim.seed = static_cast<uint32_t>(seed);
+        } else if (a == "--absent" || a == "--thermal") {
+            Fault f{a == "--absent" ? Fault::Absent : Fault::Thermal};
+            if (!toInt(value(), 0, maxSlot, &f.slot)) o.error = a + " takes a slot from 0 to 15";
+            o.faults.push_back(f);
+        } else if (a == "--cell") {
+            const auto p = splitColons(value());
+            Fault f{Fault::Cell};
+            if (p.size() != 3 || !toInt(p[0], 0, maxSlot, &f.slot) || !toInt(p[1], 1, 12, &f.cell) ||
+                !toDouble(p[2], -1.0, 6.0, &f.volts))
+                o.error = "--cell takes SLOT:CELL:VOLTS (slot 0..15, cell 1..12, volts -1..6)";
+            o.faults.push_back(f);
+        } else if (a == "--open-wire") {
+            const auto p = splitColons(value());
+            Fault f{Fault::OpenWire};
+            if (p.size() != 2 || !toInt(p[0], 0, maxSlot, &f.slot) || !toInt(p[1], 1, 12, &f.cell))
+                o.error = "--open-wire takes SLOT:CELL (slot 0..15, cell 1..12)";
+            o.faults.push_back(f);
+        } else if (a == "--corrupt-one-in") {
+            if (!toInt(value(), 1, 1000000, &o.corruptOneIn)) o.error = "--corrupt-one-in takes a number from 1";
+        } else if (a == "--delay-ms") {
+            if (!toDouble(value(), 0, 60000, &o.delayMs)) o.error = "--delay-ms takes 0 to 60000";
+        } else {
+            o.error = "unknown option " + a;
+        }
+    }
+    return o;
+}
+
+// Writes all it can; what does not fit into the terminal's buffer is lost, as replies are
+// when nobody reads the device.
+void writeReply(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n > 0) done += static_cast<std::size_t>(n);
+        else if (n < 0 && errno == EINTR) continue;
+        else break;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options opt = parse(argc, argv);
+    if (!opt.error.empty()) {
+        std::fprintf(stderr, "zmx7730-sim: %s\n%s", opt.error.c_str(), kUsage);
+        return 2;
+    }
+    if (opt.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+
+    zmx::sim::SimStack stack(opt.sim);
+    for (const Fault& f : opt.faults) {
+        switch (f.kind) {
+        case Fault::Absent: stack.setBoardPresent(f.slot, false); break;
+        case Fault::Thermal: stack.setThermalShutdown(f.slot, true); break;
+        case Fault::Cell: stack.setCellVolts(f.slot, f.cell, f.volts); break;
+        case Fault::OpenWire: stack.setOpenWire(f.slot, f.cell, true); break;
+        }
+    }
+    if (opt.corruptOneIn > 0) stack.setPecCorruptionRate(opt.corruptOneIn, opt.sim.seed);
+    stack.setReplyDelayMs(opt.delayMs);
+
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::fprintf(stderr, "zmx7730-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+        return 1;
+    }
+    const std::string slavePath = ::ptsname(master);
+    // Holding the slave open keeps the terminal alive while the program has it closed
+    // between transfers (otherwise reads here would see a hang-up).
+    const int keepSlave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY);
+    termios t{};
+    if (keepSlave < 0 || ::tcgetattr(keepSlave, &t) != 0) {
+        std::fprintf(stderr, "zmx7730-sim: cannot open %s: %s\n", slavePath.c_str(), std::strerror(errno));
+        return 1;
+    }
+    ::cfmakeraw(&t);  // no echo, no line editing, no translation: bytes as written
+    ::cfsetispeed(&t, B115200);
+    ::cfsetospeed(&t, B115200);
+    ::tcsetattr(keepSlave, TCSANOW, &t);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+
+    struct sigaction sa {};
+    sa.sa_handler = onStop;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::printf("%s\n", slavePath.c_str());
+    std::fflush(stdout);
+
+    zmx::sim::TextAssembler texts;
+    int quietMs = 0;
+    while (!stopRequested) {
+        // Replies that wait for their delay are looked at often; otherwise sleep until input.
+        const int waitMs = opt.delayMs > 0 || texts.hasPartial() ? 1 : kIdlePollMs;
+        pollfd p{master, POLLIN, 0};
+        const int ready = ::poll(&p, 1, waitMs);
+        if (ready < 0 && errno != EINTR) break;
+        bool gotInput = false;
+        if (ready > 0 && (p.revents & POLLIN)) {
+            char buf[4096];
+            ssize_t n;
+            while ((n = ::read(master, buf, sizeof buf)) > 0) {
+                texts.add(std::string_view(buf, static_cast<std::size_t>(n)));
+                gotInput = true;
+            }
+        }
+        quietMs = gotInput ? 0 : quietMs + waitMs;
+        // Every transfer of the program starts by dropping stale input, which the simulator
+        // cannot see over the terminal; a reply still delayed when the next text comes in
+        // is dropped here instead, as the in-process link drops it.
+        while (auto text = texts.next()) {
+            stack.discardPending();
+            stack.receive(*text);
+        }
+        if (texts.hasPartial() && quietMs >= kQuietFlushMs) {
+            stack.discardPending();
+            stack.receive(texts.takePartial());
+        }
+        const std::string reply = stack.takeReply(zmx::sim::kIdReplyLength * 1024, 0);
+        if (!reply.empty()) writeReply(master, reply);
+    }
+    ::close(keepSlave);
+    ::close(master);
+    return 0;
+}
