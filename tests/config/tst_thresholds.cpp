@@ -4,9 +4,32 @@
 
 #include <QtTest>
 
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
 #include "config/Thresholds.h"
+#include "shell/widgets/Paint.h"
+#include "support/TestSupport.h"
 
 using namespace zmx;
+using namespace zmx::test;
+
+namespace {
+
+// Types text into a threshold box as the user does and leaves it.
+void enterThreshold(WindowFixture& f, int box, const QString& text) {
+    f.form->Text2_GotFocus(box);
+    f.form->ui.Text2[box]->setText(text);
+    f.form->Text2_LostFocus(box);
+}
+
+void useBoards(WindowFixture& f, int count) {
+    f.form->ui.Combo1->setCurrentIndex(count - 1);
+    f.form->Combo1_Click();
+}
+
+}  // namespace
 
 class TstThresholds : public QObject {
     Q_OBJECT
@@ -185,6 +208,162 @@ private slots:
         QFETCH(int, code);
         QFETCH(int, delta);
         QTEST(int(stepCode(code, delta)), "result");
+    }
+
+    // ------------------------------------------------------------------ in the window
+
+    // Entries as the user makes them, one box at a time from start-up (codes 0 and 0).
+    void leaveValidation_data() {
+        QTest::addColumn<QStringList>("entries");  // "box:text"
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("vuvCode");
+        QTest::addColumn<int>("vovCode");
+        const QString uvRange = kVuvRangeMessage, ovRange = kVovRangeMessage, order = kOrderMessage;
+        QTest::newRow("VUV above range") << QStringList{"0:5.377"} << QStringList{uvRange} << 0 << 0;
+        QTest::newRow("VOV below range") << QStringList{"1:-0.77"} << QStringList{ovRange} << 0 << 0;
+        QTest::newRow("start-up VOV refuses VUV") << QStringList{"0:3"} << QStringList{order} << 0 << 0;
+        QTest::newRow("equal 1.2 V") << QStringList{"1:1.2", "0:1.2"} << QStringList{} << 81 << 82;
+        QTest::newRow("equal 4.2 V") << QStringList{"1:4.2", "0:4.2"} << QStringList{} << 206 << 207;
+        QTest::newRow("VUV above VOV") << QStringList{"1:4.0", "0:4.2"} << QStringList{order} << 0 << 199;
+        QTest::newRow("empty boxes read 0") << QStringList{"1:", "0:"} << QStringList{} << 31 << 32;
+        QTest::newRow("VOV under stored VUV") << QStringList{"1:4.2", "0:4.0", "1:3.9"}
+                                              << QStringList{order} << 198 << 207;
+        QTest::newRow("junk reads 0") << QStringList{"1:abc", "0:\u00e9-1"} << QStringList{} << 31 << 32;
+    }
+    void leaveValidation() {
+        QFETCH(QStringList, entries);
+        QFETCH(int, vuvCode);
+        QFETCH(int, vovCode);
+        WindowFixture f;
+        QVERIFY(f.load());
+        for (const QString& entry : entries) enterThreshold(f, entry.left(1).toInt(), entry.mid(2));
+        QTEST(f.messages, "messages");
+        QCOMPARE(int(f.form->st.vuvCode[0]), vuvCode);
+        QCOMPARE(int(f.form->st.vovCode[0]), vovCode);
+        // The boxes and CFGR4/CFGR5 show the stored codes, refused entries included.
+        QCOMPARE(f.form->ui.Text2[0]->text(), QString::fromStdString(thresholdText(Threshold::Vuv, vuvCode)));
+        QCOMPARE(f.form->ui.Text2[1]->text(), QString::fromStdString(thresholdText(Threshold::Vov, vovCode)));
+        QCOMPARE(QString::fromStdString(f.form->st.cfgImage[0][4]), QString("%1").arg(vuvCode, 2, 16, QChar('0')).toUpper());
+        QCOMPARE(QString::fromStdString(f.form->st.cfgImage[0][5]), QString("%1").arg(vovCode, 2, 16, QChar('0')).toUpper());
+        QCOMPARE(f.form->ui.Shape16[7]->isHidden(), vuvCode != 0);
+        QCOMPARE(f.form->ui.Shape16[8]->isHidden(), vovCode != 0);
+    }
+
+    // Typing goes through the key filter; the box turns to the pending colours.
+    void typedKeys_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("second point ignored") << "1.2.5" << "1.25";
+        QTest::newRow("late minus ignored") << "4-.2" << "4.2";
+        QTest::newRow("leading minus") << "-0.5" << "-0.5";
+        QTest::newRow("letters ignored") << "a3Vx.1" << "3.1";
+    }
+    void typedKeys() {
+        QFETCH(QString, keys);
+        WindowFixture f;
+        QVERIFY(f.load());
+        QLineEdit* box = f.form->ui.Text2[1];
+        f.form->Text2_GotFocus(1);
+        QVERIFY(box->text().isEmpty());
+        QTest::keyClicks(box, keys);
+        QTEST(box->text(), "text");
+        QCOMPARE(foreground(box), QColor(128, 128, 0));
+        QCOMPARE(background(box), QColor(224, 224, 224));
+    }
+
+    // Enter leaves the box for WRITE CONFIG, which stores the entry; one leave, one message.
+    void enterStoresEntry() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        QLineEdit* box = f.form->ui.Text2[1];
+        f.form->Text2_GotFocus(1);
+        QTest::keyClicks(box, "4.2");
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(int(f.form->st.vovCode[0]), 207);
+        QCOMPARE(box->text(), QString("4.200V "));
+        f.form->Text2_GotFocus(0);
+        QTest::keyClicks(f.form->ui.Text2[0], "5.377");
+        QTest::keyClick(f.form->ui.Text2[0], Qt::Key_Enter);
+        QCOMPARE(f.messages, QStringList{kVuvRangeMessage});
+    }
+
+    // With the window active, focus moves raise the box events; a message box that takes the
+    // focus while the leave is validated neither validates again nor empties a box.
+    void oneLeaveOneMessage() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        f.form->seams().messageBox = [&](const QString& text) {
+            f.messages << text;
+            // What a modal message box does: the window loses activation while the message
+            // is up; a second leave of either box arriving meanwhile is not validated.
+            QWidget popup;
+            popup.show();
+            popup.activateWindow();
+            QApplication::processEvents();
+            w.Text2_LostFocus(0);
+            w.Text2_LostFocus(1);
+            popup.close();
+            QApplication::processEvents();
+        };
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.ui.Text2[0]->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(w.ui.Text2[0]->text(), QString());  // GotFocus emptied it
+        QTest::keyClicks(w.ui.Text2[0], "5.5");
+        w.ui.Text2[1]->setFocus(Qt::MouseFocusReason);  // leaving the VUV box
+        QCOMPARE(f.messages, QStringList{kVuvRangeMessage});
+        QCOMPARE(w.ui.Text2[0]->text(), QString("-0.744V "));
+        w.activateWindow();
+        QTRY_VERIFY(w.isActiveWindow());
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(int(w.st.vuvCode[0]), 0);
+    }
+
+    // A stored entry reaches the selected board (custom) or every board of the stack (global).
+    void entryScope_data() {
+        QTest::addColumn<bool>("global");
+        QTest::newRow("custom") << false;
+        QTest::newRow("global") << true;
+    }
+    void entryScope() {
+        QFETCH(bool, global);
+        WindowFixture f;
+        QVERIFY(f.load());
+        useBoards(f, 3);
+        f.form->Command4_Click(1);
+        f.form->ui.Option1[global ? 1 : 0]->click();
+        enterThreshold(f, 1, "4.2");
+        for (int s = 0; s < 3; ++s)
+            QCOMPARE(int(f.form->st.vovCode[s]), (global || s == 1) ? 207 : 0);
+        QCOMPARE(int(f.form->st.vovCode[3]), 0);  // beyond the stack
+    }
+
+    // Stepping acts on the selected board whatever the scope, with wrap-around.
+    void stepButtons_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("VUV down from 0") << 0 << 0 << 255 << "5.376V ";
+        QTest::newRow("VUV up") << 1 << 0 << 1 << "-0.720V ";
+        QTest::newRow("VOV down") << 2 << 82 << 81 << "1.176V ";
+        QTest::newRow("VOV up from 255") << 3 << 255 << 0 << "-0.768V ";
+    }
+    void stepButtons() {
+        QFETCH(int, button);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        WindowFixture f;
+        QVERIFY(f.load());
+        useBoards(f, 2);
+        const bool vov = button >= 2;
+        (vov ? f.form->st.vovCode : f.form->st.vuvCode)[0] = int16_t(from);
+        f.form->Command2_Click(button);
+        QCOMPARE(int((vov ? f.form->st.vovCode : f.form->st.vuvCode)[0]), to);
+        QCOMPARE(int((vov ? f.form->st.vovCode : f.form->st.vuvCode)[1]), 0);
+        QTEST(f.form->ui.Text2[vov ? 1 : 0]->text(), "shown");
     }
 };
 
