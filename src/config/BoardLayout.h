@@ -1,7 +1,6 @@
 #pragma once
-// Texts and reference geometry of the board grid and of the selected-board banners: the
-// grid headers, the board-button captions, the board-number texts and the positions that
-// follow the number of boards and the selected board (window units).
+// Texts of the board grid and of the selected-board banners: the grid headers, the
+// board-button captions, the board-number texts and the address digit list.
 
 #include <array>
 #include <string>
@@ -35,19 +34,5 @@ BoardBanners boardBanners(int slot);
 int addressDigitIndex(const std::string& addressHex);
 // "8" followed by the digit of list index d (0..15).
 std::string addressOfDigitIndex(int digitIndex);
-
-// Reference geometry (window units).
-struct Rect {
-    int left, top, width, height;
-};
-constexpr int kBroadcastWideWidth = 113;   // box captioned "BROADCAST"
-constexpr int kBroadcastNarrowWidth = 57;  // box captioned "B'CAST"
-inline int cellHeaderLeft(int lastBoardIndex) { return 536 + 24 * lastBoardIndex; }
-inline int stackBarHeight(int lastBoardIndex) { return 41 + 40 * lastBoardIndex; }
-inline int stackBarTop(int lastBoardIndex) { return 532 - 40 * lastBoardIndex; }
-inline int boardPointerLeft(int slot) { return 504 + 24 * slot; }
-// Board button: the selected one is shorter and lower, so its row stands out.
-inline int boardButtonTop(int slot, bool selected) { return selected ? 537 - 40 * slot : 532 - 40 * slot; }
-inline int boardButtonHeight(bool selected) { return selected ? 30 : 41; }
 
 }  // namespace zmx

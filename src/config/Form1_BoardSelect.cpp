@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <algorithm>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,6 +13,7 @@
 #include "display/Colors.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
+#include "shell/widgets/Layout.h"
 #include "shell/widgets/Paint.h"
 
 namespace zmx {
@@ -28,14 +30,10 @@ void setWidthUnits(QWidget* w, int width) {
     setGeometryUnits(w, g.x(), g.y(), width, g.height());
 }
 
-void setTopAndHeightUnits(QWidget* w, int top, int height) {
-    const QRect g = w->geometry();
-    setGeometryUnits(w, g.x(), top, g.width(), height);
-}
+void setRectUnits(QWidget* w, const QRect& r) { setGeometryUnits(w, r.x(), r.y(), r.width(), r.height()); }
 
-void setLeftUnits(QWidget* w, int left) {
-    const QRect g = w->geometry();
-    setGeometryUnits(w, left, g.y(), g.width(), g.height());
+void movePosUnits(QWidget* w, const QPoint& p) {
+    setGeometryUnits(w, p.x(), p.y(), w->width(), w->height());
 }
 
 // The broadcast switch of the selected slot that box Check5(i) sets (i = 0..5), or that
@@ -59,7 +57,7 @@ void applyBroadcastBox(QCheckBox* box, QLabel* companion, int16_t& sw) {
     const bool on = box->isChecked();
     sw = on ? 1 : 0;
     box->setText(on ? QStringLiteral("BROADCAST") : QStringLiteral("B'CAST"));
-    setWidthUnits(box, on ? kBroadcastWideWidth : kBroadcastNarrowWidth);
+    setWidthUnits(box, on ? layout::kBroadcastWideWidth : layout::kBroadcastNarrowWidth);
     // The companion label names the board an addressed command goes to.
     companion->setVisible(!on);
 }
@@ -121,9 +119,9 @@ void showBoardRows(Form1& f, int lastBoardIndex) {
             }
         }
     }
-    setLeftUnits(f.ui.Label9[1], cellHeaderLeft(lastBoardIndex));
-    const QRect bar = f.ui.Shape15->geometry();
-    setGeometryUnits(f.ui.Shape15, bar.x(), stackBarTop(lastBoardIndex), bar.width(), stackBarHeight(lastBoardIndex));
+    // The lamp header sits over the top row in use, and the stack bar spans the rows in use.
+    movePosUnits(f.ui.Label9[1], layout::lampHeaderPos(lastBoardIndex));
+    setRectUnits(f.ui.Shape15, layout::stackBarRect(lastBoardIndex));
 }
 
 void writeGridHeaders(Form1& f) {
@@ -136,7 +134,7 @@ void highlightBoardRow(Form1& f, int selected) {
     const QColor black = toQColor(kBlack), lightGrey = toQColor(kLightGrey);
     for (int a = 0; a < kBoards; ++a) {
         const bool sel = a == selected;
-        setTopAndHeightUnits(f.ui.Command4[a], boardButtonTop(a, sel), boardButtonHeight(sel));
+        setRectUnits(f.ui.Command4[a], layout::boardButtonRect(a, sel));
         for (int i = 0; i < 12; ++i) {
             f.ui.Shape1[12 * a + i]->setBorderColor(sel ? black : lightGrey);
             f.ui.Shape1[12 * a + i]->setBorderWidth(sel ? 2 : 1);
@@ -191,7 +189,7 @@ void Form1::Command4_Click(int index) {
     if (index < 0 || index >= kBoards) return;
     showBoardBanners(index);
     st.selectedBoard = static_cast<int16_t>(index);
-    setLeftUnits(ui.Image1, boardPointerLeft(index));
+    movePosUnits(ui.Image1, layout::boardMarkerPos(index));
     highlightBoardRow(*this, index);
 
     refreshForBoard(ReadIndicator::Cell);
@@ -280,7 +278,7 @@ void Form1::layoutBoardGrid() {
     writeGridHeaders(*this);
     showBoardRows(*this, st.lastBoardIndex);
     highlightBoardRow(*this, st.selectedBoard);
-    setLeftUnits(ui.Image1, boardPointerLeft(st.selectedBoard));
+    movePosUnits(ui.Image1, layout::boardMarkerPos(st.selectedBoard));
 }
 
 }  // namespace zmx

@@ -22,7 +22,8 @@ namespace {
 // the validation of one leave from running again while it is still showing its message.
 class ThresholdBoxEvents : public QObject {
 public:
-    explicit ThresholdBoxEvents(Form1& form) : QObject(&form), form_(form) {}
+    static constexpr const char* kName = "ThresholdBoxEvents";
+    explicit ThresholdBoxEvents(Form1& form) : QObject(&form), form_(form) { setObjectName(kName); }
 
     bool leaveRunning = false;  // a leave is being validated (its message may be showing)
     int leaves = 0;              // validations run so far
@@ -79,7 +80,9 @@ private:
 };
 
 ThresholdBoxEvents* boxEventsOf(Form1& form) {
-    return form.findChild<ThresholdBoxEvents*>(QString(), Qt::FindDirectChildrenOnly);
+    // Found by name: the class carries no meta-object of its own for a typed search.
+    return dynamic_cast<ThresholdBoxEvents*>(
+        form.findChild<QObject*>(QString::fromLatin1(ThresholdBoxEvents::kName), Qt::FindDirectChildrenOnly));
 }
 
 // Clears the re-entry mark when the validation ends, however it ends.

@@ -292,6 +292,12 @@ private slots:
         WindowFixture f;
         QVERIFY(f.load());
         Form1& w = *f.form;
+        // Start-up: WRCFG broadcast, every other command addressed to board 1.
+        QCOMPARE(w.ui.Check5[5]->text(), QString("BROADCAST"));
+        QVERIFY(w.ui.Label19[5]->isHidden());
+        QCOMPARE(w.ui.Check5[0]->text(), QString("B'CAST"));
+        QVERIFY(!w.ui.Label19[0]->isHidden());
+        QVERIFY(w.ui.Option1[1]->isChecked() && w.ui.Option3[1]->isChecked());
         w.ui.Check5[5]->click();
         QCOMPARE(w.ui.Check5[5]->text(), QString("B'CAST"));
         QVERIFY(!w.ui.Label19[5]->isHidden());

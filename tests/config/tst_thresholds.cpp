@@ -321,6 +321,31 @@ private slots:
         QCOMPARE(int(w.st.vuvCode[0]), 0);
     }
 
+    // Switching to another window and back is not leaving the box: the entry stays as typed.
+    void switchingWindowsKeepsEntry() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.ui.Text2[1]->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(w.ui.Text2[1], "4.2");
+        {
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+        }
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(w.ui.Text2[1]->text(), QString("4.2"));
+        QCOMPARE(int(w.st.vovCode[0]), 0);
+        QVERIFY(f.messages.isEmpty());
+        w.ui.Command1[5]->setFocus(Qt::TabFocusReason);
+        QCOMPARE(int(w.st.vovCode[0]), 207);
+    }
+
     // A stored entry reaches the selected board (custom) or every board of the stack (global).
     void entryScope_data() {
         QTest::addColumn<bool>("global");
