@@ -11,6 +11,4 @@ std::string withTenCellBit(const std::string& cfgr0, bool tenCells) {
     return byteText(static_cast<uint8_t>(tenCells ? (value | 0x08) : (value & ~0x08)));
 }
 
-int cdcBitsOf(const std::string& cfgr0) { return textToByte(cfgr0) & 0x07; }
-
 }  // namespace zmx

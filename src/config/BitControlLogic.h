@@ -12,7 +12,7 @@ int stepCdc(int cdc, int delta);
 // CFGR0 text with bit 3 (10CELLS) set or cleared, as two upper-case hex digits.
 std::string withTenCellBit(const std::string& cfgr0, bool tenCells);
 
-// Bits 2..0 (CDC) of a CFGR0 text.
-int cdcBitsOf(const std::string& cfgr0);
+// Name of the widget property that marks a control hidden by ten-cell mode (cells 11 and 12).
+inline constexpr const char* kHiddenByTenCellsProperty = "zmxHiddenByTenCells";
 
 }  // namespace zmx

@@ -16,19 +16,17 @@ namespace zmx {
 
 namespace {
 
-// Marks a cell-frame control hidden by ten-cell mode, so that twelve-cell mode shows again
-// exactly what ten-cell mode hid (and nothing another display keeps hidden).
-constexpr const char* kHiddenByTenCells = "zmxHiddenByTenCells";
-
+// The mark lets twelve-cell mode show again exactly what ten-cell mode hid, and nothing
+// that another display keeps hidden.
 void hideForTenCells(QWidget* w) {
     if (w->isHidden()) return;
-    w->setProperty(kHiddenByTenCells, true);
+    w->setProperty(kHiddenByTenCellsProperty, true);
     w->hide();
 }
 
 void showAfterTenCells(QWidget* w) {
-    if (!w->property(kHiddenByTenCells).toBool()) return;
-    w->setProperty(kHiddenByTenCells, QVariant());
+    if (!w->property(kHiddenByTenCellsProperty).toBool()) return;
+    w->setProperty(kHiddenByTenCellsProperty, QVariant());
     w->show();
 }
 

@@ -2,13 +2,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <algorithm>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <vector>
 
+#include "config/BitControlLogic.h"
 #include "config/BoardLayout.h"
 #include "display/Colors.h"
 #include "shell/Form1.h"
@@ -19,8 +20,6 @@
 namespace zmx {
 
 namespace {
-
-constexpr const char* kHiddenByTenCells = "zmxHiddenByTenCells";  // see ApplyCellMode
 
 // The read-indicator step value that means "parked while the board count re-reads the stack".
 constexpr int16_t kStepParked = 3;
@@ -111,10 +110,10 @@ void showBoardRows(Form1& f, int lastBoardIndex) {
         for (int i = 0; i < 12; ++i) {
             QWidget* lamp = f.ui.Shape1[12 * slot + i];
             if (used && tenCells && i >= 10) {
-                lamp->setProperty(kHiddenByTenCells, true);
+                lamp->setProperty(kHiddenByTenCellsProperty, true);
                 lamp->hide();
             } else {
-                lamp->setProperty(kHiddenByTenCells, QVariant());
+                lamp->setProperty(kHiddenByTenCellsProperty, QVariant());
                 lamp->setVisible(used);
             }
         }
