@@ -4,11 +4,8 @@
 
 namespace zmx {
 
-void Form1::Command3_Click(int index) {}
 void Form1::deriveStatusFromFlags() {}
 void Form1::paintAllStatus() {}
 void Form1::applyThermalStatus() {}
-void Form1::prepareLowCurrentStandby() {}
-void Form1::showDischargeHeld(bool held) {}
 
 }  // namespace zmx

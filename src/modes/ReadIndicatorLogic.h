@@ -8,13 +8,6 @@
 
 namespace zmx {
 
-// Geometry of a marked (narrowed, so the highlight around it shows) and a normal button
-// of the command column, in window units.
-inline constexpr int kMarkedButtonLeft = 804;
-inline constexpr int kMarkedButtonWidth = 81;
-inline constexpr int kNormalButtonLeft = 796;
-inline constexpr int kNormalButtonWidth = 97;
-
 enum class IndicatorKind { Cell, Temp, Config };
 
 // What the refresh at the end of a panel click does with the indicator's step variable:
