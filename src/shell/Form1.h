@@ -4,7 +4,18 @@
 // and paints the controls. Its procedures are split by subsystem into Form1_*.cpp files
 // in the folders of the subsystems (commands/, config/, display/, modes/, export/, ...).
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QString>
 #include <QTimer>
 #include <string>
@@ -14,6 +25,7 @@
 #include "shell/Seams.h"
 #include "shell/StackState.h"
 #include "shell/widgets/Controls.h"
+#include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

@@ -15,21 +15,26 @@
 
 namespace {
 
-int dumpPipe[2] = {-1, -1};
+int signalPipe[2] = {-1, -1};
+constexpr char kDumpRequest = 'D';
+constexpr char kQuitRequest = 'Q';
 
-// The handler only wakes the event loop; the dump is written between events.
-void onSigusr1(int) {
-    const char b = 1;
-    [[maybe_unused]] auto n = ::write(dumpPipe[1], &b, 1);
+// The handlers only wake the event loop; the dump is written and the program ends between
+// events, never in the middle of a transfer.
+void onSignal(int sig) {
+    const char b = sig == SIGUSR1 ? kDumpRequest : kQuitRequest;
+    [[maybe_unused]] auto n = ::write(signalPipe[1], &b, 1);
 }
 
-void installDumpSignal() {
-    if (::pipe2(dumpPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+void installSignals() {
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     struct sigaction sa {};
-    sa.sa_handler = onSigusr1;
+    sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;  // an interrupted read or write of a transfer resumes
     sigaction(SIGUSR1, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
 }
 
 }  // namespace
@@ -72,13 +77,17 @@ int main(int argc, char** argv) {
     zmx::Form1 form(link, seams);
     form.setDumpPath(QString::fromStdString(cl.dumpPath));
 
-    installDumpSignal();
-    QSocketNotifier dumpNotifier(dumpPipe[0], QSocketNotifier::Read);
-    QObject::connect(&dumpNotifier, &QSocketNotifier::activated, [&] {
+    installSignals();
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
         char buf[16];
-        while (::read(dumpPipe[0], buf, sizeof buf) > 0) {
+        ssize_t n = 0;
+        while ((n = ::read(signalPipe[0], buf, sizeof buf)) > 0) {
+            for (ssize_t i = 0; i < n; ++i) {
+                if (buf[i] == kDumpRequest) form.writeDump();
+                else QCoreApplication::quit();
+            }
         }
-        form.writeDump();
     });
 
     if (!form.Form_Load()) {

@@ -16,7 +16,12 @@ public:
     std::string name() const override { return "scripted"; }
     bool open() override { ++opens; return true; }
     void setTimeouts(int r, int w) override { readMs = r; writeMs = w; }
-    std::size_t write(std::string_view b) override { written += b; return b.size(); }
+    std::size_t write(std::string_view b) override {
+        written += b;
+        pending += nextReply;  // the controller answers what it was sent
+        nextReply.clear();
+        return b.size();
+    }
     std::string read(std::size_t n) override {
         lastAsked = n;
         timeoutsOfReads.push_back(readMs);
@@ -26,7 +31,7 @@ public:
     }
     void purgeInput() override { ++purges; stalePurged += pending; pending.clear(); }
     void close() override { ++closes; }
-    std::string pending, written, stalePurged;
+    std::string pending, nextReply, written, stalePurged;
     int opens = 0, closes = 0, purges = 0, readMs = 0, writeMs = 0;
     std::size_t lastAsked = 0;
     std::vector<int> timeoutsOfReads;
@@ -41,7 +46,7 @@ private slots:
         auto b = std::make_unique<ScriptedBackend>();
         ScriptedBackend* raw = b.get();
         ControllerLink link(std::move(b));
-        raw->pending = "ZMX7730-4";
+        raw->nextReply = "ZMX7730-4";
         QCOMPARE(link.Identify(), std::string("ZMX7730-4"));
         QCOMPARE(raw->lastAsked, std::size_t(50));
         QCOMPARE(raw->readMs, 200);
@@ -62,7 +67,7 @@ private slots:
         auto b = std::make_unique<ScriptedBackend>();
         ScriptedBackend* raw = b.get();
         ControllerLink link(std::move(b));
-        raw->pending = "01";
+        raw->nextReply = "01";
         link.SendOnly("MSxT01SC7SE0S00S00S00S00S00SFEX");
         QCOMPARE(raw->lastAsked, std::size_t(2));
         QCOMPARE(raw->timeoutsOfReads.back(), kEchoDrainTimeoutMs);
@@ -100,7 +105,7 @@ private slots:
         ScriptedBackend* raw = b.get();
         ControllerLink link(std::move(b));
         QVERIFY(link.openTrace(dir.filePath("t.log").toStdString()));
-        raw->pending = "ZMX7730-4";
+        raw->nextReply = "ZMX7730-4";
         link.Identify();
         link.SendOnly("MSxS10SB0X");
         QFile f(dir.filePath("t.log"));
