@@ -84,7 +84,7 @@ private slots:
         QFETCH(int, target);
         WindowFixture f;
         QVERIFY(f.load());
-        f.form->ui.Command1[12]->setFocus();
+        f.form->ui.Command1[10]->setFocus();
         f.form->Command1_Click(index);
         QCOMPARE(f.form->focusWidget(), f.form->ui.Command1[target]);
     }
@@ -115,10 +115,10 @@ private slots:
         WindowFixture f;
         QVERIFY(f.load());
         f.form->ui.Command1[6]->setEnabled(false);
-        f.form->ui.Command1[12]->setFocus();
+        f.form->ui.Command1[10]->setFocus();
         f.form->Command1_Click(5);
         QCOMPARE(int(f.form->st.readbackPending), 0);
-        QCOMPARE(f.form->focusWidget(), f.form->ui.Command1[12]);
+        QCOMPARE(f.form->focusWidget(), f.form->ui.Command1[10]);
     }
 
     // A thermal shutdown that has cleared is confirmed by a read-back after the next

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "modes/PanelFixture.h"
+#include "shell/widgets/Paint.h"
 #include "shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
