@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include "link/Hex.h"
 #include "modes/PanelFixture.h"
 #include "shell/widgets/Paint.h"
 #include "shell/widgets/ShapeWidget.h"
@@ -16,7 +17,10 @@ namespace {
 // Composes and writes CFGR0 with the given CDC for the stack (the write copies the image).
 void writeCdc(WindowFixture& f, const std::string& cfgr0) {
     auto& st = f.form->st;
-    for (int s = 0; s <= st.lastBoardIndex; ++s) st.cfgImage[s][0] = st.cfgWritten[s][0] = cfgr0;
+    for (int s = 0; s <= st.lastBoardIndex; ++s) {
+        st.cfgImage[s][0] = st.cfgWritten[s][0] = cfgr0;
+        st.cdcValue[s] = static_cast<int16_t>(hexTextValue(cfgr0) & 7);
+    }
     f.form->Command1_Click(5);
 }
 
