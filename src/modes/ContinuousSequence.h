@@ -8,9 +8,6 @@
 
 namespace zmx {
 
-inline constexpr int kBoardMarkerLeft = 504;   // Image1 over board 1's column of the grid
-inline constexpr int kBoardMarkerPitch = 24;   // one grid column per board
-
 struct SequencePosition {
     int16_t step = 0;
     int16_t board = 0;
@@ -30,9 +27,6 @@ constexpr SequencePosition advanceSequence(SequencePosition p, int16_t lastBoard
     }
     return p;
 }
-
-// Left edge of the board marker over the column of a board.
-constexpr int boardMarkerX(int board) { return kBoardMarkerLeft + kBoardMarkerPitch * board; }
 
 // The state continuousRunning takes when the button toggles it: a run stops, anything
 // else starts (the poll and standby buttons set 1 first so the toggle always stops).

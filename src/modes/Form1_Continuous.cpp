@@ -167,7 +167,8 @@ void Form1::continuousStep() {
     const SequencePosition next = advanceSequence({st.sequenceStep, st.scanBoard}, st.lastBoardIndex, datalog);
     st.sequenceStep = next.step;
     st.scanBoard = next.board;
-    if (!datalog) ui.Image1->move(boardMarkerX(st.scanBoard), ui.Image1->y());
+    // The marker points at the board the next step reads, as the board buttons place it.
+    if (!datalog) ui.Image1->move(layout::boardMarkerPos(st.scanBoard));
     else wrapDatalogSample(st);
     deriveStatusFromFlags();
     ShowCellStatus();

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "modes/PanelFixture.h"
+#include "shell/widgets/Layout.h"
 #include "shell/widgets/Paint.h"
 #include "shell/widgets/ShapeWidget.h"
 
@@ -111,7 +112,6 @@ private slots:
         st.bcastSTCVAD[0] = st.bcastSTTMPAD[0] = 1;  // as the ticked boxes leave them
         f.form->Command1_Click(10);
         takeTransfers(f);
-        const int markerY = f.form->ui.Image1->y();
 
         for (int pass = 0; pass < 2; ++pass) {
             for (int b = 0; b < boards; ++b) {
@@ -121,7 +121,7 @@ private slots:
                 const int next = (b + 1) % boards;
                 QCOMPARE(int(st.scanBoard), next);
                 QCOMPARE(int(st.sequenceStep), 0);
-                QCOMPARE(f.form->ui.Image1->pos(), QPoint(504 + 24 * next, markerY));
+                QCOMPARE(f.form->ui.Image1->pos(), layout::boardMarkerPos(next));
             }
         }
         QCOMPARE(int(st.selectedBoard), 0);

@@ -1,5 +1,5 @@
-// The walk of continuous mode over steps and boards, the board marker position and what a
-// stopped run leaves of the stored values.
+// The walk of continuous mode over steps and boards, and what a stopped run leaves of the
+// stored values.
 
 #include <QtTest>
 
@@ -40,12 +40,6 @@ private slots:
         QCOMPARE(p, (SequencePosition{2, 4}));
         p = advanceSequence(p, 1, false);
         QCOMPARE(p, (SequencePosition{0, 0}));
-    }
-
-    void markerOverBoardColumn() {
-        QCOMPARE(boardMarkerX(0), 504);
-        QCOMPARE(boardMarkerX(2), 552);
-        QCOMPARE(boardMarkerX(9), 720);
     }
 
     void toggleAlwaysStopsARun() {
