@@ -42,11 +42,6 @@ private slots:
         QCOMPARE(p, (SequencePosition{0, 0}));
     }
 
-    void toggleAlwaysStopsARun() {
-        QCOMPARE(int(toggledRunState(0)), 1);
-        QCOMPARE(int(toggledRunState(1)), 0);
-    }
-
     void stopZeroesStackValuesOnly() {
         StackState st;
         st.lastBoardIndex = 1;

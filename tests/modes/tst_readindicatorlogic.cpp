@@ -1,5 +1,5 @@
 // Arming of the read indicators: stack-wide after a broadcast start or write, the selected
-// board only after an addressed one; and what the refresh does per step value.
+// board only after an addressed one, decided by the selected board's switches alone.
 
 #include <QtTest>
 
@@ -47,24 +47,6 @@ private slots:
         QString got;
         for (int b = 0; b < 4; ++b) got += QString::number(indicatorPending(st, kind)[b]);
         QCOMPARE(got, pending);
-    }
-
-    void indicatorsAreIndependent() {
-        StackState st;
-        armIndicator(st, IndicatorKind::Cell);
-        QCOMPARE(int(st.cellReadPending[0]), 1);
-        QCOMPARE(int(st.tempReadPending[0]), 0);
-        QCOMPARE(int(st.cfgReadPending[0]), 0);
-        indicatorStep(st, IndicatorKind::Config) = 1;
-        QCOMPARE(int(st.readbackPending), 1);
-        QCOMPARE(int(st.lastCellStep), 0);
-    }
-
-    void stepActions() {
-        QCOMPARE(actionForStep(0), IndicatorAction::None);
-        QCOMPARE(actionForStep(1), IndicatorAction::ArmAndMark);
-        QCOMPARE(actionForStep(2), IndicatorAction::Unmark);
-        QCOMPARE(actionForStep(3), IndicatorAction::None);  // parked by the board-count sweep
     }
 };
 

@@ -49,14 +49,6 @@ private slots:
             QVERIFY(!expectedTempText(d).has_value());
         }
     }
-
-    void cellKindOfButtons() {
-        QCOMPARE(selfTestCellKind(0), 0);
-        QCOMPARE(selfTestCellKind(1), 1);
-        QCOMPARE(selfTestCellKind(5), 2);
-        QCOMPARE(selfTestCellKind(6), 3);
-        for (int b : {2, 3, 4}) QCOMPARE(selfTestCellKind(b), -1);
-    }
 };
 
 QTEST_MAIN(TstSelfTestPatterns)
