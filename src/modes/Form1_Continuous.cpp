@@ -1,8 +1,19 @@
-// The timer tick: keep-alive, re-identification, continuous mode, banners.
+// The timer tick (keep-alive, re-identification, continuous mode, banners), the
+// "PEC Match Only" box, and continuous mode: its start and stop and the one step of the
+// sequence each tick runs.
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "modes/CommandPanel.h"
+#include "modes/ContinuousSequence.h"
+#include "modes/DatalogStamp.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
+#include "shell/widgets/Layout.h"
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 
@@ -37,6 +48,135 @@ void Form1::Check_AUTO_Click() {
         ui.Label_AUTOstatus->setText(QStringLiteral("DISPLAY ALL DATA TRANSFERS!"));
         setForeground(ui.Label_AUTOstatus, toQColor(kMaroon));
     }
+}
+
+namespace {
+
+constexpr int kSelfTestButtons = 7;
+
+// The controls that would issue commands of their own while the sequence owns the bus;
+// the start disables them and the stop enables them again.
+void setManualCommandsEnabled(Form1& f, bool enabled) {
+    Controls& ui = f.ui;
+    for (int i : {kStartCellVolt, kReadCellVolt, kStartTemp, kReadTemp, kReadFlag, kStartOpenWire})
+        ui.Command1[i]->setEnabled(enabled);
+    ui.Check5[3]->setEnabled(enabled);
+    ui.Command3[0]->setEnabled(enabled);
+    ui.Check8[0]->setEnabled(enabled);
+    ui.Command3[1]->setEnabled(enabled);
+    ui.Check8[1]->setEnabled(enabled);
+    for (int i = 0; i < kSelfTestButtons; ++i) ui.Command5[i]->setEnabled(enabled);
+}
+
+void setBoardOnlyLabelsEnabled(Form1& f, bool enabled) {
+    for (int i = 1; i <= 3; ++i) f.ui.Label18[i]->setEnabled(enabled);
+}
+
+// A single-cell selection on the selected board becomes one on every board for the run,
+// as the conversions now go out in broadcast form.
+void widenSingleCellSelection(Form1& f) {
+    if (f.st.singleCellMode != 1) return;
+    f.st.singleCellMode = 2;
+    for (int i = 0; i < kCellsPerBoard; ++i)
+        if (f.ui.Check6[i]->isChecked()) f.SelectSingleCell(i);
+}
+
+void startContinuous(Form1& f) {
+    StackState& st = f.st;
+    Controls& ui = f.ui;
+    ui.Command1[kContinuous]->setText(QStringLiteral("STOP  CONTINUOUS READ CELLS"));
+    ui.Shape3->setFillColor(toQColor(kGreen));
+    st.sequenceStep = 0;
+    st.forceShowAll = 0;
+    f.Check_AUTO_Click();
+    setManualCommandsEnabled(f, false);
+    f.showDischargeHeld(false);
+    ui.Command1[kReadConfig]->setEnabled(st.datalogArmed == 0);
+    f.Command1_Click(kReadConfig);
+    st.scanBoard = 0;
+    // The run converts every board at once: STCVAD and STTMPAD go out in broadcast form.
+    for (int i : {2, 4}) {
+        ui.Check5[i]->setChecked(true);
+        ui.Check5[i]->setEnabled(false);
+    }
+    setBoardOnlyLabelsEnabled(f, false);
+    widenSingleCellSelection(f);
+    f.ClearCellValues();
+    f.ClearTemps();
+    f.ClearFlags();
+    st.monitorKind = 0;
+    f.ClearMonitor();
+    f.EvaluateCellStatus(st.selectedBoard);
+    f.paintAllStatus();
+    st.keepAliveActive = 0;
+}
+
+void stopContinuous(Form1& f) {
+    StackState& st = f.st;
+    Controls& ui = f.ui;
+    ui.Command1[kContinuous]->setText(QStringLiteral("START CONTINUOUS READ CELLS"));
+    ui.Shape3->setFillColor(toQColor(kRed));
+    st.scanBoard = st.selectedBoard;
+    setManualCommandsEnabled(f, true);
+    ui.Command1[kReadConfig]->setEnabled(true);
+    for (int s = 0; s <= st.lastBoardIndex; ++s) st.rdcvGood[s] = 0;
+    ui.Check5[2]->setEnabled(true);  // their ticks stay
+    ui.Check5[4]->setEnabled(true);
+    setBoardOnlyLabelsEnabled(f, true);
+    f.Command4_Click(st.selectedBoard);
+    zeroStoredVoltages(st);
+    // The value boxes follow the zeroed store instead of showing readings that are gone.
+    f.ClearCellValues();
+    f.ClearTemps();
+    f.evaluateKeepAlive();
+}
+
+}  // namespace
+
+void Form1::toggleContinuous() {
+    resetReadIndicator(ReadIndicator::Cell);
+    resetReadIndicator(ReadIndicator::Temp);
+    st.continuousRunning = toggledRunState(st.continuousRunning);
+    if (st.continuousRunning == 1) startContinuous(*this);
+    else stopContinuous(*this);
+}
+
+void Form1::continuousStep() {
+    if (st.continuousRunning != 1) return;
+    const bool datalog = st.datalogArmed == 1;
+    switch (st.sequenceStep) {
+        case 0:
+            if (datalog) ReadConfig();
+            StartCellConversion(0, st.cellSelectDigit);
+            st.cellHexView = 0;
+            // An empty write-only transfer (open, nothing written, close) between the start
+            // and the read: the only pause the conversion gets before its cells are read.
+            link().SendOnly("");
+            ReadCells(st.tenCellMode);
+            if (datalog) makeDatalogStamp();
+            break;
+        case 1:
+            StartTempConversion(st.tempSelectDigit);
+            st.tempHexView = 0;
+            ReadTemps();
+            applyThermalStatus();
+            break;
+        case 2: ReadFlags(); break;
+        default: break;  // the datalog variant's idle step
+    }
+    const SequencePosition next = advanceSequence({st.sequenceStep, st.scanBoard}, st.lastBoardIndex, datalog);
+    st.sequenceStep = next.step;
+    st.scanBoard = next.board;
+    // The marker points at the board the next step reads, as the board buttons place it.
+    if (!datalog) ui.Image1->move(layout::boardMarkerPos(st.scanBoard));
+    else wrapDatalogSample(st);
+    deriveStatusFromFlags();
+    ShowCellStatus();
+}
+
+void Form1::makeDatalogStamp() {
+    updateDatalogStamp(st, seams().now ? seams().now() : QDateTime::currentDateTime());
+    ui.Command1[kViewDatalog]->setToolTip(datalogViewToolTip(st.datalogSamplesShown, st.datalogSeconds));
 }
 
 }  // namespace zmx

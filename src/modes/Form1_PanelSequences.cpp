@@ -8,7 +8,6 @@
 
 namespace zmx {
 
-void Form1::Command3_Click(int index) {}
 void Form1::deriveStatusFromFlags() { deriveFlagStatus(st, servedBoard(st)); }
 
 void Form1::paintAllStatus() {
@@ -41,7 +40,5 @@ void Form1::applyThermalStatus() {
     }
 }
 
-void Form1::prepareLowCurrentStandby() {}
-void Form1::showDischargeHeld(bool held) {}
 
 }  // namespace zmx

@@ -19,10 +19,14 @@ class RecordingBackend : public LinkBackend {
 public:
     explicit RecordingBackend(std::unique_ptr<LinkBackend> inner) : inner_(std::move(inner)) {}
     std::string name() const override { return inner_->name(); }
-    bool open() override { return inner_->open(); }
+    bool open() override {
+        transfers.emplace_back();
+        return inner_->open();
+    }
     void setTimeouts(int readMs, int writeMs) override { inner_->setTimeouts(readMs, writeMs); }
     std::size_t write(std::string_view bytes) override {
         writes.emplace_back(bytes);
+        if (!transfers.empty()) transfers.back() += bytes;
         return inner_->write(bytes);
     }
     std::string read(std::size_t maxBytes) override { return inner_->read(maxBytes); }
@@ -31,6 +35,8 @@ public:
     std::string lastError() const override { return inner_->lastError(); }
 
     std::vector<std::string> writes;
+    // One entry per transfer (device opened), with what it wrote: "" when it wrote nothing.
+    std::vector<std::string> transfers;
 
 private:
     std::unique_ptr<LinkBackend> inner_;

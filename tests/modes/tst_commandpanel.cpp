@@ -1,0 +1,238 @@
+// The command row against the simulated stack: the frame a poll leaves open is closed
+// once before the next command, the focus moves to the next step, WRITE CONFIG makes
+// READ CONFIG the next step, and LOW CURRENT STBY leaves the stack quiet.
+
+#include <QComboBox>
+#include <QtTest>
+
+#include "modes/PanelFixture.h"
+#include "shell/widgets/ShapeWidget.h"
+
+using namespace zmx;
+using namespace zmx::test;
+
+namespace {
+int count(const std::vector<std::string>& v, const std::string& s) {
+    return static_cast<int>(std::count(v.begin(), v.end(), s));
+}
+}  // namespace
+
+class TstCommandPanel : public QObject {
+    Q_OBJECT
+private slots:
+    void pendingPollClosedOnceBeforeNextCommand_data() {
+        QTest::addColumn<int>("index");
+        for (int i = 2; i <= 14; ++i) QTest::newRow(qPrintable(QString("Command1(%1)").arg(i))) << i;
+    }
+    void pendingPollClosedOnceBeforeNextCommand() {
+        QFETCH(int, index);
+        WindowFixture f;
+        QVERIFY(f.load());
+        f.form->st.pollPending = 1;
+        takeTransfers(f);
+        f.form->Command1_Click(index);
+        const auto sent = takeTransfers(f);
+        QVERIFY(!sent.empty());
+        QCOMPARE(sent.front(), std::string("MSX"));
+        QCOMPARE(count(sent, "MSX"), 1);
+        QCOMPARE(int(f.form->st.pollPending), 0);
+        f.form->Command1_Click(12);  // STOP: nothing but the common steps
+        QVERIFY(takeTransfers(f).empty());
+    }
+
+    void pollButtonsStopContinuousAndLeaveFrameOpen_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("wasRunning");
+        QTest::addColumn<QString>("poll");
+        QTest::newRow("POLL ADC, idle") << 0 << false << "MSxS80S49S40S07";
+        QTest::newRow("POLL ADC, running") << 0 << true << "MSxS80S49S40S07";
+        QTest::newRow("POLL INT, running") << 1 << true << "MSxS80S49S50S77";
+    }
+    void pollButtonsStopContinuousAndLeaveFrameOpen() {
+        QFETCH(int, index);
+        QFETCH(bool, wasRunning);
+        QFETCH(QString, poll);
+        WindowFixture f;
+        QVERIFY(f.load());
+        if (wasRunning) f.form->Command1_Click(10);
+        f.form->st.cellVolts[5] = 3.7f;
+        f.form->st.cellVolts[121] = 1.4f;
+        takeTransfers(f);
+        f.form->Command1_Click(index);
+        QCOMPARE(int(f.form->st.continuousRunning), 0);
+        QCOMPARE(f.form->ui.Command1[10]->text(), QString("START CONTINUOUS READ CELLS"));
+        QCOMPARE(f.form->ui.Shape3->fillColor(), QColor(255, 0, 0));
+        QCOMPARE(f.form->st.cellVolts[5], 0.0f);  // the stop sequence ran in either case
+        QCOMPARE(f.form->st.cellVolts[121], 0.0f);
+        QCOMPARE(int(f.form->st.pollPending), 1);
+        if (pollsSend()) QCOMPARE(QString::fromStdString(takeTransfers(f).back()), poll);
+    }
+
+    void focusMovesToNextStep_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("target");
+        QTest::newRow("STARTCELLVOLT -> READCELLVOLT") << 2 << 7;
+        QTest::newRow("START OPENWIRE -> READCELLVOLT") << 3 << 7;
+        QTest::newRow("START TEMP -> READ TEMP") << 4 << 9;
+        QTest::newRow("WRITE CONFIG -> READ CONFIG") << 5 << 6;
+        QTest::newRow("READCELLVOLT -> READ FLAG") << 7 << 8;
+        QTest::newRow("READ FLAG -> STARTCELLVOLT") << 8 << 2;
+        QTest::newRow("READ TEMP -> START TEMP") << 9 << 4;
+    }
+    void focusMovesToNextStep() {
+        QFETCH(int, index);
+        QFETCH(int, target);
+        WindowFixture f;
+        QVERIFY(f.load());
+        f.form->ui.Command1[10]->setFocus();
+        f.form->Command1_Click(index);
+        QCOMPARE(f.form->focusWidget(), f.form->ui.Command1[target]);
+    }
+
+    void writeConfigMakesReadConfigTheNextStep() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        f.form->st.lastBoardIndex = 2;
+        takeTransfers(f);
+        auto* readConfig = f.form->ui.Command1[6];
+        f.form->Command1_Click(5);
+        if (writeConfigSends()) QCOMPARE(takeTransfers(f), std::vector<std::string>{kStandbyWrcfg});
+        QCOMPARE(int(f.form->st.readbackPending), 1);
+        QCOMPARE(span(readConfig), qMakePair(804, 81));
+        QVERIFY(!f.form->ui.Shape16[0]->isHidden());
+        for (int s = 0; s <= 2; ++s) QCOMPARE(int(f.form->st.cfgReadPending[s]), 1);  // broadcast write
+
+        f.form->Command1_Click(6);
+        QCOMPARE(takeTransfers(f), std::vector<std::string>{rdcfg("80")});
+        QCOMPARE(int(f.form->st.readbackPending), 0);
+        QCOMPARE(span(readConfig), qMakePair(796, 97));
+        QVERIFY(f.form->ui.Shape16[0]->isHidden());
+        QCOMPARE(int(f.form->st.cfgReadPending[0]), 0);
+        QCOMPARE(int(f.form->st.cfgReadPending[1]), 1);
+    }
+
+    void writeConfigWithReadConfigDisabledLeavesFocus() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        f.form->ui.Command1[6]->setEnabled(false);
+        f.form->ui.Command1[10]->setFocus();
+        f.form->Command1_Click(5);
+        QCOMPARE(int(f.form->st.readbackPending), 0);
+        QCOMPARE(f.form->focusWidget(), f.form->ui.Command1[10]);
+    }
+
+    // A thermal shutdown that has cleared is confirmed by a read-back after the next
+    // write, and the latches of the stack are released.
+    void writeConfigAfterClearedThermalShutdownReadsBack() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        auto& st = f.form->st;
+        st.lastBoardIndex = 1;
+        st.thsdLatched[0] = st.thsdLatched[1] = 1;
+        st.thermalCleared = 1;
+        takeTransfers(f);
+        f.form->Command1_Click(5);
+        const auto sent = takeTransfers(f);
+        QCOMPARE(sent.back(), rdcfg("80"));
+        QCOMPARE(count(sent, rdcfg("80")), 1);
+        QCOMPARE(int(st.thsdLatched[0]), 0);
+        QCOMPARE(int(st.thsdLatched[1]), 0);
+        QCOMPARE(int(st.thermalCleared), 0);
+        QCOMPARE(int(st.showValidOnly), 0);
+    }
+
+    void lowCurrentStandby() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        auto& st = f.form->st;
+        st.lastBoardIndex = 2;
+        st.selectedBoard = 1;
+        {
+            // Board 2's address digit, as its selection would show it.
+            const QSignalBlocker block(f.form->ui.Combo2);
+            f.form->ui.Combo2->setCurrentIndex(1);
+        }
+        for (int s = 0; s <= 3; ++s) {
+            st.cfgImage[s] = {"E3", "01", "10", "80", "9C", "C3"};
+            st.cdcValue[s] = 3;
+            st.vuvCode[s] = 0x9C;
+            st.vovCode[s] = 0xC3;
+        }
+        st.cellReadPending[2] = 1;
+        f.form->ui.Check5[5]->setChecked(false);
+        takeTransfers(f);
+
+        f.form->Command1_Click(14);
+
+        std::vector<std::string> expected{rdcfg("80"), rdcfg("81"), rdcfg("82"), "MI"};
+        if (writeConfigSends()) expected.insert(expected.begin(), kStandbyWrcfg);
+        QCOMPARE(takeTransfers(f), expected);
+        QVERIFY(f.form->ui.Check5[5]->isChecked());
+        for (int s = 0; s <= 2; ++s) {
+            QCOMPARE(st.cfgImage[s], (std::array<std::string, 6>{"E0", "00", "00", "00", "00", "00"}));
+            QCOMPARE(int(st.cdcValue[s]), 0);
+            QCOMPARE(int(st.vuvCode[s]), 0);
+            QCOMPARE(int(st.vovCode[s]), 0);
+        }
+        QCOMPARE(st.cfgImage[3][0], std::string("E3"));  // not in the stack
+        QCOMPARE(int(st.selectedBoard), 1);
+        QCOMPARE(int(st.suspendIdentify), 1);
+        QCOMPARE(int(st.cellReadPending[2]), 0);
+        QCOMPARE(st.txCommand, std::string("MI"));
+
+        // Quiet until the next click of the row: no identification, no keep-alive.
+        st.keepAliveActive = 1;
+        st.keepAliveCounter = 1;
+        for (int i = 0; i < 4; ++i) f.form->Timer1_Timer();
+        QVERIFY(f.takeWrites().empty());
+        QCOMPARE(f.exitStatus, -1);
+
+        f.form->Command1_Click(12);
+        QCOMPARE(int(st.suspendIdentify), 0);
+        f.form->Timer1_Timer();
+        const auto w = f.takeWrites();
+        QCOMPARE(count(w, "IZ"), 1);
+    }
+
+    void dischargeHeldStarts_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("frame");
+        QTest::newRow("STARTCELL hold DCC") << 0 << "MSxS80S49S60S" + QString::fromStdString(PecOfHexByte("60")) + "X";
+        QTest::newRow("STARTOPEN hold DCC") << 1 << "MSxS80S49S70S" + QString::fromStdString(PecOfHexByte("70")) + "X";
+    }
+    void dischargeHeldStarts() {
+        QFETCH(int, index);
+        QFETCH(QString, frame);
+        WindowFixture f;
+        QVERIFY(f.load());
+        auto& st = f.form->st;
+        st.pollPending = 1;  // these buttons are not part of the row: the frame stays open
+        st.cellSelfTestPending = -1;
+        takeTransfers(f);
+        f.form->Command3_Click(index);
+        const auto sent = takeTransfers(f);
+        QCOMPARE(count(sent, "MSX"), 0);
+        if (startCommandsSend()) QCOMPARE(sent, std::vector<std::string>{frame.toStdString()});
+        QCOMPARE(int(st.pollPending), 1);
+        QCOMPARE(int(st.cellSelfTestPending), 0);
+        QCOMPARE(f.form->ui.Shape13->fillColor(), QColor(0x80, 0x80, 0xFF));
+        QCOMPARE(f.form->ui.Command1[7]->text(), QString("READCELL"));
+        QCOMPARE(int(st.cellReadPending[0]), 1);
+        QCOMPARE(f.form->focusWidget(), f.form->ui.Command1[7]);
+
+        f.form->Command1_Click(2);  // an ordinary start releases the discharge-held lamp
+        QCOMPARE(f.form->ui.Shape13->fillColor(), QColor(255, 255, 255));
+    }
+
+    void startDatalogOnlyArms() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        takeTransfers(f);
+        f.form->Command1_Click(11);
+        QCOMPARE(int(f.form->st.datalogArmed), 1);
+        QVERIFY(takeTransfers(f).empty());
+    }
+};
+
+QTEST_MAIN(TstCommandPanel)
+#include "tst_commandpanel.moc"

@@ -1,0 +1,202 @@
+// Continuous mode on the window: what starting and stopping change, the commands each
+// tick sends for every board of the stack, the board marker, and the datalog variant.
+
+#include <QtTest>
+
+#include "modes/PanelFixture.h"
+#include "shell/widgets/Layout.h"
+#include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
+
+using namespace zmx;
+using namespace zmx::test;
+
+namespace {
+
+// What one board's three steps send, with the procedures that already make transfers.
+std::vector<std::string> boardPass(const std::string& addr) {
+    std::vector<std::string> out;
+    if (startCommandsSend()) out.push_back(kBroadcastStcvad);
+    out.push_back("");
+    if (cellReadsSend()) out.push_back(rdcv(addr));
+    if (tempStartSends()) out.push_back(kBroadcastSttmpad);
+    if (tempReadsSend()) out.push_back(rdtmp(addr));
+    if (flagReadsSend()) out.push_back(rdflg(addr));
+    return out;
+}
+
+}  // namespace
+
+class TstContinuousMode : public QObject {
+    Q_OBJECT
+private slots:
+    void startAndStop() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        auto& st = f.form->st;
+        auto& ui = f.form->ui;
+        takeTransfers(f);
+
+        f.form->Command1_Click(10);
+        QCOMPARE(int(st.continuousRunning), 1);
+        QCOMPARE(takeTransfers(f), std::vector<std::string>{rdcfg("80")});  // READ CONFIG of board 1
+        QCOMPARE(ui.Command1[10]->text(), QString("STOP  CONTINUOUS READ CELLS"));
+        QCOMPARE(ui.Shape3->fillColor(), QColor(0, 255, 0));
+        for (int i : {2, 3, 4, 7, 8, 9}) QVERIFY(!ui.Command1[i]->isEnabled());
+        for (int i = 0; i < 7; ++i) QVERIFY(!ui.Command5[i]->isEnabled());
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(!ui.Command3[i]->isEnabled());
+            QVERIFY(!ui.Check8[i]->isEnabled());
+        }
+        QVERIFY(!ui.Check5[3]->isEnabled());
+        QVERIFY(ui.Command1[6]->isEnabled());
+        for (int i : {2, 4}) {
+            QVERIFY(ui.Check5[i]->isChecked());
+            QVERIFY(!ui.Check5[i]->isEnabled());
+        }
+        for (int i = 1; i <= 3; ++i) QVERIFY(!ui.Label18[i]->isEnabled());
+        QCOMPARE(int(st.keepAliveActive), 0);
+        QCOMPARE(int(st.scanBoard), 0);
+        QCOMPARE(int(st.sequenceStep), 0);
+
+        // Something was measured and written with CDC 1 during the run.
+        st.cellVolts[3] = 3.7f;
+        st.cellVolts[122] = 1.5f;
+        st.rdcvGood[0] = 1;
+        st.cfgImage[0][0] = st.cfgWritten[0][0] = "E1";
+
+        f.form->Command1_Click(10);
+        QCOMPARE(int(st.continuousRunning), 0);
+        QCOMPARE(ui.Command1[10]->text(), QString("START CONTINUOUS READ CELLS"));
+        QCOMPARE(ui.Shape3->fillColor(), QColor(255, 0, 0));
+        for (int i : {2, 3, 4, 6, 7, 8, 9}) QVERIFY(ui.Command1[i]->isEnabled());
+        for (int i = 0; i < 7; ++i) QVERIFY(ui.Command5[i]->isEnabled());
+        for (int i : {2, 3, 4}) QVERIFY(ui.Check5[i]->isEnabled());
+        for (int i : {2, 4}) QVERIFY(ui.Check5[i]->isChecked());  // the ticks stay
+        for (int i = 1; i <= 3; ++i) QVERIFY(ui.Label18[i]->isEnabled());
+        QCOMPARE(st.cellVolts[3], 0.0f);
+        QCOMPARE(st.cellVolts[122], 0.0f);
+        QCOMPARE(int(st.rdcvGood[0]), 0);
+        QCOMPARE(int(st.keepAliveActive), 1);  // re-evaluated from the written CDC
+    }
+
+    void datalogRunKeepsReadConfigDisabled() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        f.form->st.datalogArmed = 1;
+        f.form->Command1_Click(10);
+        QVERIFY(!f.form->ui.Command1[6]->isEnabled());
+        f.form->Command1_Click(10);
+        QVERIFY(f.form->ui.Command1[6]->isEnabled());
+    }
+
+    void singleCellSelectionCoversEveryBoard() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        f.form->st.singleCellMode = 1;
+        f.form->Command1_Click(10);
+        QCOMPARE(int(f.form->st.singleCellMode), 2);
+    }
+
+    void sequence_data() {
+        QTest::addColumn<int>("boards");
+        QTest::newRow("one board") << 1;
+        QTest::newRow("three boards") << 3;
+    }
+    void sequence() {
+        QFETCH(int, boards);
+        WindowFixture f;
+        QVERIFY(f.load());
+        auto& st = f.form->st;
+        st.lastBoardIndex = static_cast<int16_t>(boards - 1);
+        st.bcastSTCVAD[0] = st.bcastSTTMPAD[0] = 1;  // as the ticked boxes leave them
+        f.form->Command1_Click(10);
+        takeTransfers(f);
+
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int b = 0; b < boards; ++b) {
+                QCOMPARE(int(st.scanBoard), b);
+                for (int step = 0; step < 3; ++step) f.form->Timer1_Timer();
+                QCOMPARE(takeTransfers(f), boardPass(st.boardAddressHex[b]));
+                const int next = (b + 1) % boards;
+                QCOMPARE(int(st.scanBoard), next);
+                QCOMPARE(int(st.sequenceStep), 0);
+                QCOMPARE(f.form->ui.Image1->pos(), layout::boardMarkerPos(next));
+            }
+        }
+        QCOMPARE(int(st.selectedBoard), 0);
+        QCOMPARE(f.exitStatus, -1);
+    }
+
+    void tickRunsOneStep() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        auto& st = f.form->st;
+        f.form->Command1_Click(10);
+        st.cellHexView = st.tempHexView = 1;
+        f.form->Timer1_Timer();
+        QCOMPARE(int(st.sequenceStep), 1);
+        QCOMPARE(int(st.cellHexView), 0);
+        QCOMPARE(int(st.tempHexView), 1);
+        f.form->Timer1_Timer();
+        QCOMPARE(int(st.sequenceStep), 2);
+        QCOMPARE(int(st.tempHexView), 0);
+    }
+
+    void sendingBannerWhileMeasuring() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        auto& st = f.form->st;
+        QLabel* banner = f.form->ui.Label_KA[1];
+        f.form->Command1_Click(10);
+        st.cfgWritten[0][0] = "E2";
+        banner->hide();
+        f.form->Timer1_Timer();
+        QVERIFY(!banner->isHidden());
+        QCOMPARE(banner->text(), QString(" COMMANDS BEING SENT CONTINUOUSLY.") + QString(26, ' ') +
+                                     " PREVENTS WATCHDOG TIMEOUT.");
+        QCOMPARE(banner->font().pointSize(), 9);
+        QCOMPARE(background(banner), QColor(0xC0, 0xFF, 0xC0));
+    }
+
+    // The datalog variant reads the configuration before the cells, stamps the sample and
+    // idles one tick per board.
+    void datalogVariant() {
+        WindowFixture f;
+        f.fixedNow = QDateTime(QDate(2026, 3, 14), QTime(13, 5, 9));
+        QVERIFY(f.load());
+        auto& st = f.form->st;
+        st.datalogArmed = 1;
+        st.datalogSample = 5;
+        st.datalogTarget = 100;
+        f.form->Command1_Click(10);
+        takeTransfers(f);
+        const QPoint marker = f.form->ui.Image1->pos();
+
+        f.form->Timer1_Timer();
+        const auto first = takeTransfers(f);
+        QVERIFY(first.size() >= 2);
+        QCOMPARE(first.front(), rdcfg("80"));
+        QVERIFY(std::find(first.begin(), first.end(), std::string()) != first.end());
+        QCOMPARE(st.stampTimeDate, std::string("01:05:09 PM @ 03-14-2026"));
+        QCOMPARE(st.stampDateTime, std::string("03-14-2026_01_05_09 PM"));
+        QCOMPARE(f.form->ui.Command1[13]->toolTip(), QString("VIEW 4 SAMPLES FOR 3.200 SECONDS."));
+
+        f.form->Timer1_Timer();
+        f.form->Timer1_Timer();
+        takeTransfers(f);
+        QCOMPARE(int(st.sequenceStep), 3);
+        f.form->Timer1_Timer();
+        QVERIFY(takeTransfers(f).empty());
+        QCOMPARE(int(st.sequenceStep), 0);
+        QCOMPARE(f.form->ui.Image1->pos(), marker);  // the variant does not move the marker
+
+        st.datalogSample = 101;
+        f.form->Timer1_Timer();
+        QCOMPARE(int(st.datalogSample), 1);
+        QCOMPARE(int(st.datalogDone), 1);
+    }
+};
+
+QTEST_MAIN(TstContinuousMode)
+#include "tst_continuousmode.moc"
