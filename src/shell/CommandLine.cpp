@@ -27,8 +27,6 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             if (auto v = needValue(i, a)) cl.dumpPath = *v;
         } else if (a == "--sim-id") {
             if (auto v = needValue(i, a)) cl.simId = *v;
-        } else if (a == "--sim-fault") {
-            if (auto v = needValue(i, a)) cl.simFaults.push_back(*v);
         } else if (a == "--sim-boards") {
             if (auto v = needValue(i, a)) {
                 int n = 0;
@@ -60,7 +58,6 @@ std::string usageText() {
            "  --dump-window FILE     write a JSON snapshot of the window on SIGUSR1 and at exit\n"
            "  --sim-boards N         boards present in the simulated stack (default 10)\n"
            "  --sim-id TEXT          identification text of the simulated controller\n"
-           "  --sim-fault SPEC       inject a fault into the simulated stack (see README)\n"
            "  --version              print the version, then exit\n"
            "  --help                 print this help, then exit\n";
 }

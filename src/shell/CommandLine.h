@@ -16,7 +16,6 @@ struct CommandLine {
     bool listLinks = false;
     int simBoards = 10;
     std::string simId;       // empty = the simulator's own identification text
-    std::vector<std::string> simFaults;  // --sim-fault SPEC, for trying the window on faults
     std::string error;       // set when the arguments cannot be used
 };
 
