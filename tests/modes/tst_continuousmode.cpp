@@ -13,16 +13,10 @@ using namespace zmx::test;
 
 namespace {
 
-// What one board's three steps send, with the procedures that already make transfers.
+// What one board's three steps send: the conversions in broadcast form, an empty transfer
+// between the cell start and its read, and the three reads addressed to the board.
 std::vector<std::string> boardPass(const std::string& addr) {
-    std::vector<std::string> out;
-    if (startCommandsSend()) out.push_back(kBroadcastStcvad);
-    out.push_back("");
-    if (cellReadsSend()) out.push_back(rdcv(addr));
-    if (tempStartSends()) out.push_back(kBroadcastSttmpad);
-    if (tempReadsSend()) out.push_back(rdtmp(addr));
-    if (flagReadsSend()) out.push_back(rdflg(addr));
-    return out;
+    return {kBroadcastStcvad, "", rdcv(addr), kBroadcastSttmpad, rdtmp(addr), rdflg(addr)};
 }
 
 }  // namespace
