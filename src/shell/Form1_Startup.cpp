@@ -55,6 +55,8 @@ bool Form1::Form_Load() {
     }
     ui.Check5[5]->setChecked(true);
     for (int i = 0; i < 6; ++i) Check5_Click(i);
+    // The hold-discharge boxes too: their inventory caption fits only the wide box.
+    for (int i = 0; i < 2; ++i) Check8_Click(i);
     for (int i = 0; i < kBoards; ++i) {
         const QString n = i < 9 ? QStringLiteral("BRD# %1    0x").arg(i + 1) : QStringLiteral("BRD#10   0x");
         ui.Command4[i]->setText(n + QString::fromStdString(st.boardAddressHex[i]));
