@@ -28,10 +28,10 @@ private slots:
     void startUpReadsBoardOneConfiguration() {
         WindowFixture f;
         QVERIFY(f.load());
-        const auto writes = f.takeWrites();
-        QVERIFY(writes.size() >= 2);
-        QCOMPARE(writes[0], std::string("IZ"));
-        QCOMPARE(writes[1], std::string("MSxT80T49T02TCERRRRRRRX"));
+        // Every transfer of the start-up, in order: the identification, then RDCFG of board 1
+        // by the board-count sweep of one board, by its re-read, and by READ CONFIG.
+        const std::string rdcfg = "MSxT80T49T02TCERRRRRRRX";
+        QCOMPARE(f.recorder->transfers, (std::vector<std::string>{"IZ", rdcfg, rdcfg, rdcfg}));
         QCOMPARE(f.form->ui.Label_IDstring->text(), QString("ZMX7730-4"));
         QCOMPARE(f.form->ui.Shape12[0]->fillColor(), QColor(0, 255, 0));
         QCOMPARE(f.form->ui.Text5[0]->text(), QString("   E0   "));
