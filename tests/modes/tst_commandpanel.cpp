@@ -89,6 +89,64 @@ private slots:
         QCOMPARE(f.form->focusWidget(), f.form->ui.Command1[target]);
     }
 
+    // Board 1 through the panel on the simulated stack: thresholds typed, CDC stepped, the
+    // configuration written and read back, then cells, flags and temperatures read with
+    // their values, lamps, bars and monitor lines.
+    void readsBoardOneThroughThePanel() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        auto& ui = w.ui;
+        ui.Text2[1]->setText("4.2");
+        w.Text2_LostFocus(1);
+        ui.Text2[0]->setText("3");
+        w.Text2_LostFocus(0);
+        QVERIFY(f.messages.isEmpty());
+        w.Command0_Click(1);
+        w.Command1_Click(5);
+        w.Command1_Click(6);
+        QCOMPARE(w.st.cfgWritten[0], (std::array<std::string, 6>{"E1", "00", "00", "00", "9C", "CF"}));
+        QCOMPARE(ui.Text5[4]->text(), QString("   9C   "));
+        QCOMPARE(int(w.st.measureMode[0]), 1);
+
+        f.sim->setCellVolts(0, 2, 2.4);  // under 3.000 V
+        f.sim->setCellVolts(0, 7, 4.5);  // over 4.200 V
+        f.sim->setTempVolts(0, 2, 1.5);  // ITMP
+        takeTransfers(f);
+        w.Command1_Click(2);
+        w.Command1_Click(7);
+        QCOMPARE(takeTransfers(f), (std::vector<std::string>{"MSxS80S49S10SB0X", rdcv("80")}));
+        QCOMPARE(ui.Text1[1]->text(), QString(" 2.4000V  "));
+        QCOMPARE(ui.Text1[6]->text(), QString(" 4.5000V  "));
+        QCOMPARE(ui.Label8[1]->text(), QString("Command = 0x04 RDCV"));
+        QVERIFY(ui.Text8->text().startsWith("   49  |  DC  | ") && ui.Text8->text().contains(" ==  "));
+        QCOMPARE(ui.Shape12[0]->fillColor(), QColor(0, 255, 0));
+        for (int i = 0; i < 12; ++i) QCOMPARE(ui.Shape1[i]->fillColor(), QColor(0, 255, 0));
+
+        w.Command1_Click(8);
+        QCOMPARE(takeTransfers(f), std::vector<std::string>{rdflg("80")});
+        QCOMPARE(ui.Text7[0]->text(), QString("  04   "));  // UV of cell 2
+        QCOMPARE(ui.Text7[1]->text(), QString("  20   "));  // OV of cell 7
+        QCOMPARE(ui.Text7[2]->text(), QString("  00   "));
+        QCOMPARE(ui.Label8[1]->text(), QString("Command = 0x0C RDFLG"));
+        QVERIFY(ui.Text8->text().contains("  |  E4  | "));
+        QCOMPARE(ui.Shape1[1]->fillColor(), QColor(255, 255, 0));
+        QCOMPARE(ui.Shape1[6]->fillColor(), QColor(255, 0, 0));
+        QCOMPARE(ui.Shape1[0]->fillColor(), QColor(0, 255, 0));
+        QCOMPARE(ui.Shape2[6]->fillColor(), QColor(255, 0, 0));
+        QCOMPARE(ui.Shape2[6]->y() * 15, 480);
+        QCOMPARE(ui.Shape2[6]->height() * 15, 375);
+
+        w.Command1_Click(4);
+        w.Command1_Click(9);
+        QCOMPARE(takeTransfers(f), (std::vector<std::string>{"MSxS80S49S30S50X", rdtmp("80")}));
+        QCOMPARE(ui.Text6[0]->text(), QString("1.5000V  "));
+        QCOMPARE(ui.Label8[1]->text(), QString("Command = 0x0E RDTMP"));
+        QVERIFY(ui.Text8->text().contains("  |  EA  | ") && ui.Text8->text().contains(" ==  "));
+        QCOMPARE(ui.Shape6[0]->fillColor(), QColor(255, 0, 0));
+        QCOMPARE(ui.Shape12[0]->fillColor(), QColor(0, 255, 0));
+    }
+
     void writeConfigMakesReadConfigTheNextStep() {
         WindowFixture f;
         QVERIFY(f.load());
