@@ -324,6 +324,32 @@ private slots:
         QCOMPARE(int(f.form->st.bcastSTCVAD[1]), 1);
     }
 
+    // Selecting a board shows what was last read from it, without reading it again (only
+    // the address list's re-read of the configurations goes out).
+    void selectionShowsStoredResults() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.Command0_Click(1);
+        w.Command1_Click(5);
+        useBoards(f, 2);
+        f.sim->setCellVolts(0, 1, 3.1);
+        f.sim->setCellVolts(1, 1, 3.2);
+        for (int i : {2, 7, 8, 4, 9}) w.Command1_Click(i);  // board 1: cells, flags, temperatures
+        const QStringList board1{w.ui.Text1[0]->text(), w.ui.Text6[0]->text(), w.ui.Text7[0]->text()};
+        QCOMPARE(board1[0], QString(" 3.1005V  "));
+        w.Command4_Click(1);
+        for (int i : {2, 7}) w.Command1_Click(i);  // board 2: cells
+        QCOMPARE(w.ui.Text1[0]->text(), QString(" 3.1995V  "));
+        f.takeCommandWrites();
+
+        w.Command4_Click(0);
+        QCOMPARE(readConfigTargets(f.takeCommandWrites()), (QStringList{"80", "81", "80"}));
+        QCOMPARE((QStringList{w.ui.Text1[0]->text(), w.ui.Text6[0]->text(), w.ui.Text7[0]->text()}), board1);
+        for (int slot : {0, 1}) QCOMPARE(w.ui.Shape1[12 * slot]->fillColor(), QColor(0, 255, 0));
+        QCOMPARE(w.ui.Shape12[0]->fillColor(), QColor(0, 255, 0));
+    }
+
     // Loading a board into the controls never changes any board's image.
     void selectionKeepsImages() {
         WindowFixture f;
