@@ -203,13 +203,9 @@ private slots:
         WindowFixture f;
         QVERIFY(f.load());
         auto& st = f.form->st;
-        st.lastBoardIndex = 2;
-        st.selectedBoard = 1;
-        {
-            // Board 2's address digit, as its selection would show it.
-            const QSignalBlocker block(f.form->ui.Combo2);
-            f.form->ui.Combo2->setCurrentIndex(1);
-        }
+        f.form->ui.Combo1->setCurrentIndex(2);  // three boards, board 2 selected
+        f.form->Combo1_Click();
+        f.form->Command4_Click(1);
         for (int s = 0; s <= 3; ++s) {
             st.cfgImage[s] = {"E3", "01", "10", "80", "9C", "C3"};
             st.cdcValue[s] = 3;
