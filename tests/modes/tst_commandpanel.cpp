@@ -179,17 +179,38 @@ private slots:
         QCOMPARE(f.form->focusWidget(), f.form->ui.Command1[10]);
     }
 
-    // A thermal shutdown that has cleared is confirmed by a read-back after the next
-    // write, and the latches of the stack are released.
-    void writeConfigAfterClearedThermalShutdownReadsBack() {
+    // A thermal shutdown reported by the chip latches orange lamps; once it has cleared, the
+    // next write confirms it with a read-back, releases the latches of the stack, and the
+    // board lamp shows that read's verdict.
+    void thermalShutdownLatchAndCleanUp() {
         WindowFixture f;
         QVERIFY(f.load());
-        auto& st = f.form->st;
-        st.lastBoardIndex = 1;
-        st.thsdLatched[0] = st.thsdLatched[1] = 1;
-        st.thermalCleared = 1;
+        Form1& w = *f.form;
+        auto& st = w.st;
+        w.ui.Combo1->setCurrentIndex(1);
+        w.Combo1_Click();
+        w.Command0_Click(1);
+        w.Command1_Click(5);
+        w.Command1_Click(6);
+        f.sim->setThermalShutdown(0, true);
+        w.Command1_Click(4);
+        w.Command1_Click(9);
+        const QColor orange(255, 128, 0), green(0, 255, 0);
+        for (int i = 0; i < 12; ++i) QCOMPARE(w.ui.Shape1[i]->fillColor(), orange);
+        QCOMPARE(w.ui.Shape12[0]->fillColor(), orange);
+        for (int i : {2, 7, 8}) w.Command1_Click(i);  // the latch holds through other reads
+        QCOMPARE(w.ui.Shape12[0]->fillColor(), orange);
+        QCOMPARE(w.ui.Shape1[0]->fillColor(), orange);
+
+        f.sim->setThermalShutdown(0, false);
+        w.Command1_Click(4);
+        w.Command1_Click(9);
+        QCOMPARE(int(st.thermalCleared), 1);
+        QCOMPARE(w.ui.Shape1[0]->fillColor(), QColor(255, 255, 255));
+        QCOMPARE(w.ui.Shape12[0]->fillColor(), orange);  // latched until the clean-up
+
         takeTransfers(f);
-        f.form->Command1_Click(5);
+        w.Command1_Click(5);
         const auto sent = takeTransfers(f);
         QCOMPARE(sent.back(), rdcfg("80"));
         QCOMPARE(count(sent, rdcfg("80")), 1);
@@ -197,6 +218,7 @@ private slots:
         QCOMPARE(int(st.thsdLatched[1]), 0);
         QCOMPARE(int(st.thermalCleared), 0);
         QCOMPARE(int(st.showValidOnly), 0);
+        QCOMPARE(w.ui.Shape12[0]->fillColor(), green);
     }
 
     void lowCurrentStandby() {
