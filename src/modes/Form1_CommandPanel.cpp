@@ -31,12 +31,14 @@ void runWriteConfig(Form1& f) {
         f.ShowCellStatus();
     }
     if (st.thermalCleared == 1) {
+        // The latches go before the confirming read, so its lamp shows the read's own
+        // verdict instead of a thermal shutdown that is no longer latched.
+        for (int s = 0; s <= st.lastBoardIndex; ++s) st.thsdLatched[s] = 0;
+        st.thermalCleared = 0;
         st.showValidOnly = 0;
         f.ReadConfig();
         f.CompareReadback();
         f.Check_AUTO_Click();
-        for (int s = 0; s <= st.lastBoardIndex; ++s) st.thsdLatched[s] = 0;
-        st.thermalCleared = 0;
     }
     if (f.ui.Command1[kReadConfig]->isEnabled()) {
         st.readbackPending = 1;

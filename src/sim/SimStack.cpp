@@ -342,7 +342,8 @@ void SimStack::maybeCorrupt(std::vector<uint8_t>& reply) {
 
 void SimStack::convertCells(Chip& chip, int lowDigit, bool openWireTest, bool dischargeHeld) {
     if (const int pattern = selfTestPattern(lowDigit); pattern >= 0) {
-        chip.cellReg.fill(pattern);
+        for (std::size_t i = 0; i < chip.cellReg.size(); ++i)
+            chip.cellReg[i] = chip.cellSelfTestFault[i].value_or(pattern);
         return;
     }
     for (int n = 1; n <= kCells; ++n) {
@@ -360,7 +361,8 @@ void SimStack::convertCells(Chip& chip, int lowDigit, bool openWireTest, bool di
 
 void SimStack::convertTemps(Chip& chip, int lowDigit) {
     if (const int pattern = selfTestPattern(lowDigit); pattern >= 0) {
-        chip.tempReg.fill(pattern);
+        for (std::size_t k = 0; k < chip.tempReg.size(); ++k)
+            chip.tempReg[k] = chip.tempSelfTestFault[k].value_or(pattern);
         return;
     }
     if (lowDigit > 3) return;  // no channel behind this digit
@@ -461,6 +463,24 @@ void SimStack::setOpenWire(int slot, int cell1to12, bool open) {
 
 void SimStack::setThermalShutdown(int slot, bool on) {
     if (Chip* chip = chipAt(slot)) chip->thermalShutdown = on;
+}
+
+namespace {
+std::optional<int> faultCode(int code) {
+    if (code < 0 || code > kMaxCode) return std::nullopt;
+    return code;
+}
+}  // namespace
+
+void SimStack::setSelfTestFault(int slot, int cell1to12, int code) {
+    Chip* chip = chipAt(slot);
+    if (chip && cell1to12 >= 1 && cell1to12 <= kCells)
+        chip->cellSelfTestFault[static_cast<std::size_t>(cell1to12 - 1)] = faultCode(code);
+}
+
+void SimStack::setSelfTestTempFault(int slot, int channel, int code) {
+    Chip* chip = chipAt(slot);
+    if (chip && channel >= 0 && channel < 3) chip->tempSelfTestFault[static_cast<std::size_t>(channel)] = faultCode(code);
 }
 
 void SimStack::setPlugged(bool plugged) {

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,6 +67,11 @@ public:
     void setTempVolts(int slot, int channel, double volts);
     void setOpenWire(int slot, int cell1to12, bool open);
     void setThermalShutdown(int slot, bool on);
+    // A self-test conversion that does not hold up: the register of that cell (1..12) or
+    // temperature channel (0 = ETMP1, 1 = ETMP2, 2 = ITMP) latches code instead of the
+    // pattern. A code outside 0..0xFFF removes the fault.
+    void setSelfTestFault(int slot, int cell1to12, int code);
+    void setSelfTestTempFault(int slot, int channel, int code);
     // Unplugging drops the controller's state: pending replies and the open frame.
     void setPlugged(bool plugged);
     void setReplyDelayMs(double ms);
@@ -95,6 +101,8 @@ private:
         bool thermalShutdown = false;
         std::array<int, kCells> cellReg{};         // latched 12-bit codes
         std::array<int, 3> tempReg{};
+        std::array<std::optional<int>, kCells> cellSelfTestFault{};
+        std::array<std::optional<int>, 3> tempSelfTestFault{};
         double lastValidMs = 0.0;                  // last command with good PECs for it
     };
 

@@ -42,12 +42,14 @@ const char* kUsage =
     "  --thermal SLOT           thermal shutdown on the board at SLOT\n"
     "  --cell SLOT:CELL:VOLTS   the voltage cell CELL (1..12) of SLOT really holds\n"
     "  --open-wire SLOT:CELL    an open wire at cell CELL (1..12) of SLOT\n"
+    "  --self-test-fault SLOT:CELL:CODE\n"
+    "                           self tests latch the hex CODE (000..FFF) at cell CELL of SLOT\n"
     "  --delay-ms MS            delay of every reply\n"
     "  --help                   this text\n";
 
 struct Fault {
-    enum Kind { Absent, Thermal, Cell, OpenWire } kind;
-    int slot = 0, cell = 0;
+    enum Kind { Absent, Thermal, Cell, OpenWire, SelfTest } kind;
+    int slot = 0, cell = 0, code = 0;
     double volts = 0;
 };
 
@@ -65,6 +67,14 @@ bool toInt(const std::string& s, int lo, int hi, int* out) {
     errno = 0;
     const long v = std::strtol(s.c_str(), &end, 10);
     if (s.empty() || *end || errno || v < lo || v > hi) return false;
+    *out = static_cast<int>(v);
+    return true;
+}
+
+bool toHexCode(const std::string& s, int* out) {
+    char* end = nullptr;
+    const long v = std::strtol(s.c_str(), &end, 16);
+    if (s.empty() || s.size() > 3 || *end || v < 0) return false;
     *out = static_cast<int>(v);
     return true;
 }
@@ -124,6 +134,13 @@ Options parse(int argc, char** argv) {
             if (p.size() != 2 || !toInt(p[0], 0, maxSlot, &f.slot) || !toInt(p[1], 1, 12, &f.cell))
                 o.error = "--open-wire takes SLOT:CELL (slot 0..15, cell 1..12)";
             o.faults.push_back(f);
+        } else if (a == "--self-test-fault") {
+            const auto p = splitColons(value());
+            Fault f{Fault::SelfTest};
+            if (p.size() != 3 || !toInt(p[0], 0, maxSlot, &f.slot) || !toInt(p[1], 1, 12, &f.cell) ||
+                !toHexCode(p[2], &f.code))
+                o.error = "--self-test-fault takes SLOT:CELL:CODE (slot 0..15, cell 1..12, code 000..FFF)";
+            o.faults.push_back(f);
         } else if (a == "--corrupt-one-in") {
             if (!toInt(value(), 1, 1000000, &o.corruptOneIn)) o.error = "--corrupt-one-in takes a number from 1";
         } else if (a == "--delay-ms") {
@@ -167,6 +184,7 @@ int main(int argc, char** argv) {
         case Fault::Thermal: stack.setThermalShutdown(f.slot, true); break;
         case Fault::Cell: stack.setCellVolts(f.slot, f.cell, f.volts); break;
         case Fault::OpenWire: stack.setOpenWire(f.slot, f.cell, true); break;
+        case Fault::SelfTest: stack.setSelfTestFault(f.slot, f.cell, f.code); break;
         }
     }
     if (opt.corruptOneIn > 0) stack.setPecCorruptionRate(opt.corruptOneIn, opt.sim.seed);

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "commands/WriteConfigLogic.h"
+#include "link/Frames.h"
 #include "shell/widgets/Paint.h"
 #include "support/TestSupport.h"
 
@@ -149,6 +150,33 @@ private slots:
         for (QWidget* box : editor) {
             QCOMPARE(foreground(box), systemWindowText());
             QCOMPARE(background(box), QColor(255, 255, 255));
+        }
+    }
+
+    // READ CONFIG after WRITE CONFIG: the read-back boxes show what the chip holds, red
+    // where it differs from the composed image.
+    void readBackMarksDifferingBytes_data() {
+        QTest::addColumn<QStringList>("chip");  // what the chip holds when it is read
+        QTest::addColumn<QString>("red");
+        const QStringList written{"E0", "00", "00", "00", "00", "00"};
+        QTest::newRow("as written") << written << "000000";
+        QTest::newRow("CFGR5 differs") << QStringList{"E0", "00", "00", "00", "00", "01"} << "000001";
+        QTest::newRow("CFGR0 and CFGR2 differ") << QStringList{"E3", "00", "10", "00", "00", "00"} << "101000";
+    }
+    void readBackMarksDifferingBytes() {
+        QFETCH(QStringList, chip);
+        QFETCH(QString, red);
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.Command1_Click(5);
+        std::array<std::string, 6> held;
+        for (int k = 0; k < 6; ++k) held[k] = chip[k].toStdString();
+        w.link().SendOnly(buildWrcfgFrame("80", held, false));  // the chip changed behind the tool
+        w.Command1_Click(6);
+        for (int k = 0; k < 6; ++k) {
+            QCOMPARE(w.ui.Text5[k]->text(), "   " + chip[k] + "   ");
+            QCOMPARE(background(w.ui.Text5[k]), red[k] == '1' ? QColor(255, 0, 0) : systemWindowBackground());
         }
     }
 

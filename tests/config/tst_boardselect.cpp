@@ -8,6 +8,7 @@
 #include <QAccessibleActionInterface>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -297,6 +298,11 @@ private slots:
         QVERIFY(w.ui.Label19[5]->isHidden());
         QCOMPARE(w.ui.Check5[0]->text(), QString("B'CAST"));
         QVERIFY(!w.ui.Label19[0]->isHidden());
+        for (int k = 0; k < 2; ++k) {  // the hold-discharge boxes too, narrowed with their caption
+            QCOMPARE(w.ui.Check8[k]->text(), QString("B'CAST"));
+            QCOMPARE(w.ui.Check8[k]->width(), w.ui.Check5[0]->width());
+            QVERIFY(!w.ui.Label20[k + 1]->isHidden());
+        }
         QVERIFY(w.ui.Option1[1]->isChecked() && w.ui.Option3[1]->isChecked());
         w.ui.Check5[5]->click();
         QCOMPARE(w.ui.Check5[5]->text(), QString("B'CAST"));
@@ -316,6 +322,32 @@ private slots:
         QCOMPARE(int(f.form->st.bcastSTCVDC[1]), 1);
         QCOMPARE(int(f.form->st.bcastSTOWDC[1]), 1);
         QCOMPARE(int(f.form->st.bcastSTCVAD[1]), 1);
+    }
+
+    // Selecting a board shows what was last read from it, without reading it again (only
+    // the address list's re-read of the configurations goes out).
+    void selectionShowsStoredResults() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.Command0_Click(1);
+        w.Command1_Click(5);
+        useBoards(f, 2);
+        f.sim->setCellVolts(0, 1, 3.1);
+        f.sim->setCellVolts(1, 1, 3.2);
+        for (int i : {2, 7, 8, 4, 9}) w.Command1_Click(i);  // board 1: cells, flags, temperatures
+        const QStringList board1{w.ui.Text1[0]->text(), w.ui.Text6[0]->text(), w.ui.Text7[0]->text()};
+        QCOMPARE(board1[0], QString(" 3.1005V  "));
+        w.Command4_Click(1);
+        for (int i : {2, 7}) w.Command1_Click(i);  // board 2: cells
+        QCOMPARE(w.ui.Text1[0]->text(), QString(" 3.1995V  "));
+        f.takeCommandWrites();
+
+        w.Command4_Click(0);
+        QCOMPARE(readConfigTargets(f.takeCommandWrites()), (QStringList{"80", "81", "80"}));
+        QCOMPARE((QStringList{w.ui.Text1[0]->text(), w.ui.Text6[0]->text(), w.ui.Text7[0]->text()}), board1);
+        for (int slot : {0, 1}) QCOMPARE(w.ui.Shape1[12 * slot]->fillColor(), QColor(0, 255, 0));
+        QCOMPARE(w.ui.Shape12[0]->fillColor(), QColor(0, 255, 0));
     }
 
     // Loading a board into the controls never changes any board's image.
@@ -377,6 +409,32 @@ private slots:
         iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QTRY_VERIFY(f.form->ui.Check8[1]->isChecked());
         QCOMPARE(int(f.form->st.bcastSTCVAD[0]), 1);
+    }
+
+    // Controls whose caption the program empties (the monitor's command line when it is
+    // cleared, the titles of cells 11 and 12 in ten-cell mode) keep a description.
+    void controlsEmptiedAtRunTimeStayDescribed() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.ui.Command1[10]->click();  // continuous mode clears the monitor
+        w.ui.Check0[3]->setEnabled(true);
+        w.ui.Check0[3]->click();     // ten-cell mode
+        QVERIFY(w.ui.Label8[1]->text().isEmpty());
+        QVERIFY(w.ui.Frame1[10]->title().isEmpty());
+        int captionless = 0;
+        for (QWidget* c : w.findChildren<QWidget*>()) {
+            if (!c->property(kInventoryProperty).isValid()) continue;
+            QString caption;
+            if (auto* b = qobject_cast<QAbstractButton*>(c)) caption = b->text();
+            else if (auto* l = qobject_cast<QLabel*>(c)) caption = l->text();
+            else if (auto* g = qobject_cast<QGroupBox*>(c)) caption = g->title();
+            else continue;
+            if (!caption.trimmed().isEmpty()) continue;
+            ++captionless;
+            QVERIFY2(!c->accessibleDescription().isEmpty(), qPrintable(c->objectName()));
+        }
+        QVERIFY(captionless >= 3);
     }
 };
 

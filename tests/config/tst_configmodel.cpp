@@ -224,6 +224,13 @@ private slots:
                                                    "THEN WRITE CONFIG FOR MEASURE MODE"));
         QCOMPARE(w.ui.Label_KA[1]->font().pointSize(), 9);
         QCOMPARE(background(w.ui.Label_KA[1]), QColor(255, 255, 192));
+        // The timer runs from start-up on: its ticks keep the notice, and no keep-alive
+        // marker shows while nothing has been written in measure mode.
+        for (int tick = 0; tick < 6; ++tick) w.Timer1_Timer();
+        QVERIFY(!w.ui.Label_KA[1]->isHidden());
+        QCOMPARE(background(w.ui.Label_KA[1]), QColor(255, 255, 192));
+        QVERIFY(w.ui.Label_KA[0]->isHidden());
+        QCOMPARE(w.ui.Command1[5]->text(), QString("WRITECONFIG"));
     }
 
     void applyCdcShowsTheValue_data() {

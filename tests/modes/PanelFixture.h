@@ -1,7 +1,6 @@
 #pragma once
 // Helpers of the operating-mode window tests: every transfer in order (an empty write-only
-// transfer included), and probes that tell whether the procedures the panel calls already
-// make their transfers, so one expectation covers the panel with and without them.
+// transfer included) and the request texts the panel's commands send.
 
 #include <QPair>
 #include <QWidget>
@@ -34,45 +33,6 @@ inline std::string rdflg(const std::string& addr) { return "MSxT" + addr + "T" +
 inline const std::string kStandbyWrcfg = "MSxT01SC7SE0S00S00S00S00S00SFEX";
 inline const std::string kBroadcastStcvad = "MSxS10SB0X";
 inline const std::string kBroadcastSttmpad = "MSxS30S" + PecOfHexByte("30") + "X";
-
-// True when running the action on a freshly loaded window sends anything.
-template <typename Action>
-bool sends(Action action) {
-    WindowFixture probe;
-    if (!probe.load()) return false;
-    probe.takeWrites();
-    action(*probe.form);
-    return !probe.takeCommandWrites().empty();
-}
-
-inline bool startCommandsSend() {
-    static const bool v = sends([](Form1& w) { w.StartCellConversion(0, "0"); });
-    return v;
-}
-inline bool writeConfigSends() {
-    static const bool v = sends([](Form1& w) { w.WriteConfig(); });
-    return v;
-}
-inline bool tempStartSends() {
-    static const bool v = sends([](Form1& w) { w.StartTempConversion("0"); });
-    return v;
-}
-inline bool cellReadsSend() {
-    static const bool v = sends([](Form1& w) { w.ReadCells(0); });
-    return v;
-}
-inline bool tempReadsSend() {
-    static const bool v = sends([](Form1& w) { w.ReadTemps(); });
-    return v;
-}
-inline bool flagReadsSend() {
-    static const bool v = sends([](Form1& w) { w.ReadFlags(); });
-    return v;
-}
-inline bool pollsSend() {
-    static const bool v = sends([](Form1& w) { w.SendPoll(0); });
-    return v;
-}
 
 // Left and width of a control in window units.
 inline QPair<int, int> span(const QWidget* w) { return {w->geometry().left(), w->geometry().width()}; }

@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include "commands/ReadDecode.h"
+#include "display/CellFormat.h"
 #include "modes/PanelFixture.h"
 #include "shell/widgets/Layout.h"
 #include "shell/widgets/Paint.h"
@@ -13,16 +15,10 @@ using namespace zmx::test;
 
 namespace {
 
-// What one board's three steps send, with the procedures that already make transfers.
+// What one board's three steps send: the conversions in broadcast form, an empty transfer
+// between the cell start and its read, and the three reads addressed to the board.
 std::vector<std::string> boardPass(const std::string& addr) {
-    std::vector<std::string> out;
-    if (startCommandsSend()) out.push_back(kBroadcastStcvad);
-    out.push_back("");
-    if (cellReadsSend()) out.push_back(rdcv(addr));
-    if (tempStartSends()) out.push_back(kBroadcastSttmpad);
-    if (tempReadsSend()) out.push_back(rdtmp(addr));
-    if (flagReadsSend()) out.push_back(rdflg(addr));
-    return out;
+    return {kBroadcastStcvad, "", rdcv(addr), kBroadcastSttmpad, rdtmp(addr), rdflg(addr)};
 }
 
 }  // namespace
@@ -100,16 +96,25 @@ private slots:
 
     void sequence_data() {
         QTest::addColumn<int>("boards");
-        QTest::newRow("one board") << 1;
-        QTest::newRow("three boards") << 3;
+        QTest::addColumn<int>("selected");
+        QTest::newRow("one board") << 1 << 0;
+        QTest::newRow("three boards, board 2 selected") << 3 << 1;
     }
+    // Every board in turn, three ticks each: the conversions in broadcast form, the reads
+    // addressed to the scanned board and parsed into its slot, while the boxes stay with the
+    // selected board.
     void sequence() {
         QFETCH(int, boards);
+        QFETCH(int, selected);
         WindowFixture f;
         QVERIFY(f.load());
         auto& st = f.form->st;
-        st.lastBoardIndex = static_cast<int16_t>(boards - 1);
-        st.bcastSTCVAD[0] = st.bcastSTTMPAD[0] = 1;  // as the ticked boxes leave them
+        f.form->ui.Combo1->setCurrentIndex(boards - 1);
+        f.form->Combo1_Click();
+        f.form->Command4_Click(selected);
+        f.form->Command0_Click(1);  // CDC 1 for the stack, written and read back by the sweep
+        f.form->Command1_Click(5);
+        f.form->Combo1_Click();
         f.form->Command1_Click(10);
         takeTransfers(f);
 
@@ -122,9 +127,15 @@ private slots:
                 QCOMPARE(int(st.scanBoard), next);
                 QCOMPARE(int(st.sequenceStep), 0);
                 QCOMPARE(f.form->ui.Image1->pos(), layout::boardMarkerPos(next));
+                for (int n = 1; n <= 12; ++n)
+                    QCOMPARE(std::stoi(st.cellCodeHex[cellValueIndex(b, n)], nullptr, 16), f.sim->cellCode(b, n));
+                QCOMPARE(std::stoi(st.cellCodeHex[tempValueIndex(b, 2)], nullptr, 16), f.sim->tempCode(b, 2));
+                QCOMPARE(f.form->ui.Shape12[b]->fillColor(), QColor(0, 255, 0));
+                QCOMPARE(f.form->ui.Text1[0]->text(),
+                         QString::fromStdString(cellVoltsText(st.cellVolts[cellValueIndex(selected, 1)])));
             }
         }
-        QCOMPARE(int(st.selectedBoard), 0);
+        QCOMPARE(int(st.selectedBoard), selected);
         QCOMPARE(f.exitStatus, -1);
     }
 

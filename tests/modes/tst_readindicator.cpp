@@ -1,6 +1,7 @@
 // The read indicators on the window: the marked button, its highlight and caption, and
 // the per-board memory of an unread result across board changes and continuous mode.
 
+#include <QComboBox>
 #include <QtTest>
 
 #include "modes/PanelFixture.h"
@@ -25,12 +26,12 @@ bool marked(Form1& w, const Indicator& ind) {
     return narrowed && shown;
 }
 
-// What a board button does for the indicators after the selection changed.
-void selectBoard(Form1& w, int slot) {
-    w.st.selectedBoard = static_cast<int16_t>(slot);
-    w.refreshForBoard(ReadIndicator::Cell);
-    w.refreshForBoard(ReadIndicator::Temp);
-    w.refreshForBoard(ReadIndicator::Config);
+// The board buttons and the board count, as the user works them. Selecting a board whose
+// address digit differs from the list's re-reads the stack, which must not touch the marks.
+void selectBoard(Form1& w, int slot) { w.Command4_Click(slot); }
+void useBoards(Form1& w, int count) {
+    w.ui.Combo1->setCurrentIndex(count - 1);
+    w.Combo1_Click();
 }
 
 }  // namespace
@@ -51,9 +52,9 @@ private slots:
         QFETCH(Indicator, ind);
         WindowFixture f;
         QVERIFY(f.load());
-        auto& st = f.form->st;
-        st.lastBoardIndex = 2;
-        for (int s = 0; s < 3; ++s) st.bcastSTCVAD[s] = st.bcastSTOWAD[s] = st.bcastSTTMPAD[s] = st.bcastWRCFG[s] = 1;
+        useBoards(*f.form, 3);
+        f.form->ui.Check5[2]->setChecked(true);  // the cell starts go out in broadcast form
+        f.form->ui.Check5[4]->setChecked(true);  // so does START TEMP; WRCFG is broadcast from start-up
 
         f.form->Command1_Click(ind.start);
         QVERIFY(marked(*f.form, ind));
@@ -72,8 +73,7 @@ private slots:
     void addressedStartMarksOneBoard() {
         WindowFixture f;
         QVERIFY(f.load());
-        auto& st = f.form->st;
-        st.lastBoardIndex = 2;
+        useBoards(*f.form, 3);
         selectBoard(*f.form, 1);
         f.form->Command1_Click(2);
         QCOMPARE(f.form->ui.Command1[7]->text(), QString("READCELL"));
@@ -107,8 +107,9 @@ private slots:
         WindowFixture f;
         QVERIFY(f.load());
         auto& st = f.form->st;
-        st.lastBoardIndex = 2;
-        for (int s = 0; s < 3; ++s) st.bcastSTCVAD[s] = st.bcastSTTMPAD[s] = 1;
+        useBoards(*f.form, 3);
+        f.form->ui.Check5[2]->setChecked(true);
+        f.form->ui.Check5[4]->setChecked(true);
         f.form->Command1_Click(2);
         f.form->Command1_Click(4);
         f.form->Command1_Click(10);

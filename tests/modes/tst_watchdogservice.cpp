@@ -64,6 +64,40 @@ private slots:
         QCOMPARE(background(banner), QColor(0xFF, 0xC0, 0xC0));
     }
 
+    // On the simulator's own clock: the broadcast poll every 200 ms keeps every chip of the
+    // stack in its written measure mode well past the watchdog time; once nothing valid
+    // arrives for that long, the chips are back at their power-on configuration.
+    void keepAliveHoldsTheChipsConfiguration() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.ui.Combo1->setCurrentIndex(2);
+        w.Combo1_Click();
+        w.Command0_Click(1);
+        w.Command0_Click(1);  // CDC 2 for the stack (global scope)
+        w.Command1_Click(5);  // broadcast WRCFG E2 00 00 00 00 00
+        for (int s = 0; s < 3; ++s) QCOMPARE(int(f.sim->config(s)[0]), 0xE2);
+        takeTransfers(f);
+
+        const int ticks = int(3 * sim::kWatchdogMs / 100);
+        int polls = 0;
+        for (int tick = 0; tick < ticks; ++tick) {
+            w.Timer1_Timer();
+            f.sim->advanceMs(100);
+            const auto sent = takeTransfers(f);
+            polls += int(std::count(sent.begin(), sent.end(), std::string("MSxS40S07X")));
+            for (int s = 0; s < 3; ++s) QCOMPARE(int(f.sim->config(s)[0]), 0xE2);
+        }
+        QCOMPARE(polls, ticks / 2);
+
+        f.sim->advanceMs(sim::kWatchdogMs);  // silence: no tick, no command
+        for (int s = 0; s < 3; ++s) QCOMPARE(f.sim->config(s), sim::kPowerOnConfig);
+        w.Command1_Click(6);  // READ CONFIG shows it, in red against the composed E2
+        QCOMPARE(w.ui.Text5[0]->text(), QString("   E0   "));
+        QCOMPARE(background(w.ui.Text5[0]), QColor(255, 0, 0));
+        QCOMPARE(int(w.st.measureMode[0]), 0);
+    }
+
     void standbyWriteStopsTheKeepAlive() {
         WindowFixture f;
         QVERIFY(f.load());

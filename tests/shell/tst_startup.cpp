@@ -28,10 +28,10 @@ private slots:
     void startUpReadsBoardOneConfiguration() {
         WindowFixture f;
         QVERIFY(f.load());
-        const auto writes = f.takeWrites();
-        QVERIFY(writes.size() >= 2);
-        QCOMPARE(writes[0], std::string("IZ"));
-        QCOMPARE(writes[1], std::string("MSxT80T49T02TCERRRRRRRX"));
+        // Every transfer of the start-up, in order: the identification, then RDCFG of board 1
+        // by the board-count sweep of one board, by its re-read, and by READ CONFIG.
+        const std::string rdcfg = "MSxT80T49T02TCERRRRRRRX";
+        QCOMPARE(f.recorder->transfers, (std::vector<std::string>{"IZ", rdcfg, rdcfg, rdcfg}));
         QCOMPARE(f.form->ui.Label_IDstring->text(), QString("ZMX7730-4"));
         QCOMPARE(f.form->ui.Shape12[0]->fillColor(), QColor(0, 255, 0));
         QCOMPARE(f.form->ui.Text5[0]->text(), QString("   E0   "));
@@ -111,6 +111,30 @@ private slots:
         // an absent board leaves the data line high
         QCOMPARE(f.form->ui.Text5[0]->text(), QString("   FF   "));
         QCOMPARE(f.form->ui.Shape12[0]->fillColor(), QColor(255, 0, 0));
+    }
+
+    // The diagnostic toggle shows both frames; shown, DIAGNOSTIC hides the legend beneath it.
+    void diagnosticFramesCoverTheLegend() {
+        WindowFixture f;
+        QVERIFY(f.load());
+        Form1& w = *f.form;
+        w.show();
+        w.Cmd_DIAG_Click();
+        QVERIFY(!w.ui.Frame11->isHidden() && !w.ui.Frame12->isHidden());
+        QCOMPARE(w.ui.Cmd_DIAG->text(), QString("H I DE    D  I AGNOST  I  C"));
+        const QImage frame = w.ui.Frame11->parentWidget()->grab(w.ui.Frame11->geometry()).toImage();
+        // The legend's colour swatches lie under the frame; the frame itself is all greys and
+        // white, so no strongly coloured pixel may show.
+        int swatchPixels = 0;
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x) {
+                const QColor c(frame.pixel(x, y));
+                swatchPixels += c.hsvSaturation() > 150 && c.value() > 150;
+            }
+        QCOMPARE(swatchPixels, 0);
+        w.Cmd_DIAG_Click();
+        QVERIFY(w.ui.Frame11->isHidden() && w.ui.Frame12->isHidden());
+        QCOMPARE(w.ui.Cmd_DIAG->text(), QString("SHOW   D  I AGNOST   I  C"));
     }
 
     void dumpAfterStartUp() {

@@ -94,6 +94,8 @@ private slots:
     void configWriteTargets();
     void conversionsReachTheirTargets_data();
     void conversionsReachTheirTargets();
+    void selfTestFault_data();
+    void selfTestFault();
     void singleChannelConversion_data();
     void singleChannelConversion();
     void standbyIgnoresConversions_data();
@@ -315,6 +317,42 @@ void TestSimStack::conversionsReachTheirTargets() {
     // The clear pattern D gives all ones on top of any earlier reading.
     start(*sim, target, (command & 0xF0) | 0x0D);
     QCOMPARE(temperature ? sim->tempCode(std::max(target, 0), 2) : sim->cellCode(std::max(target, 0), 7), 0xFFF);
+}
+
+// A self-test fault replaces the pattern in one register of one board, for every pattern,
+// leaves ordinary conversions alone, and goes again when cleared.
+void TestSimStack::selfTestFault_data() {
+    QTest::addColumn<bool>("temperature");
+    QTest::addColumn<int>("channel");  // cell 1..12, or temperature channel 0..2
+    QTest::newRow("cell 5") << false << 5;
+    QTest::newRow("cell 12") << false << 12;
+    QTest::newRow("ITMP") << true << 2;
+}
+
+void TestSimStack::selfTestFault() {
+    QFETCH(bool, temperature);
+    QFETCH(int, channel);
+    auto sim = manualStack();
+    writeConfig(*sim, kBroadcast, kMeasuring);
+    if (temperature) sim->setSelfTestTempFault(1, channel, 0x554);
+    else sim->setSelfTestFault(1, channel, 0x554);
+    const int first = temperature ? 0 : 1, last = temperature ? 2 : 12;
+    const auto code = [&](int slot, int c) { return temperature ? sim->tempCode(slot, c) : sim->cellCode(slot, c); };
+    const int high = temperature ? 0x30 : 0x10;
+    for (int digit : {0xE, 0xF, 0xD}) {
+        start(*sim, kBroadcast, high | digit);
+        const int pattern = digit == 0xE ? 0x555 : digit == 0xF ? 0xAAA : 0xFFF;
+        for (int c = first; c <= last; ++c) {
+            QCOMPARE(code(1, c), c == channel ? 0x554 : pattern);
+            QCOMPARE(code(0, c), pattern);
+        }
+    }
+    start(*sim, kBroadcast, high);  // an ordinary conversion measures
+    QVERIFY(code(1, channel) != 0x554);
+    if (temperature) sim->setSelfTestTempFault(1, channel, -1);
+    else sim->setSelfTestFault(1, channel, -1);
+    start(*sim, kBroadcast, high | 0xE);
+    QCOMPARE(code(1, channel), 0x555);
 }
 
 // A single-cell or single-channel conversion updates that register only.

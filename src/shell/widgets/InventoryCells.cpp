@@ -45,6 +45,8 @@ void buildPanel(InventoryBuilder& b, QWidget* central, Controls& ui, int i)
     QGroupBox* f = ui.Frame1[i] = b.frame(central, E::element("Frame1", i), QStringLiteral("CELL%1").arg(cell),
                                           QRect(panelLeft(i), kPanelTop, kPanelWidth, kPanelHeight));
     const QString c = QStringLiteral("Cell %1 ").arg(cell);
+    // Ten-cell mode empties the titles of cells 11 and 12: the panel still has a name.
+    f->setAccessibleDescription(c + "panel");
 
     // Cell symbol: lead, terminal cap, bar over its background, lead, base line.
     ui.Line7[i] = b.shape(f, E::element("Line7", i), ShapeWidget::Kind::Line, QRect(10, 13, 3, 8), c + "upper lead");

@@ -94,6 +94,7 @@ void buildMonitorFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
     QGroupBox* f = ui.Frame7 = b.frame(central, QStringLiteral("Frame7"), QStringLiteral("PACKET ERROR CODE "),
                                        QRect(342, 0, 240, 64));
     ui.Label8[1] = b.label(f, E::element("Label8", 1), QStringLiteral("Command = 0x54 RDDGNR"), QRect(5, 12, 116, 12));
+    ui.Label8[1]->setAccessibleDescription(QStringLiteral("Command of the last transfer"));  // emptied when cleared
     ui.Label8[3] = b.label(f, E::element("Label8", 3), QStringLiteral(" Address = 0x8F BRD#10"), QRect(122, 12, 115, 12));
     ui.Label25 = b.label(f, QStringLiteral("Label25"), QStringLiteral("W R"), QRect(6, 47, 22, 12));
     ui.Label8[2] = b.label(f, E::element("Label8", 2), QStringLiteral("| SENT  | SENT | SENT  |"), QRect(30, 25, 200, 10));

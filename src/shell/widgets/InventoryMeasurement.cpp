@@ -129,6 +129,8 @@ void buildLegendFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
 
     // DIAGNOSTIC lies over the legend; READ beside it. Both stay hidden.
     QGroupBox* d = ui.Frame11 = b.frame(central, QStringLiteral("Frame11"), QStringLiteral("DIAGNOSTIC"), area);
+    d->setAutoFillBackground(true);  // shown, it covers the legend instead of mixing with it
+    d->raise();
     ui.Command7[0] = b.button(d, E::element("Command7", 0), QStringLiteral("START DIAGN"), QStringLiteral("0x52 DAGN"),
                               QRect(4, 13, 70, 18));
     ui.Command7[1] = b.button(d, E::element("Command7", 1), QStringLiteral("READ DIAGN"), QStringLiteral("0x54 RDDGNR"),
