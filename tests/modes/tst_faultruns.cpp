@@ -160,6 +160,13 @@ private slots:
                     else QCOMPARE(line, broadcastStartLine(r.step));
                     QVERIFY2(background(w.ui.Text8) == (r.step == 2 ? lineColourBefore : kWhite), qPrintable(where));
                 }
+                if (onMonitor) {
+                    // The labels always show the read, whatever happens to its byte line.
+                    static const QString kReadCommandLines[3] = {"Command = 0x04 RDCV", "Command = 0x0E RDTMP",
+                                                                 "Command = 0x0C RDFLG"};
+                    QCOMPARE(w.ui.Label25->text(), QString("R D"));
+                    QCOMPARE(w.ui.Label8[1]->text(), kReadCommandLines[r.step]);
+                }
                 if (!onMonitor) {
                     QCOMPARE(line, lineBefore);
                     QCOMPARE(background(w.ui.Text8), lineColourBefore);
