@@ -17,17 +17,26 @@ struct Figures {
     double bestUs = 0;
 };
 
+// Median, worst and best of measured times in microseconds (none measured: all 0).
+inline Figures figuresOf(std::vector<double> us) {
+    if (us.empty()) return {};
+    std::sort(us.begin(), us.end());
+    return {us[us.size() / 2], us.back(), us.front()};
+}
+
+inline double microsecondsSince(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+}
+
 inline Figures timeRuns(int runs, const std::function<void()>& work) {
     std::vector<double> us;
     us.reserve(static_cast<std::size_t>(runs));
     for (int i = 0; i < runs; ++i) {
         const auto t0 = std::chrono::steady_clock::now();
         work();
-        const auto t1 = std::chrono::steady_clock::now();
-        us.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+        us.push_back(microsecondsSince(t0));
     }
-    std::sort(us.begin(), us.end());
-    return {us[us.size() / 2], us.back(), us.front()};
+    return figuresOf(std::move(us));
 }
 
 inline void report(const std::string& what, int runs, const Figures& f) {

@@ -10,11 +10,13 @@
 namespace zmx {
 
 void Form1::paintMonitor(const MonitorView& v) {
-    ui.Label25->setText(QString::fromStdString(v.direction));
-    ui.Label8[2]->setText(QString::fromStdString(v.header2));
-    ui.Label8[0]->setText(QString::fromStdString(v.header0));
-    ui.Label8[3]->setText(QString::fromStdString(v.destination));
-    ui.Label8[1]->setText(QString::fromStdString(v.commandLine));
+    if (!startLineOnly_) {
+        ui.Label25->setText(QString::fromStdString(v.direction));
+        ui.Label8[2]->setText(QString::fromStdString(v.header2));
+        ui.Label8[0]->setText(QString::fromStdString(v.header0));
+        ui.Label8[3]->setText(QString::fromStdString(v.destination));
+        ui.Label8[1]->setText(QString::fromStdString(v.commandLine));
+    }
     if (v.keepByteLine) return;
     ui.Text8->setText(QString::fromStdString(v.byteLine));
     setBackground(ui.Text8, toQColor(v.mismatch ? kRed : kWhite));

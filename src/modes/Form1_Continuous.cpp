@@ -144,10 +144,16 @@ void Form1::toggleContinuous() {
 void Form1::continuousStep() {
     if (st.continuousRunning != 1) return;
     const bool datalog = st.datalogArmed == 1;
+    // Each start below is followed in the same tick by a read, which draws every label of
+    // the monitor again; the start draws only its byte line, the part that stays when
+    // "PEC Match Only" hides the read's mismatch. The labels then change once a tick
+    // instead of twice and back, which would repaint them on every tick.
     switch (st.sequenceStep) {
         case 0:
             if (datalog) ReadConfig();
+            startLineOnly_ = true;
             StartCellConversion(0, st.cellSelectDigit);
+            startLineOnly_ = false;
             st.cellHexView = 0;
             // An empty write-only transfer (open, nothing written, close) between the start
             // and the read: the only pause the conversion gets before its cells are read.
@@ -156,7 +162,9 @@ void Form1::continuousStep() {
             if (datalog) makeDatalogStamp();
             break;
         case 1:
+            startLineOnly_ = true;
             StartTempConversion(st.tempSelectDigit);
+            startLineOnly_ = false;
             st.tempHexView = 0;
             ReadTemps();
             applyThermalStatus();

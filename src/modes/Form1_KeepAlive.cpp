@@ -49,30 +49,35 @@ void Form1::keepAliveTick() {
     const bool measuring = anyBoardMeasuring(st);
     QLabel* banner = ui.Label_KA[1];
     const QColor standbyColour = toQColor(kLightYellow);
+    // The banner's visibility is worked out first and applied once: in continuous mode a
+    // tick hides the keep-alive banner and shows the sending banner in its place, and a
+    // banner hidden and shown again in one tick would repaint that part of the window.
+    bool shown = !banner->isHidden();
 
     if (st.keepAliveActive == 0) {
         st.keepAliveCounter = 0;
         // The standby notice stays; a keep-alive banner goes with the keep-alive.
-        if (!banner->isHidden() && background(banner) != standbyColour) banner->hide();
+        if (shown && background(banner) != standbyColour) shown = false;
     }
     if (wdtMarkerAt(st.keepAliveActive, st.keepAliveCounter) == WdtMarker::Hide) showWdtMarker(ui, false);
     if (st.keepAliveActive == 1) {
-        if (!banner->isHidden()) {
+        if (shown) {
             const QColor now = background(banner);
             if (now == toQColor(kLightGreenBanner) ||
                 (now == standbyColour && st.cdcValue[st.selectedBoard] > 0))
                 showPollBanner(banner);
         } else {
-            banner->show();
+            shown = true;
             showPollBanner(banner);
         }
         if (wdtMarkerAt(st.keepAliveActive, st.keepAliveCounter) == WdtMarker::Show) showWdtMarker(ui, true);
         st.keepAliveCounter = nextKeepAliveCounter(st.keepAliveCounter);
     }
-    if (st.continuousRunning == 1 && ui.Label_AUTOstatus->isHidden() && banner->isHidden() && measuring) {
-        banner->show();
+    if (st.continuousRunning == 1 && ui.Label_AUTOstatus->isHidden() && !shown && measuring) {
+        shown = true;
         showBanner(banner, kSendingBannerText, kLightGreenBanner);
     }
+    if (shown == banner->isHidden()) banner->setVisible(shown);
 }
 
 // While a write waits for its read-back, READ CONFIG is framed as the next step only

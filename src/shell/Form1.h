@@ -186,6 +186,9 @@ private:
     QString dumpPath_;
     std::string lastIdentReply_;
     bool ended_ = false;
+    // Set while a start command of continuous mode is shown: the read that follows in the
+    // same tick draws all of the monitor's labels, so the start draws only its byte line.
+    bool startLineOnly_ = false;
 };
 
 }  // namespace zmx

@@ -102,6 +102,7 @@ void SimStack::receive(std::string_view written) {
     advanceMs(kMsPerChar * static_cast<double>(written.size()));
 
     std::string reply;
+    bool fromBus = false;  // some of the reply was clocked in from the bus
     const auto at = [&](std::size_t i) { return i < written.size() ? written[i] : '\0'; };
     std::size_t i = 0;
     while (i < written.size()) {
@@ -122,10 +123,14 @@ void SimStack::receive(std::string_view written) {
                    hexValue(at(i + 2)) >= 0) {
             const auto b = static_cast<uint8_t>(hexValue(at(i + 1)) * 16 + hexValue(at(i + 2)));
             sendByte(b);
-            if (c == 'T') reply += byteText(b);
+            if (c == 'T') {
+                reply += byteText(b);
+                fromBus = true;
+            }
             i += 3;
         } else if (frameOpen_ && c == 'R') {
             reply += byteText(readByte());
+            fromBus = true;
             ++i;
         } else if (frameOpen_ && c == 'X') {
             closeFrame();
@@ -134,7 +139,7 @@ void SimStack::receive(std::string_view written) {
             ++i;  // not part of the grammar here: skipped
         }
     }
-    if (!reply.empty()) queueReply(std::move(reply));
+    if (!reply.empty()) queueReply(std::move(reply), replyDelayMs_ + (fromBus ? busReplyDelayMs_ : 0.0));
 }
 
 std::string SimStack::takeReply(std::size_t maxBytes, int timeoutMs) {
@@ -162,12 +167,12 @@ void SimStack::discardPending() {
     pendingChars_ = 0;
 }
 
-void SimStack::queueReply(std::string text) {
+void SimStack::queueReply(std::string text, double delayMs) {
     // Like a full device buffer, characters beyond its size are lost.
     if (pendingChars_ + text.size() > kPendingMax) text.resize(kPendingMax - pendingChars_);
     if (text.empty()) return;
     pendingChars_ += text.size();
-    pending_.push_back({nowMs() + replyDelayMs_, std::move(text)});
+    pending_.push_back({nowMs() + delayMs, std::move(text)});
 }
 
 void SimStack::openFrame() {
@@ -493,6 +498,8 @@ void SimStack::setPlugged(bool plugged) {
 }
 
 void SimStack::setReplyDelayMs(double ms) { replyDelayMs_ = std::isfinite(ms) && ms > 0 ? ms : 0.0; }
+
+void SimStack::setBusReplyDelayMs(double ms) { busReplyDelayMs_ = std::isfinite(ms) && ms > 0 ? ms : 0.0; }
 
 void SimStack::corruptNextReplies(int n) { corruptNext_ = std::max(0, n); }
 

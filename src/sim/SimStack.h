@@ -74,7 +74,11 @@ public:
     void setSelfTestTempFault(int slot, int channel, int code);
     // Unplugging drops the controller's state: pending replies and the open frame.
     void setPlugged(bool plugged);
+    // Every reply arrives this late.
     void setReplyDelayMs(double ms);
+    // Replies clocked in from the SPI bus (frames with "T" or "R" items) arrive this much
+    // later again; the identification, which the controller answers itself, does not.
+    void setBusReplyDelayMs(double ms);
     void corruptNextReplies(int n);
     void setPecCorruptionRate(int oneInN, uint32_t seed);  // oneInN <= 0 turns it off
     void setIdText(std::string text) { idText_ = std::move(text); }
@@ -128,7 +132,7 @@ private:
     void closeFrame();
     void sendByte(uint8_t b);
     uint8_t readByte();
-    void queueReply(std::string text);
+    void queueReply(std::string text, double delayMs);
 
     // Chips.
     void execute(uint8_t command);
@@ -170,6 +174,7 @@ private:
     double offsetMs_ = 0.0;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     double replyDelayMs_ = 0.0;
+    double busReplyDelayMs_ = 0.0;
 
     int corruptNext_ = 0;
     int corruptOneInN_ = 0;

@@ -200,6 +200,24 @@ private slots:
         QCOMPARE(background(value), QColor(Qt::black));
     }
 
+    // The helpers leave a colour alone when the control already has it as its own, but a
+    // colour it merely inherits from its frame still becomes its own: a later change of
+    // the frame must not carry it along.
+    void inheritedColourIsStillMadeOwn()
+    {
+        QGroupBox frame;
+        auto* caption = new QCheckBox(QStringLiteral("DCC"), &frame);
+        const QColor grey(128, 128, 128);
+        setForeground(&frame, grey);
+        QCOMPARE(foreground(caption), grey);
+        setForeground(caption, grey);
+        setForeground(caption, grey);
+        setForeground(&frame, QColor(Qt::black));
+        QCOMPARE(foreground(caption), grey);
+        caption->setEnabled(false);
+        QCOMPARE(foreground(caption), grey);
+    }
+
     void geometryInUnitsAndTwips()
     {
         QWidget w;

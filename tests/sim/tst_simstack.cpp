@@ -113,6 +113,8 @@ private slots:
     void watchdog();
     void replyTiming_data();
     void replyTiming();
+    void busDelaySlowsFramesOnly_data();
+    void busDelaySlowsFramesOnly();
     void corruptNextReplies();
     void corruptionRateIsSeeded();
     void unplugged();
@@ -601,6 +603,29 @@ void TestSimStack::replyTiming() {
         sim->discardPending();
         QCOMPARE(sim->takeReply(22, 1000).size(), std::size_t{0});
     }
+}
+
+// A slow bus delays what is clocked in from the chips; the controller's own answer to the
+// identification request comes at once.
+void TestSimStack::busDelaySlowsFramesOnly_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("replyChars");
+    QTest::addColumn<double>("waited");
+    QTest::newRow("read frame") << QByteArray("MSxT80T49T02TCERRRRRRRX") << 22 << 250.0;
+    QTest::newRow("identification") << QByteArray("IZ") << 50 << 40.0;
+}
+
+void TestSimStack::busDelaySlowsFramesOnly() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, replyChars);
+    QFETCH(double, waited);
+    auto sim = manualStack();
+    sim->setReplyDelayMs(40);
+    sim->setBusReplyDelayMs(210);
+    sim->receive(text.toStdString());
+    const double t0 = sim->nowMs();
+    QCOMPARE(sim->takeReply(static_cast<std::size_t>(replyChars), 1000).size(), static_cast<std::size_t>(replyChars));
+    QCOMPARE(sim->nowMs() - t0, waited);
 }
 
 void TestSimStack::corruptNextReplies() {

@@ -27,8 +27,20 @@ Kind kindOf(const QWidget* w)
     return Kind::WindowArea;  // labels, check boxes, option buttons, frames, plain widgets
 }
 
+// True when the widget itself has set the role to this colour in every group. Setting
+// it again would change nothing, yet QWidget::setPalette resolves the whole palette first;
+// the paint helpers run for many controls on every tick of continuous mode.
+bool roleAlreadySet(const QWidget* w, QPalette::ColorRole role, const QColor& colour)
+{
+    const QPalette& p = w->palette();
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        if (!p.isBrushSet(g, role) || p.color(g, role) != colour) return false;
+    return true;
+}
+
 void setRole(QWidget* w, QPalette::ColorRole role, const QColor& colour)
 {
+    if (roleAlreadySet(w, role, colour)) return;
     QPalette p = w->palette();
     p.setColor(role, colour);  // all colour groups, so a disabled control keeps it too
     w->setPalette(p);
