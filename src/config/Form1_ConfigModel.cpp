@@ -8,7 +8,7 @@
 #include "link/Hex.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
-#include "shell/widgets/Layout.h"
+#include "shell/widgets/CommandColumn.h"
 #include "shell/widgets/Paint.h"
 
 namespace zmx {
@@ -109,8 +109,7 @@ void Form1::ShowWritePending() {
     const bool pending = st.configChanged == 1;
     QPushButton* button = ui.Command1[5];
     button->setText(qs(pending ? kWritePendingCaption : kWriteIdleCaption));
-    setGeometryUnits(button, pending ? layout::kCommandNarrowLeft : layout::kCommandLeft, button->y(),
-                     pending ? layout::kCommandNarrowWidth : layout::kCommandWidth, layout::kCommandHeight);
+    setCommandNarrowed(button, pending);
     ui.Shape14->setVisible(pending);
 }
 

@@ -107,12 +107,7 @@ void Form1::Command1_Click(int index) {
             if (st.readbackPending == 1) st.readbackPending = 2;
             break;
         case kReadCellVolt:
-            st.showValidOnly = 0;
-            st.forceShowAll = 1;
-            ReadCells(st.tenCellMode);
-            EvaluateCellStatus(st.selectedBoard);
-            ShowCellStatus();
-            Check_AUTO_Click();
+            panelCellRead();
             st.cellHexView = 0;
             st.lastCellStep = 2;
             break;
@@ -125,12 +120,7 @@ void Form1::Command1_Click(int index) {
             Check_AUTO_Click();
             break;
         case kReadTemp:
-            st.showValidOnly = 0;
-            st.forceShowAll = 1;
-            st.tempHexView = 0;
-            ReadTemps();
-            applyThermalStatus();
-            Check_AUTO_Click();
+            panelTempRead(0);
             st.lastTempStep = 2;
             break;
         case kContinuous: toggleContinuous(); break;
@@ -147,6 +137,24 @@ void Form1::Command1_Click(int index) {
     refreshAfterClick(ReadIndicator::Temp);
     refreshAfterClick(ReadIndicator::Config);
     if (const int next = panelFocusTarget(index); next >= 0) ui.Command1[next]->setFocus();
+}
+
+void Form1::panelCellRead() {
+    st.showValidOnly = 0;
+    st.forceShowAll = 1;
+    ReadCells(st.tenCellMode);
+    EvaluateCellStatus(st.selectedBoard);
+    ShowCellStatus();
+    Check_AUTO_Click();
+}
+
+void Form1::panelTempRead(int16_t hexView) {
+    st.showValidOnly = 0;
+    st.forceShowAll = 1;
+    st.tempHexView = hexView;  // ReadTemps shows codes or volts by it
+    ReadTemps();
+    applyThermalStatus();
+    Check_AUTO_Click();
 }
 
 void Form1::connectModeHandlers() {

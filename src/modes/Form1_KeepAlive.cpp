@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "modes/CommandColumn.h"
+#include "shell/widgets/CommandColumn.h"
 #include "modes/CommandPanel.h"
 #include "modes/KeepAlive.h"
 #include "shell/Form1.h"

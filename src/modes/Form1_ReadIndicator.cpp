@@ -3,7 +3,7 @@
 
 #include <QPushButton>
 
-#include "modes/CommandColumn.h"
+#include "shell/widgets/CommandColumn.h"
 #include "modes/CommandPanel.h"
 #include "modes/ReadIndicatorLogic.h"
 #include "shell/Form1.h"

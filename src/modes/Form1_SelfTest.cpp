@@ -66,12 +66,7 @@ void Form1::Command5_Click(int index) {
             ui.Command5[kReadTempHex]->setFocus();
             break;
         case kReadCellHex:
-            st.showValidOnly = 0;
-            st.forceShowAll = 1;
-            ReadCells(st.tenCellMode);
-            EvaluateCellStatus(st.selectedBoard);
-            ShowCellStatus();
-            Check_AUTO_Click();
+            panelCellRead();
             ShowCellHex(st.tenCellMode);
             st.cellHexView = 1;
             if (st.cellSelfTestPending == kVerdictPending) checkCellSelfTest();
@@ -80,13 +75,7 @@ void Form1::Command5_Click(int index) {
             ui.Command5[kCellVolt]->setFocus();
             break;
         case kReadTempHex:
-            st.showValidOnly = 0;
-            st.forceShowAll = 1;
-            st.tempHexView = 1;
-            ReadTemps();
-            applyThermalStatus();
-            Check_AUTO_Click();
-            ShowTempsHex();
+            panelTempRead(1);  // with the hex view on, the read already shows the codes
             if (st.tempSelfTestPending == kVerdictPending) checkTempSelfTest();
             st.tempSelfTestPending = 0;
             st.lastTempStep = 2;

@@ -136,6 +136,10 @@ public:
     void Command1_Click(int index);
     void Command3_Click(int index);
     void Command5_Click(int index);
+    // The checked reads of the panel and the self-test view: every mismatch shown, status
+    // derived, "PEC Match Only" restored afterwards.
+    void panelCellRead();
+    void panelTempRead(int16_t hexView);
     void deriveStatusFromFlags();
     void paintAllStatus();
     void applyThermalStatus();
