@@ -40,8 +40,8 @@ inline Figures timeRuns(int runs, const std::function<void()>& work) {
 }
 
 inline void report(const std::string& what, int runs, const Figures& f) {
-    std::printf("%-44s runs %6d  median %9.2f us  best %9.2f us  worst %9.2f us\n", what.c_str(), runs,
-                f.medianUs, f.bestUs, f.worstUs);
+    std::printf("%-44s runs %6d  median %9.2f us  best %9.2f us  worst %9.2f us\n", what.c_str(), runs, f.medianUs,
+                f.bestUs, f.worstUs);
 }
 
 // Each benchmark case registers itself with a name and a function taking the run count.

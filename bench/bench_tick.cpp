@@ -69,8 +69,8 @@ void tick(int runs) {
         totalUs.push_back(handler + repaint);
     }
     const int ticks = passes * kTicksPerPass;
-    std::printf("tick: %d passes of %d boards (%d ticks a pass), continuous mode, simulated link\n", passes,
-                kRunBoards, kTicksPerPass);
+    std::printf("tick: %d passes of %d boards (%d ticks a pass), continuous mode, simulated link\n", passes, kRunBoards,
+                kTicksPerPass);
     report("tick handler (Timer1_Timer)", ticks, figuresOf(handlerUs));
     report("tick repaint (events after the handler)", ticks, figuresOf(repaintUs));
     report("tick total", ticks, figuresOf(totalUs));
@@ -83,7 +83,8 @@ public:
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++paints[o->objectName().isEmpty() ? QString(o->metaObject()->className()) : o->objectName()];
+        if (e->type() == QEvent::Paint)
+            ++paints[o->objectName().isEmpty() ? QString(o->metaObject()->className()) : o->objectName()];
         return false;
     }
 };
@@ -132,11 +133,13 @@ void tickPass(int) {
     qApp->removeEventFilter(&counter);
     printPaints(counter);
 #ifdef ZMX_BENCH_CALLGRIND
-    std::printf("tickpass: instructions of that pass: valgrind --tool=callgrind --instr-atstart=no "
-                "zmx7730-bench tickpass  (then callgrind_annotate on the dump of \"one continuous pass\")\n");
+    std::printf(
+        "tickpass: instructions of that pass: valgrind --tool=callgrind --instr-atstart=no "
+        "zmx7730-bench tickpass  (then callgrind_annotate on the dump of \"one continuous pass\")\n");
 #else
-    std::printf("tickpass: instructions of that pass: valgrind --tool=callgrind --collect-atstart=no "
-                "--toggle-collect='*measuredTickPass*' zmx7730-bench tickpass\n");
+    std::printf(
+        "tickpass: instructions of that pass: valgrind --tool=callgrind --collect-atstart=no "
+        "--toggle-collect='*measuredTickPass*' zmx7730-bench tickpass\n");
 #endif
 }
 

@@ -27,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     zmx::storeReadback(st, st.selectedBoard);
     zmx::storeFlagTexts(st, slot);
     zmx::decodeTempReply(st, slot);
-    zmx::updateThermalFlag(st, slot, zmx::thermalBitOf(reply),
-                           st.rdtmpRxPec[slot] == st.rdtmpCalcPec[slot]);
+    zmx::updateThermalFlag(st, slot, zmx::thermalBitOf(reply), st.rdtmpRxPec[slot] == st.rdtmpCalcPec[slot]);
     zmx::applyTempReadVerdict(st, slot, st.rdtmpRxPec[slot] == st.rdtmpCalcPec[slot]);
     for (int variant = 0; variant < 6; ++variant) {
         zmx::ParseRdcvReply(st, variant);

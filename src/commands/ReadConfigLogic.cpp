@@ -5,9 +5,7 @@
 
 namespace zmx {
 
-std::string rdcfgFrame(const StackState& st, int slot) {
-    return buildReadFrame(st.boardAddressHex[slot], "02", 6);
-}
+std::string rdcfgFrame(const StackState& st, int slot) { return buildReadFrame(st.boardAddressHex[slot], "02", 6); }
 
 void applyLampVerdict(StackState& st, int slot, bool pecMatch) {
     if (pecMatch) st.readStatus[slot] = 1;

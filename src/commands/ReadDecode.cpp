@@ -50,8 +50,8 @@ void decodeTempReply(StackState& st, int slot) {
         std::array<std::size_t, 3> positions;
     };
     const Channel channels[3] = {
-        {(t[1] & 0x0F) * 256 + t[0], {12, 9, 10}},  // ETMP1: low digit of T1, then T0
-        {t[2] * 16 + (t[1] >> 4), {13, 14, 11}},    // ETMP2: T2, then high digit of T1
+        {(t[1] & 0x0F) * 256 + t[0], {12, 9, 10}},   // ETMP1: low digit of T1, then T0
+        {t[2] * 16 + (t[1] >> 4), {13, 14, 11}},     // ETMP2: T2, then high digit of T1
         {(t[4] & 0x0F) * 256 + t[3], {18, 15, 16}},  // ITMP: low digit of T4, then T3
     };
     for (int k = 0; k < 3; ++k) {
@@ -60,9 +60,7 @@ void decodeTempReply(StackState& st, int slot) {
     }
 }
 
-int thermalBitOf(std::string_view reply) {
-    return static_cast<int>(hexTextValue(replyCharAt(reply, 17), 1) & 0x01);
-}
+int thermalBitOf(std::string_view reply) { return static_cast<int>(hexTextValue(replyCharAt(reply, 17), 1) & 0x01); }
 
 void storeFlagTexts(StackState& st, int slot) {
     for (int k = 0; k < 3; ++k)

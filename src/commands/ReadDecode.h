@@ -4,8 +4,8 @@
 // their texts from the reply characters themselves, so a code keeps the letter case the
 // controller sent.
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,9 +18,7 @@ namespace zmx {
 inline constexpr int kZeroCode = 512;
 inline constexpr float kVoltsPerCode = 0.0015f;
 
-constexpr float codeToVolts(int code) {
-    return static_cast<float>(code - kZeroCode) * kVoltsPerCode;
-}
+constexpr float codeToVolts(int code) { return static_cast<float>(code - kZeroCode) * kVoltsPerCode; }
 
 // Where cell n (1..12) and temperature channel k (0 ETMP1, 1 ETMP2, 2 ITMP) of a slot live
 // in cellCodeHex / cellVolts.

@@ -22,8 +22,7 @@ constexpr std::array<WriteOnlyCommand, 2> kPolls{{
     {"PLINT", '5', &StackState::bcastPLINT},
 }};
 
-WriteOnlyTransfer transferOf(const StackState& st, const WriteOnlyCommand& cmd, std::string code,
-                             bool closeFrame) {
+WriteOnlyTransfer transferOf(const StackState& st, const WriteOnlyCommand& cmd, std::string code, bool closeFrame) {
     const auto s = static_cast<std::size_t>(st.selectedBoard);
     WriteOnlyTransfer t;
     t.mode = (st.*cmd.bcast)[s] == 1 ? 1 : 0;

@@ -10,8 +10,8 @@
 namespace zmx {
 
 struct WriteOnlyCommand {
-    std::string_view name;              // as the transfer monitor shows it
-    char highDigit;                     // start commands: the caller adds the low digit
+    std::string_view name;                // as the transfer monitor shows it
+    char highDigit;                       // start commands: the caller adds the low digit
     PerSlot<int16_t> StackState::*bcast;  // broadcast switch, read for the selected board
 };
 

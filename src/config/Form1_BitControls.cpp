@@ -167,10 +167,8 @@ void Form1::connectConfigHandlers() {
         });
         connect(ui.Check8[i], &QCheckBox::toggled, this, [this, i] { Check8_Click(i); });
     }
-    for (int i = 0; i < 6; ++i)
-        connect(ui.Check5[i], &QCheckBox::toggled, this, [this, i] { Check5_Click(i); });
-    for (int i = 0; i < 10; ++i)
-        connect(ui.Command4[i], &QPushButton::clicked, this, [this, i] { Command4_Click(i); });
+    for (int i = 0; i < 6; ++i) connect(ui.Check5[i], &QCheckBox::toggled, this, [this, i] { Check5_Click(i); });
+    for (int i = 0; i < 10; ++i) connect(ui.Command4[i], &QPushButton::clicked, this, [this, i] { Command4_Click(i); });
     // A list choice by the user runs its handler; code that sets a list runs it explicitly.
     connect(ui.Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
     connect(ui.Combo2, &QComboBox::activated, this, [this] { Combo2_Click(); });

@@ -31,23 +31,21 @@ void setWidthUnits(QWidget* w, int width) {
 
 void setRectUnits(QWidget* w, const QRect& r) { setGeometryUnits(w, r.x(), r.y(), r.width(), r.height()); }
 
-void movePosUnits(QWidget* w, const QPoint& p) {
-    setGeometryUnits(w, p.x(), p.y(), w->width(), w->height());
-}
+void movePosUnits(QWidget* w, const QPoint& p) { setGeometryUnits(w, p.x(), p.y(), w->width(), w->height()); }
 
 // The broadcast switch of the selected slot that box Check5(i) sets (i = 0..5), or that
 // Check8(i) sets (i = 6..7 for Check8(0..1)).
 int16_t& broadcastSwitch(StackState& st, int box) {
     const int s = st.selectedBoard;
     switch (box) {
-    case 0: return st.bcastPLADC[s];
-    case 1: return st.bcastPLINT[s];
-    case 2: return st.bcastSTCVAD[s];
-    case 3: return st.bcastSTOWAD[s];
-    case 4: return st.bcastSTTMPAD[s];
-    case 5: return st.bcastWRCFG[s];
-    case 6: return st.bcastSTCVDC[s];
-    default: return st.bcastSTOWDC[s];
+        case 0: return st.bcastPLADC[s];
+        case 1: return st.bcastPLINT[s];
+        case 2: return st.bcastSTCVAD[s];
+        case 3: return st.bcastSTOWAD[s];
+        case 4: return st.bcastSTTMPAD[s];
+        case 5: return st.bcastWRCFG[s];
+        case 6: return st.bcastSTCVDC[s];
+        default: return st.bcastSTOWDC[s];
     }
 }
 
@@ -93,10 +91,8 @@ void redrawCellDisplayMode(Form1& f) {
 // The cell values of the selected board, as volts or in the self-test hex view.
 void redrawCellValues(Form1& f) {
     f.ClearCellValues();
-    if (f.st.cellHexView == 1)
-        f.ShowCellHex(f.st.tenCellMode);
-    else
-        f.ShowCellVolts(f.st.tenCellMode);
+    if (f.st.cellHexView == 1) f.ShowCellHex(f.st.tenCellMode);
+    else f.ShowCellVolts(f.st.tenCellMode);
 }
 
 // Which boards are on screen: their buttons, row markers and lamps; cells 11 and 12 stay
@@ -217,10 +213,8 @@ void Form1::Command4_Click(int index) {
 
     ShowFlags();
     ClearTemps();
-    if (st.tempHexView == 1)
-        ShowTempsHex();
-    else
-        ShowTemps();
+    if (st.tempHexView == 1) ShowTempsHex();
+    else ShowTemps();
     ReshowLastTransfer();
     CompareReadback();
     RefreshConfigView();

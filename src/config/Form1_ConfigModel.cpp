@@ -67,7 +67,8 @@ void Form1::ApplyCdc() {
 
 void Form1::LoadCfgrBoxes(int n) {
     if (n < 0 || n > 3) return;
-    const RegisterBits bits = decodeRegister(st.cfgImage[static_cast<std::size_t>(st.selectedBoard)][static_cast<std::size_t>(n)]);
+    const RegisterBits bits =
+        decodeRegister(st.cfgImage[static_cast<std::size_t>(st.selectedBoard)][static_cast<std::size_t>(n)]);
     switch (n) {
         case 0: showBits(ui.Check0, bits, 0, 7); break;
         case 1: showBits(ui.Check1, bits, 0, 7); break;

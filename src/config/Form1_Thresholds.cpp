@@ -26,21 +26,21 @@ public:
     explicit ThresholdBoxEvents(Form1& form) : QObject(&form), form_(form) { setObjectName(kName); }
 
     bool leaveRunning = false;  // a leave is being validated (its message may be showing)
-    int leaves = 0;              // validations run so far
+    int leaves = 0;             // validations run so far
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         const int index = boxIndex(watched);
         if (index < 0) return false;
         switch (event->type()) {
-        case QEvent::KeyPress: return keyPress(index, static_cast<QKeyEvent*>(event));
-        case QEvent::FocusIn:
-            if (isMoveBetweenControls(static_cast<QFocusEvent*>(event))) form_.Text2_GotFocus(index);
-            return false;
-        case QEvent::FocusOut:
-            if (isMoveBetweenControls(static_cast<QFocusEvent*>(event))) form_.Text2_LostFocus(index);
-            return false;
-        default: return false;
+            case QEvent::KeyPress: return keyPress(index, static_cast<QKeyEvent*>(event));
+            case QEvent::FocusIn:
+                if (isMoveBetweenControls(static_cast<QFocusEvent*>(event))) form_.Text2_GotFocus(index);
+                return false;
+            case QEvent::FocusOut:
+                if (isMoveBetweenControls(static_cast<QFocusEvent*>(event))) form_.Text2_LostFocus(index);
+                return false;
+            default: return false;
         }
     }
 
@@ -175,11 +175,11 @@ void Form1::Command2_Click(int index) {
     // Stepping always acts on the selected board only and makes no ordering check.
     const int s = st.selectedBoard;
     switch (index) {
-    case 0: st.vuvCode[s] = stepCode(st.vuvCode[s], -1); break;
-    case 1: st.vuvCode[s] = stepCode(st.vuvCode[s], +1); break;
-    case 2: st.vovCode[s] = stepCode(st.vovCode[s], -1); break;
-    case 3: st.vovCode[s] = stepCode(st.vovCode[s], +1); break;
-    default: return;
+        case 0: st.vuvCode[s] = stepCode(st.vuvCode[s], -1); break;
+        case 1: st.vuvCode[s] = stepCode(st.vuvCode[s], +1); break;
+        case 2: st.vovCode[s] = stepCode(st.vovCode[s], -1); break;
+        case 3: st.vovCode[s] = stepCode(st.vovCode[s], +1); break;
+        default: return;
     }
     ShowThresholds();
 }

@@ -119,8 +119,7 @@ float codeVolts(Threshold which, int code) {
 
 std::string thresholdText(Threshold which, int code) {
     char buf[32];
-    const auto res = std::to_chars(buf, buf + sizeof buf, codeVolts(which, code),
-                                   std::chars_format::fixed, 3);
+    const auto res = std::to_chars(buf, buf + sizeof buf, codeVolts(which, code), std::chars_format::fixed, 3);
     std::string text(buf, res.ptr);
     if (text == "-0.000") text = "0.000";  // a rounding residue below zero is still zero volts
     return text + "V ";
@@ -158,16 +157,14 @@ EntryCheck checkEntry(std::string_view vuvText, std::string_view vovText) {
 
 const char* entryMessage(EntryVerdict verdict) {
     switch (verdict) {
-    case EntryVerdict::VuvOutOfRange: return kVuvRangeMessage;
-    case EntryVerdict::VovOutOfRange: return kVovRangeMessage;
-    case EntryVerdict::NotOrdered: return kOrderMessage;
-    case EntryVerdict::Accepted: break;
+        case EntryVerdict::VuvOutOfRange: return kVuvRangeMessage;
+        case EntryVerdict::VovOutOfRange: return kVovRangeMessage;
+        case EntryVerdict::NotOrdered: return kOrderMessage;
+        case EntryVerdict::Accepted: break;
     }
     return nullptr;
 }
 
-int16_t stepCode(int code, int delta) {
-    return static_cast<int16_t>(((code + delta) % 256 + 256) % 256);
-}
+int16_t stepCode(int code, int delta) { return static_cast<int16_t>(((code + delta) % 256 + 256) % 256); }
 
 }  // namespace zmx

@@ -28,9 +28,7 @@ bool cellDimmed(const Controls& ui, int i) { return !ui.Check6[i]->isEnabled(); 
 
 // Background of a value box that is not dimmed: white in the self-test code view, the
 // window-text colour (black) under the white volts otherwise.
-QColor valueBackground(const StackState& st) {
-    return st.cellHexView == 1 ? toQColor(kWhite) : systemWindowText();
-}
+QColor valueBackground(const StackState& st) { return st.cellHexView == 1 ? toQColor(kWhite) : systemWindowText(); }
 
 void paintLamps(Controls& ui, const StackState& st, int slot) {
     for (int i = 0; i < kCellsPerBoard; ++i)
@@ -45,8 +43,7 @@ void paintBars(Controls& ui, const StackState& st) {
         const int code = st.cellStatus[statusIndex(st.selectedBoard, i)];
         const CellStatusStyle& style = cellStatusStyle(code);
         ShapeWidget* bar = ui.Shape2[i];
-        setGeometryTwips(bar, bar->x() * kTwipsPerUnit, style.barTop, bar->width() * kTwipsPerUnit,
-                         style.barHeight);
+        setGeometryTwips(bar, bar->x() * kTwipsPerUnit, style.barTop, bar->width() * kTwipsPerUnit, style.barHeight);
         bar->setFillColor(toQColor(style.color));
         ui.Shape4[i]->setFillColor(toQColor(code == kStatusClear ? kWhite : kLightGrey));
     }

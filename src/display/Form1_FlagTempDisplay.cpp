@@ -47,7 +47,9 @@ void Form1::ShowFlags() {
         ui.Text7[k]->setText(QString::fromStdString(flagBoxText(st.flgrText[st.selectedBoard][k])));
 }
 
-void Form1::ClearFlags() { for (auto* box : ui.Text7) box->clear(); }
+void Form1::ClearFlags() {
+    for (auto* box : ui.Text7) box->clear();
+}
 
 void Form1::ShowTemps() {
     for (int j = 0; j < kTempBoxes; ++j) {

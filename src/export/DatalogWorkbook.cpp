@@ -23,14 +23,16 @@ struct BlockColumn {
 };
 
 constexpr std::array<const char*, 9> kStatusLegend = {
-    "STATUS LEGEND",       "NR = NO READING",       "OK = GOOD",
-    "DC = DISCHARGE",      "UV = UNDER VOLTAGE",    "OV = OVER VOLTAGE",
+    "STATUS LEGEND",         "NR = NO READING",       "OK = GOOD",
+    "DC = DISCHARGE",        "UV = UNDER VOLTAGE",    "OV = OVER VOLTAGE",
     "MI = MASKED INTERRUPT", "MD = MASKED DISCHARGE", "TS = THERMAL SHUTDOWN"};
 
 std::vector<BlockColumn> blockColumns() {
     static const std::vector<BlockColumn> cols = [] {
-        std::vector<BlockColumn> v = {{"TIME STAMP", "Date/Time"}, {"RD-CFGR0-5", "HEX"},
-                                      {"RD-FLGR0-2", "HEX"},       {"UVTHR", "VOLTS"},
+        std::vector<BlockColumn> v = {{"TIME STAMP", "Date/Time"},
+                                      {"RD-CFGR0-5", "HEX"},
+                                      {"RD-FLGR0-2", "HEX"},
+                                      {"UVTHR", "VOLTS"},
                                       {"OVTHR", "VOLTS"}};
         static const char* cv[12] = {"CV1", "CV2", "CV3", "CV4",  "CV5",  "CV6",
                                      "CV7", "CV8", "CV9", "CV10", "CV11", "CV12"};
@@ -99,12 +101,14 @@ SheetLayout datalogHeaderLayout(const DatalogHeaderInputs& in) {
     l.cells = std::move(unique);
 
     for (const SheetCell& cell : l.cells)
-        if (cell.col <= l.boldLastCol) l.columnWidths[cell.col] = std::max(l.columnWidths[cell.col], fittedWidth(cell.text));
+        if (cell.col <= l.boldLastCol)
+            l.columnWidths[cell.col] = std::max(l.columnWidths[cell.col], fittedWidth(cell.text));
     return l;
 }
 
 QStringList defaultExportFolders() {
-    return {QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)};
+    return {QCoreApplication::applicationDirPath(),
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)};
 }
 
 QString chooseExportFolder(const QStringList& candidates, QString* why) {

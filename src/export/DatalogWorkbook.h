@@ -20,7 +20,7 @@ inline constexpr int kBlockColumns = 21;
 inline constexpr int kHeaderRows = 11;  // rows 1..11 hold the header; samples go below
 
 struct DatalogHeaderInputs {
-    QString savedPath;                                   // A1: where the workbook is saved
+    QString savedPath;  // A1: where the workbook is saved
     std::array<std::string, kExportBlocks> boardAddressHex{};
     std::string setupStamp;
     float setupSeconds = 0.0f;

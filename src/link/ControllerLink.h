@@ -12,7 +12,7 @@
 
 namespace zmx {
 
-inline constexpr int kTransferTimeoutMs = 1000;     // ordinary transfers, read and write
+inline constexpr int kTransferTimeoutMs = 1000;  // ordinary transfers, read and write
 inline constexpr int kIdentReadTimeoutMs = 200;
 inline constexpr int kIdentWriteTimeoutMs = 50;
 inline constexpr std::size_t kIdentReplyMax = 50;

@@ -75,8 +75,9 @@ bool D2xxLink::open() {
         lastError_ = statusText("FT_Open of device 0", s);
         if (s == 2) lastError_ += ": no FTDI device found (is the LK200 plugged in?)";
         else if (s == 3)
-            lastError_ += ": the device could not be opened (unbind the kernel's ftdi_sio driver and check "
-                          "the udev rule of the README)";
+            lastError_ +=
+                ": the device could not be opened (unbind the kernel's ftdi_sio driver and check "
+                "the udev rule of the README)";
         return false;
     }
     handle_ = h;
@@ -86,8 +87,8 @@ bool D2xxLink::open() {
 
 void D2xxLink::setTimeouts(int readMs, int writeMs) {
     if (!handle_) return;
-    const D2xxApi::Status s = lib_->api().setTimeouts(handle_, static_cast<D2xxApi::Dword>(readMs),
-                                                      static_cast<D2xxApi::Dword>(writeMs));
+    const D2xxApi::Status s =
+        lib_->api().setTimeouts(handle_, static_cast<D2xxApi::Dword>(readMs), static_cast<D2xxApi::Dword>(writeMs));
     if (s != D2xxApi::kOk) lastError_ = statusText("FT_SetTimeouts", s);
 }
 
@@ -113,8 +114,7 @@ std::string D2xxLink::read(std::size_t maxBytes) {
     // with the bytes that arrived.
     std::string buf(maxBytes, '\0');
     D2xxApi::Dword got = 0;
-    const D2xxApi::Status s =
-        lib_->api().read(handle_, buf.data(), static_cast<D2xxApi::Dword>(maxBytes), &got);
+    const D2xxApi::Status s = lib_->api().read(handle_, buf.data(), static_cast<D2xxApi::Dword>(maxBytes), &got);
     if (s != D2xxApi::kOk) {
         lastError_ = statusText("FT_Read", s);
         return {};

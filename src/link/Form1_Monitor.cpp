@@ -22,8 +22,8 @@ void Form1::paintMonitor(const MonitorView& v) {
     setBackground(ui.Text8, toQColor(v.mismatch ? kRed : kWhite));
 }
 
-QString Form1::ShowCommandTransfer(const std::string& name, const std::string& code,
-                                   const std::string& cmdPec, const std::string& addrPec, int mode) {
+QString Form1::ShowCommandTransfer(const std::string& name, const std::string& code, const std::string& cmdPec,
+                                   const std::string& addrPec, int mode) {
     const MonitorView v = commandTransferView(st, name, code, cmdPec, addrPec, mode);
     paintMonitor(v);
     return QString::fromStdString(v.byteLine);
@@ -36,8 +36,8 @@ void Form1::ShowWriteConfigTransfer() {
 
 void Form1::ShowReadConfigTransfer() {
     const int s = st.selectedBoard;
-    paintMonitor(readTransferView(st, "RDCFG", "02", "CE", PecOfHexByte(st.boardAddressHex[s]),
-                                  st.rdcfgRxPec[s], st.rdcfgCalcPec[s]));
+    paintMonitor(readTransferView(st, "RDCFG", "02", "CE", PecOfHexByte(st.boardAddressHex[s]), st.rdcfgRxPec[s],
+                                  st.rdcfgCalcPec[s]));
     st.monitorKind = 3;
 }
 
@@ -52,15 +52,15 @@ void Form1::ShowCellReadTransfer(int selector) {
 
 void Form1::ShowFlagReadTransfer() {
     const int s = servedBoard(st);
-    paintMonitor(readTransferView(st, "RDFLG", "0C", "E4", PecOfHexByte(st.boardAddressHex[s]),
-                                  st.rdflgRxPec[s], st.rdflgCalcPec[s]));
+    paintMonitor(readTransferView(st, "RDFLG", "0C", "E4", PecOfHexByte(st.boardAddressHex[s]), st.rdflgRxPec[s],
+                                  st.rdflgCalcPec[s]));
     st.monitorKind = 8;
 }
 
 void Form1::ShowTempReadTransfer() {
     const int s = servedBoard(st);
-    paintMonitor(readTransferView(st, "RDTMP", "0E", "EA", PecOfHexByte(st.boardAddressHex[s]),
-                                  st.rdtmpRxPec[s], st.rdtmpCalcPec[s]));
+    paintMonitor(readTransferView(st, "RDTMP", "0E", "EA", PecOfHexByte(st.boardAddressHex[s]), st.rdtmpRxPec[s],
+                                  st.rdtmpCalcPec[s]));
     st.monitorKind = 9;
 }
 

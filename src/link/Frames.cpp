@@ -56,12 +56,10 @@ std::string buildPollFrame(std::string_view addrHex, std::string_view cmdHex, bo
     return commandFrame(addrHex, cmdHex, broadcast);
 }
 
-std::string buildWrcfgFrame(std::string_view addrHex, const std::array<std::string, 6>& cfg,
-                            bool broadcast) {
+std::string buildWrcfgFrame(std::string_view addrHex, const std::array<std::string, 6>& cfg, bool broadcast) {
     // The first byte goes out as a "T" item (the address, or the command when broadcast).
-    std::string s = broadcast
-                        ? std::string("MSxT01SC7")
-                        : "MSxT" + std::string(addrHex) + "S" + PecOfHexByte(addrHex) + "S01SC7";
+    std::string s =
+        broadcast ? std::string("MSxT01SC7") : "MSxT" + std::string(addrHex) + "S" + PecOfHexByte(addrHex) + "S01SC7";
     std::array<uint8_t, 6> bytes{};
     for (std::size_t k = 0; k < 6; ++k) {
         bytes[k] = textToByte(cfg[k]);

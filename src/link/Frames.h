@@ -22,8 +22,7 @@ std::string buildPollFrame(std::string_view addrHex, std::string_view cmdHex, bo
 
 // WRCFG: "MSxT01SC7" (broadcast) or "MSxT" aa "S" P(aa) "S01SC7" (addressed), then the six
 // bytes as "S" items, "S" + their PEC, "X".
-std::string buildWrcfgFrame(std::string_view addrHex, const std::array<std::string, 6>& cfg,
-                            bool broadcast);
+std::string buildWrcfgFrame(std::string_view addrHex, const std::array<std::string, 6>& cfg, bool broadcast);
 
 // Read of n data bytes, always addressed: four "T" items, n + 1 "R" items, "X".
 std::string buildReadFrame(std::string_view addrHex, std::string_view cmdHex, int dataBytes);

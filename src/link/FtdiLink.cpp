@@ -46,24 +46,22 @@ FtdiOpenFailure classifyFtdiOpenError(int code, std::string_view message, bool d
 std::string ftdiOpenErrorText(FtdiOpenFailure why, std::string_view libraryMessage) {
     std::string text;
     switch (why) {
-    case FtdiOpenFailure::None: return {};
-    case FtdiOpenFailure::NoDevice:
-        text = "no FTDI device found on the USB bus (is the LK200 plugged in?)";
-        break;
-    case FtdiOpenFailure::Permission:
-        text = "permission denied opening the FTDI device (install packaging/udev/99-zmx7730-lk200.rules "
-               "and re-plug the LK200, or run as a member of the group that owns it)";
-        break;
-    case FtdiOpenFailure::KernelDriver:
-        text = "the FTDI device is held by the kernel's ftdi_sio driver (use --link serial:/dev/ttyUSB0, "
-               "or unbind ftdi_sio as the README shows)";
-        break;
-    case FtdiOpenFailure::UsbUnavailable:
-        text = "the USB bus could not be searched (is /dev/bus/usb readable?)";
-        break;
-    case FtdiOpenFailure::Other:
-        text = "the FTDI device could not be opened";
-        break;
+        case FtdiOpenFailure::None: return {};
+        case FtdiOpenFailure::NoDevice: text = "no FTDI device found on the USB bus (is the LK200 plugged in?)"; break;
+        case FtdiOpenFailure::Permission:
+            text =
+                "permission denied opening the FTDI device (install packaging/udev/99-zmx7730-lk200.rules "
+                "and re-plug the LK200, or run as a member of the group that owns it)";
+            break;
+        case FtdiOpenFailure::KernelDriver:
+            text =
+                "the FTDI device is held by the kernel's ftdi_sio driver (use --link serial:/dev/ttyUSB0, "
+                "or unbind ftdi_sio as the README shows)";
+            break;
+        case FtdiOpenFailure::UsbUnavailable:
+            text = "the USB bus could not be searched (is /dev/bus/usb readable?)";
+            break;
+        case FtdiOpenFailure::Other: text = "the FTDI device could not be opened"; break;
     }
     if (!libraryMessage.empty()) text += std::string(" [libftdi1: ") + std::string(libraryMessage) + "]";
     return text;

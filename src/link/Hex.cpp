@@ -13,9 +13,7 @@ int digitValue(char c) {
 
 char hexDigit(int nibble) { return "0123456789ABCDEF"[nibble & 0x0F]; }
 
-std::string byteText(uint8_t value) {
-    return std::string{hexDigit(value >> 4), hexDigit(value)};
-}
+std::string byteText(uint8_t value) { return std::string{hexDigit(value >> 4), hexDigit(value)}; }
 
 uint32_t hexTextValue(std::string_view text, std::size_t maxDigits) {
     uint32_t value = 0;

@@ -13,8 +13,8 @@ namespace zmx {
 inline constexpr uint16_t kFtdiVendorId = 0x0403;
 
 struct SerialPortSeen {
-    std::string path;                   // "/dev/ttyUSB0"
-    std::optional<uint16_t> vendorId;   // absent for ports that are not on USB
+    std::string path;                  // "/dev/ttyUSB0"
+    std::optional<uint16_t> vendorId;  // absent for ports that are not on USB
     std::optional<uint16_t> productId;
     std::string description;
 };

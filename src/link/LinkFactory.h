@@ -9,12 +9,14 @@
 #include "shell/CommandLine.h"
 
 namespace zmx {
-namespace sim { class SimStack; }
+namespace sim {
+class SimStack;
+}
 
 struct LinkChoice {
     std::unique_ptr<LinkBackend> backend;
     std::shared_ptr<sim::SimStack> simStack;  // set for the simulated link
-    std::string error;                         // why no backend could be made
+    std::string error;                        // why no backend could be made
 };
 
 // Without --link the probes find one (see discoverDefaultLink).

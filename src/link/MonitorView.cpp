@@ -60,9 +60,8 @@ MonitorView writeConfigView(const StackState& st) {
     return v;
 }
 
-MonitorView readTransferView(StackState& st, std::string_view name, std::string_view code,
-                             std::string_view cmdPecText, std::string_view addrPec, uint8_t rxPec,
-                             uint8_t calcPec) {
+MonitorView readTransferView(StackState& st, std::string_view name, std::string_view code, std::string_view cmdPecText,
+                             std::string_view addrPec, uint8_t rxPec, uint8_t calcPec) {
     MonitorView v;
     v.direction = "R D";
     v.header2 = "| SENT  | SENT | REC'D |  GUI    |";

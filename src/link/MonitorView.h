@@ -11,13 +11,13 @@
 namespace zmx {
 
 struct MonitorView {
-    std::string direction;    // Label25: "W R" or "R D"
-    std::string commandLine;  // Label8(1)
-    std::string destination;  // Label8(3)
-    std::string header2;      // Label8(2), first header row
-    std::string header0;      // Label8(0), second header row
-    std::string byteLine;     // Text8
-    bool mismatch = false;    // byte line on red
+    std::string direction;      // Label25: "W R" or "R D"
+    std::string commandLine;    // Label8(1)
+    std::string destination;    // Label8(3)
+    std::string header2;        // Label8(2), first header row
+    std::string header0;        // Label8(0), second header row
+    std::string byteLine;       // Text8
+    bool mismatch = false;      // byte line on red
     bool keepByteLine = false;  // a hidden mismatch: Text8 keeps its text and colour
 };
 
@@ -33,8 +33,7 @@ MonitorView writeConfigView(const StackState& st);
 
 // A read. Applies the "PEC Match Only" rule: a mismatch with forceShowAll = 1 first clears
 // showValidOnly; a mismatch while showValidOnly is 1 leaves the byte line as it was.
-MonitorView readTransferView(StackState& st, std::string_view name, std::string_view code,
-                             std::string_view cmdPecText, std::string_view addrPec, uint8_t rxPec,
-                             uint8_t calcPec);
+MonitorView readTransferView(StackState& st, std::string_view name, std::string_view code, std::string_view cmdPecText,
+                             std::string_view addrPec, uint8_t rxPec, uint8_t calcPec);
 
 }  // namespace zmx

@@ -17,8 +17,7 @@ constexpr PecTable makePecTable() {
     PecTable t{};
     for (int i = 0; i < 256; ++i) {
         uint8_t c = static_cast<uint8_t>(i);
-        for (int bit = 0; bit < 8; ++bit)
-            c = static_cast<uint8_t>((c & 0x80) ? (c << 1) ^ 0x07 : (c << 1));
+        for (int bit = 0; bit < 8; ++bit) c = static_cast<uint8_t>((c & 0x80) ? (c << 1) ^ 0x07 : (c << 1));
         t[static_cast<std::size_t>(i)] = c;
     }
     return t;

@@ -5,8 +5,8 @@
 
 namespace zmx {
 
-DeadlineRead readWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadSome& readSome,
-                              const MonotonicMs& nowMs, int sliceMs) {
+DeadlineRead readWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadSome& readSome, const MonotonicMs& nowMs,
+                              int sliceMs) {
     DeadlineRead r;
     if (maxBytes == 0) return r;
     const int64_t deadline = nowMs() + std::max(timeoutMs, 0);
@@ -31,8 +31,8 @@ DeadlineRead readWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadSom
     return r;
 }
 
-DeadlineRead pollWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadNow& readNow,
-                              const MonotonicMs& nowMs, const SleepMs& sleepMs) {
+DeadlineRead pollWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadNow& readNow, const MonotonicMs& nowMs,
+                              const SleepMs& sleepMs) {
     auto readSome = [&](std::size_t want, int waitMs) -> std::optional<std::string> {
         const int64_t until = nowMs() + waitMs;
         for (;;) {

@@ -24,15 +24,15 @@ inline constexpr int kReadSliceMs = 20;
 
 struct DeadlineRead {
     std::string bytes;
-    bool failed = false;   // the device reported an error before the reply was complete
-    bool timedOut = false; // the deadline passed with fewer bytes than asked for
+    bool failed = false;    // the device reported an error before the reply was complete
+    bool timedOut = false;  // the deadline passed with fewer bytes than asked for
 };
 
 // Reads up to maxBytes within timeoutMs of the call. Never waits past the deadline: each
 // wait is the smaller of the slice and the time left. One last look without waiting is
 // taken at the deadline, so bytes that are already there are never left behind.
-DeadlineRead readWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadSome& readSome,
-                              const MonotonicMs& nowMs, int sliceMs = kReadSliceMs);
+DeadlineRead readWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadSome& readSome, const MonotonicMs& nowMs,
+                              int sliceMs = kReadSliceMs);
 
 // A device whose read returns at once with what is there (nullopt: the device failed).
 using ReadNow = std::function<std::optional<std::string>(std::size_t want)>;
@@ -44,8 +44,8 @@ inline constexpr int kPollNapMs = 1;
 
 // readWithDeadline for a device that never waits by itself: looks, and naps while nothing
 // has come, until the reply is complete or the deadline passes.
-DeadlineRead pollWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadNow& readNow,
-                              const MonotonicMs& nowMs, const SleepMs& sleepMs);
+DeadlineRead pollWithDeadline(std::size_t maxBytes, int timeoutMs, const ReadNow& readNow, const MonotonicMs& nowMs,
+                              const SleepMs& sleepMs);
 
 // The steady clock in milliseconds.
 int64_t steadyNowMs();

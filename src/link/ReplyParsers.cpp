@@ -1,6 +1,5 @@
 #include "link/ReplyParsers.h"
 
-
 #include "link/Hex.h"
 #include "link/Pec.h"
 

@@ -81,8 +81,7 @@ std::string SerialLink::read(std::size_t maxBytes) {
     if (!p.isOpen()) return {};
     p.clearError();
     auto readSome = [&](std::size_t want, int waitMs) -> std::optional<std::string> {
-        if (p.bytesAvailable() == 0 && waitMs > 0 && !p.waitForReadyRead(waitMs) && realError(p))
-            return std::nullopt;
+        if (p.bytesAvailable() == 0 && waitMs > 0 && !p.waitForReadyRead(waitMs) && realError(p)) return std::nullopt;
         const QByteArray got = p.read(static_cast<qint64>(want));
         return std::string(got.constData(), static_cast<std::size_t>(got.size()));
     };

@@ -8,11 +8,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "shell/widgets/CommandColumn.h"
 #include "modes/CommandPanel.h"
 #include "modes/KeepAlive.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
+#include "shell/widgets/CommandColumn.h"
 #include "shell/widgets/Layout.h"
 #include "shell/widgets/Paint.h"
 #include "shell/widgets/ShapeWidget.h"
@@ -63,8 +63,7 @@ void Form1::keepAliveTick() {
     if (st.keepAliveActive == 1) {
         if (shown) {
             const QColor now = background(banner);
-            if (now == toQColor(kLightGreenBanner) ||
-                (now == standbyColour && st.cdcValue[st.selectedBoard] > 0))
+            if (now == toQColor(kLightGreenBanner) || (now == standbyColour && st.cdcValue[st.selectedBoard] > 0))
                 showPollBanner(banner);
         } else {
             shown = true;

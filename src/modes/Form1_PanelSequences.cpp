@@ -40,5 +40,4 @@ void Form1::applyThermalStatus() {
     }
 }
 
-
 }  // namespace zmx

@@ -3,10 +3,10 @@
 
 #include <QPushButton>
 
-#include "shell/widgets/CommandColumn.h"
 #include "modes/CommandPanel.h"
 #include "modes/ReadIndicatorLogic.h"
 #include "shell/Form1.h"
+#include "shell/widgets/CommandColumn.h"
 #include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {

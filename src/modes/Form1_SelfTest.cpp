@@ -30,8 +30,7 @@ constexpr int16_t kVerdictPending = -1;
 // White where a hex-view box shows the expected pattern text, red elsewhere.
 void markPatternMismatches(QLineEdit* const* boxes, int count, std::string_view expected) {
     const QString want = QString::fromLatin1(expected.data(), static_cast<qsizetype>(expected.size()));
-    for (int i = 0; i < count; ++i)
-        setBackground(boxes[i], toQColor(boxes[i]->text() == want ? kWhite : kRed));
+    for (int i = 0; i < count; ++i) setBackground(boxes[i], toQColor(boxes[i]->text() == want ? kWhite : kRed));
 }
 
 }  // namespace

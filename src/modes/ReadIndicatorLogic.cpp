@@ -24,8 +24,7 @@ bool indicatorArmsStack(const StackState& st, IndicatorKind kind) {
     const int s = st.selectedBoard;
     switch (kind) {
         case IndicatorKind::Cell:
-            return st.bcastSTCVAD[s] == 1 || st.bcastSTOWAD[s] == 1 || st.bcastSTCVDC[s] == 1 ||
-                   st.bcastSTOWDC[s] == 1;
+            return st.bcastSTCVAD[s] == 1 || st.bcastSTOWAD[s] == 1 || st.bcastSTCVDC[s] == 1 || st.bcastSTOWDC[s] == 1;
         case IndicatorKind::Temp: return st.bcastSTTMPAD[s] == 1;
         case IndicatorKind::Config: break;
     }

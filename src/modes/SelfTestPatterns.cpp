@@ -23,7 +23,11 @@ struct StartCommand {
     std::string_view name;
 };
 constexpr std::array<StartCommand, 5> kStartCommands{{
-    {'1', "STCVAD"}, {'2', "STOWAD"}, {'3', "STTMPAD"}, {'6', "STCVDC"}, {'7', "STOWDC"},
+    {'1', "STCVAD"},
+    {'2', "STOWAD"},
+    {'3', "STTMPAD"},
+    {'6', "STCVDC"},
+    {'7', "STOWDC"},
 }};
 
 const Pattern* patternOfDigit(std::string_view digit) {
@@ -53,8 +57,8 @@ std::array<std::string, 5> selfTestToolTips(int option) {
     std::array<std::string, 5> tips;
     for (std::size_t b = 0; b < kStartCommands.size(); ++b) {
         const StartCommand& c = kStartCommands[b];
-        tips[b] = "0x" + std::string(1, c.highDigit) + std::string(p.digit) + " " + std::string(c.name) +
-                  " " + std::string(p.tipWords) + " ALL";
+        tips[b] = "0x" + std::string(1, c.highDigit) + std::string(p.digit) + " " + std::string(c.name) + " " +
+                  std::string(p.tipWords) + " ALL";
     }
     return tips;
 }

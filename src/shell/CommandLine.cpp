@@ -33,15 +33,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 auto [p, ec] = std::from_chars(v->data(), v->data() + v->size(), n);
                 if (ec != std::errc() || p != v->data() + v->size() || n < 0 || n > 16)
                     cl.error = "--sim-boards takes a number from 0 to 16";
-                else
-                    cl.simBoards = n;
+                else cl.simBoards = n;
             }
         } else {
             cl.error = "unknown option " + a;
         }
     }
-    if (cl.error.empty() && !cl.link.empty() && cl.link != "sim" && cl.link != "ftdi" &&
-        cl.link != "d2xx" && cl.link.rfind("serial:", 0) != 0)
+    if (cl.error.empty() && !cl.link.empty() && cl.link != "sim" && cl.link != "ftdi" && cl.link != "d2xx" &&
+        cl.link.rfind("serial:", 0) != 0)
         cl.error = "--link takes sim, serial:PATH, ftdi or d2xx";
     if (cl.error.empty() && cl.link == "serial:") cl.error = "--link serial: needs a device path";
     return cl;

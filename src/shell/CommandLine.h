@@ -8,15 +8,15 @@
 namespace zmx {
 
 struct CommandLine {
-    std::string link;        // "sim", "serial:PATH", "ftdi", "d2xx"; empty = find one
-    std::string tracePath;   // --trace FILE
-    std::string dumpPath;    // --dump-window FILE
+    std::string link;       // "sim", "serial:PATH", "ftdi", "d2xx"; empty = find one
+    std::string tracePath;  // --trace FILE
+    std::string dumpPath;   // --dump-window FILE
     bool help = false;
     bool version = false;
     bool listLinks = false;
     int simBoards = 10;
-    std::string simId;       // empty = the simulator's own identification text
-    std::string error;       // set when the arguments cannot be used
+    std::string simId;  // empty = the simulator's own identification text
+    std::string error;  // set when the arguments cannot be used
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& args);

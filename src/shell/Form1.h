@@ -62,8 +62,8 @@ public:
 
     // ---------------------------------------------------------------- transfer monitor
     void paintMonitor(const MonitorView& view);
-    QString ShowCommandTransfer(const std::string& name, const std::string& code,
-                                const std::string& cmdPec, const std::string& addrPec, int mode);
+    QString ShowCommandTransfer(const std::string& name, const std::string& code, const std::string& cmdPec,
+                                const std::string& addrPec, int mode);
     void ShowWriteConfigTransfer();
     void ShowReadConfigTransfer();
     void ShowCellReadTransfer(int selector);

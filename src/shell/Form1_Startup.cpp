@@ -20,9 +20,10 @@ QString Form1::identificationErrorLine(bool atStartUp) const {
     for (unsigned char c : lastIdentReply_) shown += (c >= 0x20 && c < 0x7F) ? QChar(c) : QChar('?');
     const QString what = atStartUp ? QStringLiteral("no supported controller answered")
                                    : QStringLiteral("the controller stopped answering");
-    return QStringLiteral("zmx7730-gui: %1 on link %2: identification returned \"%3\" "
-                          "(expected a text starting with ZMX7730-2 or ZMX7730-4)%4; "
-                          "--simulate runs without hardware")
+    return QStringLiteral(
+               "zmx7730-gui: %1 on link %2: identification returned \"%3\" "
+               "(expected a text starting with ZMX7730-2 or ZMX7730-4)%4; "
+               "--simulate runs without hardware")
         .arg(what, QString::fromStdString(link_.backend().name()), shown.trimmed(),
              link_.backend().lastError().empty()
                  ? QString()

@@ -9,10 +9,10 @@
 
 namespace zmx {
 
-constexpr int kSlots = 11;        // board slots 0..9 in use, slot 10 never filled
-constexpr int kBoards = 10;       // slots that can hold a board
+constexpr int kSlots = 11;   // board slots 0..9 in use, slot 10 never filled
+constexpr int kBoards = 10;  // slots that can hold a board
 constexpr int kCellsPerBoard = 12;
-constexpr int kCellArray = 151;   // cellCodeHex / cellVolts: s*12+n (n 1..12), temps at 121+3s+k
+constexpr int kCellArray = 151;                        // cellCodeHex / cellVolts: s*12+n (n 1..12), temps at 121+3s+k
 constexpr int kStatusArray = kSlots * kCellsPerBoard;  // cellStatus: s*12+i (i 0..11)
 
 template <typename T>
@@ -27,8 +27,8 @@ struct StackState {
     PerSlot<std::string> boardAddressHex{};
 
     // --- broadcast switches, 1 = broadcast form ---
-    PerSlot<int16_t> bcastPLADC{}, bcastPLINT{}, bcastSTCVAD{}, bcastSTOWAD{}, bcastSTTMPAD{},
-        bcastWRCFG{}, bcastSTCVDC{}, bcastSTOWDC{};
+    PerSlot<int16_t> bcastPLADC{}, bcastPLINT{}, bcastSTCVAD{}, bcastSTOWAD{}, bcastSTTMPAD{}, bcastWRCFG{},
+        bcastSTCVDC{}, bcastSTOWDC{};
 
     // --- configuration images (two-digit upper-case hex texts) ---
     PerSlotRow<std::string, 6> cfgImage{};
@@ -120,8 +120,6 @@ struct StackState {
 
 // The slot that reads and one-board status operations act on: the scanned board while
 // continuous mode runs, the selected board otherwise.
-inline int servedBoard(const StackState& st) {
-    return st.continuousRunning == 1 ? st.scanBoard : st.selectedBoard;
-}
+inline int servedBoard(const StackState& st) { return st.continuousRunning == 1 ? st.scanBoard : st.selectedBoard; }
 
 }  // namespace zmx

@@ -1,9 +1,9 @@
 // zmx7730-gui: the evaluation and monitoring window for a ZMX7730 stack.
 
-#include <csignal>
-#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+#include <csignal>
+#include <cstdio>
 
 #include <QApplication>
 #include <QSocketNotifier>

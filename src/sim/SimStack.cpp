@@ -19,8 +19,14 @@ constexpr std::size_t kPendingMax = 65536;    // reply characters the controller
 constexpr std::size_t kReceivedLogMax = 4096;
 
 enum Command : uint8_t {
-    WRCFG = 0x01, RDCFG = 0x02, RDCV = 0x04, RDCVA = 0x06, RDCVB = 0x08, RDCVC = 0x0A,
-    RDFLG = 0x0C, RDTMP = 0x0E,
+    WRCFG = 0x01,
+    RDCFG = 0x02,
+    RDCV = 0x04,
+    RDCVA = 0x06,
+    RDCVB = 0x08,
+    RDCVC = 0x0A,
+    RDFLG = 0x0C,
+    RDTMP = 0x0E,
 };
 
 int hexValue(char c) {
@@ -33,10 +39,10 @@ int hexValue(char c) {
 // Self-test digits D, E, F replace every result by a fixed pattern.
 int selfTestPattern(int lowDigit) {
     switch (lowDigit) {
-    case 0xE: return 0x555;
-    case 0xF: return 0xAAA;
-    case 0xD: return 0xFFF;
-    default: return -1;
+        case 0xE: return 0x555;
+        case 0xF: return 0xAAA;
+        case 0xD: return 0xFFF;
+        default: return -1;
     }
 }
 
@@ -119,8 +125,7 @@ void SimStack::receive(std::string_view written) {
             id.resize(kIdReplyLength, ' ');
             reply += id;
             i += 2;
-        } else if (frameOpen_ && (c == 'S' || c == 'T') && hexValue(at(i + 1)) >= 0 &&
-                   hexValue(at(i + 2)) >= 0) {
+        } else if (frameOpen_ && (c == 'S' || c == 'T') && hexValue(at(i + 1)) >= 0 && hexValue(at(i + 2)) >= 0) {
             const auto b = static_cast<uint8_t>(hexValue(at(i + 1)) * 16 + hexValue(at(i + 2)));
             sendByte(b);
             if (c == 'T') {
@@ -191,36 +196,33 @@ void SimStack::closeFrame() {
 
 void SimStack::sendByte(uint8_t b) {
     switch (bus_.phase) {
-    case Phase::First:
-        if (b >= 0x80 && b <= 0x8F) {
-            bus_.address = b;
-            bus_.target = b - 0x80;
-            bus_.phase = Phase::AddressPec;
-        } else {
-            bus_.command = b;  // no address: broadcast
+        case Phase::First:
+            if (b >= 0x80 && b <= 0x8F) {
+                bus_.address = b;
+                bus_.target = b - 0x80;
+                bus_.phase = Phase::AddressPec;
+            } else {
+                bus_.command = b;  // no address: broadcast
+                bus_.phase = Phase::CommandPec;
+            }
+            break;
+        case Phase::AddressPec: bus_.phase = b == pecOfByte(bus_.address) ? Phase::Command : Phase::Done; break;
+        case Phase::Command:
+            bus_.command = b;
             bus_.phase = Phase::CommandPec;
-        }
-        break;
-    case Phase::AddressPec:
-        bus_.phase = b == pecOfByte(bus_.address) ? Phase::Command : Phase::Done;
-        break;
-    case Phase::Command:
-        bus_.command = b;
-        bus_.phase = Phase::CommandPec;
-        break;
-    case Phase::CommandPec:
-        bus_.phase = Phase::Done;
-        if (b == pecOfByte(bus_.command)) execute(bus_.command);
-        break;
-    case Phase::ConfigData:
-        bus_.configData.push_back(b);
-        if (bus_.configData.size() == 7) {
-            applyConfig();
+            break;
+        case Phase::CommandPec:
             bus_.phase = Phase::Done;
-        }
-        break;
-    case Phase::Done:
-        break;  // one command per frame; further bytes are not looked at
+            if (b == pecOfByte(bus_.command)) execute(bus_.command);
+            break;
+        case Phase::ConfigData:
+            bus_.configData.push_back(b);
+            if (bus_.configData.size() == 7) {
+                applyConfig();
+                bus_.phase = Phase::Done;
+            }
+            break;
+        case Phase::Done: break;  // one command per frame; further bytes are not looked at
     }
 }
 
@@ -256,12 +258,12 @@ void SimStack::execute(uint8_t command) {
         Chip& chip = chips_[static_cast<std::size_t>(slot)];
         if (cdcOf(chip.cfg) == 0) continue;  // standby: the converter is off
         switch (high) {
-        case 0x1: convertCells(chip, low, false, false); break;  // STCVAD
-        case 0x2: convertCells(chip, low, true, false); break;   // STOWAD
-        case 0x6: convertCells(chip, low, false, true); break;   // STCVDC
-        case 0x7: convertCells(chip, low, true, true); break;    // STOWDC
-        case 0x3: convertTemps(chip, low); break;                // STTMPAD
-        default: break;  // polls and the diagnostic commands change nothing
+            case 0x1: convertCells(chip, low, false, false); break;  // STCVAD
+            case 0x2: convertCells(chip, low, true, false); break;   // STOWAD
+            case 0x6: convertCells(chip, low, false, true); break;   // STCVDC
+            case 0x7: convertCells(chip, low, true, true); break;    // STOWDC
+            case 0x3: convertTemps(chip, low); break;                // STTMPAD
+            default: break;                                          // polls and the diagnostic commands change nothing
         }
     }
 }
@@ -290,22 +292,22 @@ std::vector<uint8_t> SimStack::readData(const Chip& chip, uint8_t command) const
     };
     const bool ten = tenCells(chip.cfg);
     switch (command) {
-    case RDCFG: out.assign(chip.cfg.begin(), chip.cfg.end()); break;
-    case RDCV: cells(1, ten ? 10 : 12); break;
-    case RDCVA: cells(1, 4); break;
-    case RDCVB: cells(5, 4); break;
-    case RDCVC: cells(9, ten ? 2 : 4); break;
-    case RDFLG: {
-        const auto f = flags(chip);
-        out.assign(f.begin(), f.end());
-        break;
-    }
-    case RDTMP:
-        packPair(out, chip.tempReg[0], chip.tempReg[1]);
-        out.push_back(static_cast<uint8_t>(chip.tempReg[2] & 0xFF));
-        out.push_back(static_cast<uint8_t>(((chip.tempReg[2] >> 8) & 0x0F) | (chip.thermalShutdown ? 0x10 : 0)));
-        break;
-    default: break;
+        case RDCFG: out.assign(chip.cfg.begin(), chip.cfg.end()); break;
+        case RDCV: cells(1, ten ? 10 : 12); break;
+        case RDCVA: cells(1, 4); break;
+        case RDCVB: cells(5, 4); break;
+        case RDCVC: cells(9, ten ? 2 : 4); break;
+        case RDFLG: {
+            const auto f = flags(chip);
+            out.assign(f.begin(), f.end());
+            break;
+        }
+        case RDTMP:
+            packPair(out, chip.tempReg[0], chip.tempReg[1]);
+            out.push_back(static_cast<uint8_t>(chip.tempReg[2] & 0xFF));
+            out.push_back(static_cast<uint8_t>(((chip.tempReg[2] >> 8) & 0x0F) | (chip.thermalShutdown ? 0x10 : 0)));
+            break;
+        default: break;
     }
     return out;
 }
@@ -462,8 +464,7 @@ void SimStack::setTempVolts(int slot, int channel, double volts) {
 
 void SimStack::setOpenWire(int slot, int cell1to12, bool open) {
     Chip* chip = chipAt(slot);
-    if (chip && cell1to12 >= 1 && cell1to12 <= kCells)
-        chip->openWire[static_cast<std::size_t>(cell1to12 - 1)] = open;
+    if (chip && cell1to12 >= 1 && cell1to12 <= kCells) chip->openWire[static_cast<std::size_t>(cell1to12 - 1)] = open;
 }
 
 void SimStack::setThermalShutdown(int slot, bool on) {
@@ -485,7 +486,8 @@ void SimStack::setSelfTestFault(int slot, int cell1to12, int code) {
 
 void SimStack::setSelfTestTempFault(int slot, int channel, int code) {
     Chip* chip = chipAt(slot);
-    if (chip && channel >= 0 && channel < 3) chip->tempSelfTestFault[static_cast<std::size_t>(channel)] = faultCode(code);
+    if (chip && channel >= 0 && channel < 3)
+        chip->tempSelfTestFault[static_cast<std::size_t>(channel)] = faultCode(code);
 }
 
 void SimStack::setPlugged(bool plugged) {

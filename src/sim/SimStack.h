@@ -25,10 +25,10 @@
 
 namespace zmx::sim {
 
-inline constexpr int kMaxBoards = 16;            // addresses 0x80..0x8F
+inline constexpr int kMaxBoards = 16;  // addresses 0x80..0x8F
 inline constexpr int kCells = 12;
-inline constexpr double kWatchdogMs = 2000.0;    // silence after which a measuring chip resets
-inline constexpr double kMsPerChar = 0.1;        // cost of one written character
+inline constexpr double kWatchdogMs = 2000.0;  // silence after which a measuring chip resets
+inline constexpr double kMsPerChar = 0.1;      // cost of one written character
 inline constexpr std::size_t kIdReplyLength = 50;
 inline constexpr std::array<uint8_t, 6> kPowerOnConfig{0xE0, 0x00, 0x00, 0x00, 0x00, 0x00};
 
@@ -99,15 +99,15 @@ private:
     struct Chip {
         bool present = false;
         std::array<uint8_t, 6> cfg = kPowerOnConfig;
-        std::array<double, kCells> inputVolts{};   // what the cells really hold
+        std::array<double, kCells> inputVolts{};  // what the cells really hold
         std::array<bool, kCells> openWire{};
-        std::array<double, 3> tempVolts{};         // ETMP1, ETMP2, ITMP inputs
+        std::array<double, 3> tempVolts{};  // ETMP1, ETMP2, ITMP inputs
         bool thermalShutdown = false;
-        std::array<int, kCells> cellReg{};         // latched 12-bit codes
+        std::array<int, kCells> cellReg{};  // latched 12-bit codes
         std::array<int, 3> tempReg{};
         std::array<std::optional<int>, kCells> cellSelfTestFault{};
         std::array<std::optional<int>, 3> tempSelfTestFault{};
-        double lastValidMs = 0.0;                  // last command with good PECs for it
+        double lastValidMs = 0.0;  // last command with good PECs for it
     };
 
     // One SPI transaction: the bytes between opening and closing a frame.

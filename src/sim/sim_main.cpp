@@ -91,7 +91,8 @@ bool toDouble(const std::string& s, double lo, double hi, double* out) {
 std::vector<std::string> splitColons(const std::string& s) {
     std::vector<std::string> parts;
     std::size_t start = 0;
-    for (std::size_t p; (p = s.find(':', start)) != std::string::npos; start = p + 1) parts.push_back(s.substr(start, p - start));
+    for (std::size_t p; (p = s.find(':', start)) != std::string::npos; start = p + 1)
+        parts.push_back(s.substr(start, p - start));
     parts.push_back(s.substr(start));
     return parts;
 }
@@ -180,11 +181,11 @@ int main(int argc, char** argv) {
     zmx::sim::SimStack stack(opt.sim);
     for (const Fault& f : opt.faults) {
         switch (f.kind) {
-        case Fault::Absent: stack.setBoardPresent(f.slot, false); break;
-        case Fault::Thermal: stack.setThermalShutdown(f.slot, true); break;
-        case Fault::Cell: stack.setCellVolts(f.slot, f.cell, f.volts); break;
-        case Fault::OpenWire: stack.setOpenWire(f.slot, f.cell, true); break;
-        case Fault::SelfTest: stack.setSelfTestFault(f.slot, f.cell, f.code); break;
+            case Fault::Absent: stack.setBoardPresent(f.slot, false); break;
+            case Fault::Thermal: stack.setThermalShutdown(f.slot, true); break;
+            case Fault::Cell: stack.setCellVolts(f.slot, f.cell, f.volts); break;
+            case Fault::OpenWire: stack.setOpenWire(f.slot, f.cell, true); break;
+            case Fault::SelfTest: stack.setSelfTestFault(f.slot, f.cell, f.code); break;
         }
     }
     if (opt.corruptOneIn > 0) stack.setPecCorruptionRate(opt.corruptOneIn, opt.sim.seed);

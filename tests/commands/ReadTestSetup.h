@@ -22,9 +22,7 @@ inline void configureBoard(WindowFixture& f, int slot, const std::array<std::str
     st.selectedBoard = selected;
 }
 
-inline void measureMode(WindowFixture& f, int slot) {
-    configureBoard(f, slot, {"E1", "00", "00", "00", "00", "00"});
-}
+inline void measureMode(WindowFixture& f, int slot) { configureBoard(f, slot, {"E1", "00", "00", "00", "00", "00"}); }
 
 // Broadcast conversion starts: cells (STCVAD) and temperatures (STTMPAD).
 inline void convertCells(WindowFixture& f) { f.form->link().SendOnly(buildStartFrame("80", "10", true)); }

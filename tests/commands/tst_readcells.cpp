@@ -6,8 +6,8 @@
 #include "commands/ReadDecode.h"
 #include "commands/ReadTestSetup.h"
 #include "display/CellFormat.h"
-#include "link/Pec.h"
 #include "link/Hex.h"
+#include "link/Pec.h"
 #include "shell/widgets/Paint.h"
 #include "shell/widgets/ShapeWidget.h"
 
@@ -68,11 +68,16 @@ private slots:
         QTest::addColumn<int>("reads");  // "R" items: data bytes and the PEC
         QTest::addColumn<int>("firstCell");
         QTest::addColumn<int>("lastCell");
-        QTest::newRow("RDCV ten cells") << 1 << "E9" << "04" << 16 << 1 << 10;
-        QTest::newRow("RDCVA") << 2 << "E1" << "06" << 7 << 1 << 4;
-        QTest::newRow("RDCVB") << 3 << "E1" << "08" << 7 << 5 << 8;
-        QTest::newRow("RDCVC") << 4 << "E1" << "0A" << 7 << 9 << 12;
-        QTest::newRow("RDCVC ten cells") << 5 << "E9" << "0A" << 4 << 9 << 10;
+        QTest::newRow("RDCV ten cells") << 1 << "E9"
+                                        << "04" << 16 << 1 << 10;
+        QTest::newRow("RDCVA") << 2 << "E1"
+                               << "06" << 7 << 1 << 4;
+        QTest::newRow("RDCVB") << 3 << "E1"
+                               << "08" << 7 << 5 << 8;
+        QTest::newRow("RDCVC") << 4 << "E1"
+                               << "0A" << 7 << 9 << 12;
+        QTest::newRow("RDCVC ten cells") << 5 << "E9"
+                                         << "0A" << 4 << 9 << 10;
     }
     void variants() {
         QFETCH(int, selector);
@@ -105,9 +110,9 @@ private slots:
             QCOMPARE(codeOf(f, 0, n), read ? simCode(f, 0, n) : QString("old"));
             QCOMPARE(st.cellVolts[cellValueIndex(0, n)] == 9.5f, !read);
             // Only the boxes of the cells read are rewritten.
-            QCOMPARE(f.form->ui.Text1[n - 1]->text(),
-                     read ? QString::fromStdString(cellVoltsText(st.cellVolts[cellValueIndex(0, n)]))
-                          : QString("0.0000V"));
+            QCOMPARE(
+                f.form->ui.Text1[n - 1]->text(),
+                read ? QString::fromStdString(cellVoltsText(st.cellVolts[cellValueIndex(0, n)])) : QString("0.0000V"));
         }
     }
 
@@ -143,7 +148,8 @@ private slots:
         // Whatever arrived is decoded and shown.
         const std::string& r = st.rxCells;
         QCOMPARE(codeOf(f, 0, 1), QString::fromStdString(r.substr(11, 1) + r.substr(8, 2)));
-        QCOMPARE(f.form->ui.Text1[2]->text(), QString::fromStdString(cellVoltsText(st.cellVolts[cellValueIndex(0, 3)])));
+        QCOMPARE(f.form->ui.Text1[2]->text(),
+                 QString::fromStdString(cellVoltsText(st.cellVolts[cellValueIndex(0, 3)])));
     }
 
     void standbyBoardKeepsWhiteLamp() {

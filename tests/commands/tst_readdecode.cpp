@@ -45,10 +45,8 @@ private slots:
         QTest::newRow("high code of E8 A3 8E") << e8 << 2 << "8EA" << 2.655f;
         QTest::newRow("all zero bytes") << QByteArray(36, '0') << 12 << "000" << -0.768f;
         QTest::newRow("all FF bytes") << QByteArray(36, 'F') << 7 << "FFF" << 5.3745f;
-        QTest::newRow("last pair, high cell")
-            << QByteArray(30, '0') + "341200" << 12 << "001" << codeToVolts(0x001);
-        QTest::newRow("last pair, low cell") << QByteArray(30, '0') + "341200" << 11 << "234"
-                                             << codeToVolts(0x234);
+        QTest::newRow("last pair, high cell") << QByteArray(30, '0') + "341200" << 12 << "001" << codeToVolts(0x001);
+        QTest::newRow("last pair, low cell") << QByteArray(30, '0') + "341200" << 11 << "234" << codeToVolts(0x234);
     }
     void cellPairs() {
         QFETCH(QByteArray, data);

@@ -33,16 +33,36 @@ private slots:
         QTest::addColumn<QString>("lowDigit");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("name");
-        QTest::newRow("STCVAD all cells broadcast") << 0 << 0 << 1 << "0" << "MSxS10SB0X" << "STCVAD";
-        QTest::newRow("STCVAD cell 12 broadcast") << 0 << 0 << 1 << "C" << "MSxS1CS94X" << "STCVAD";
-        QTest::newRow("STCVAD cell 12 lower case") << 0 << 0 << 1 << "c" << "MSxS1CS94X" << "STCVAD";
-        QTest::newRow("STCVAD addressed board 1") << 0 << 0 << 0 << "0" << "MSxS80S49S10SB0X" << "STCVAD";
-        QTest::newRow("STOWAD cell 5 broadcast") << 1 << 0 << 1 << "5" << "MSxS25S3BX" << "STOWAD";
-        QTest::newRow("STCVDC addressed board 2") << 2 << 1 << 0 << "0" << "MSxS81S4ES60SE7X" << "STCVDC";
-        QTest::newRow("STOWDC self test 2") << 3 << 0 << 1 << "F" << "MSxS7FSBAX" << "STOWDC";
-        QTest::newRow("STTMPAD all broadcast") << 4 << 0 << 1 << "0" << "MSxS30S50X" << "STTMPAD";
-        QTest::newRow("STTMPAD ITMP addressed board 3") << 4 << 2 << 0 << "3" << "MSxS82S47S33S59X" << "STTMPAD";
-        QTest::newRow("STTMPAD self test 1") << 4 << 0 << 1 << "E" << "MSxS3ES7AX" << "STTMPAD";
+        QTest::newRow("STCVAD all cells broadcast") << 0 << 0 << 1 << "0"
+                                                    << "MSxS10SB0X"
+                                                    << "STCVAD";
+        QTest::newRow("STCVAD cell 12 broadcast") << 0 << 0 << 1 << "C"
+                                                  << "MSxS1CS94X"
+                                                  << "STCVAD";
+        QTest::newRow("STCVAD cell 12 lower case") << 0 << 0 << 1 << "c"
+                                                   << "MSxS1CS94X"
+                                                   << "STCVAD";
+        QTest::newRow("STCVAD addressed board 1") << 0 << 0 << 0 << "0"
+                                                  << "MSxS80S49S10SB0X"
+                                                  << "STCVAD";
+        QTest::newRow("STOWAD cell 5 broadcast") << 1 << 0 << 1 << "5"
+                                                 << "MSxS25S3BX"
+                                                 << "STOWAD";
+        QTest::newRow("STCVDC addressed board 2") << 2 << 1 << 0 << "0"
+                                                  << "MSxS81S4ES60SE7X"
+                                                  << "STCVDC";
+        QTest::newRow("STOWDC self test 2") << 3 << 0 << 1 << "F"
+                                            << "MSxS7FSBAX"
+                                            << "STOWDC";
+        QTest::newRow("STTMPAD all broadcast") << 4 << 0 << 1 << "0"
+                                               << "MSxS30S50X"
+                                               << "STTMPAD";
+        QTest::newRow("STTMPAD ITMP addressed board 3") << 4 << 2 << 0 << "3"
+                                                        << "MSxS82S47S33S59X"
+                                                        << "STTMPAD";
+        QTest::newRow("STTMPAD self test 1") << 4 << 0 << 1 << "E"
+                                             << "MSxS3ES7AX"
+                                             << "STTMPAD";
     }
     void startTexts() {
         QFETCH(int, kind);
@@ -133,12 +153,18 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("commandLine");
         QTest::addColumn<QString>("byteLine");
-        QTest::newRow("STCVAD addressed") << 0 << 0 << "MSxS80S49S10SB0X" << "Command = 0x10 STCVAD"
+        QTest::newRow("STCVAD addressed") << 0 << 0 << "MSxS80S49S10SB0X"
+                                          << "Command = 0x10 STCVAD"
                                           << "   49  |  B0  | ";
-        QTest::newRow("STCVAD broadcast") << 0 << 1 << "MSxS10SB0X" << "Command = 0x10 STCVAD" << "   B0  | ";
-        QTest::newRow("STOWDC addressed") << 3 << 0 << "MSxS80S49S70S97X" << "Command = 0x70 STOWDC"
+        QTest::newRow("STCVAD broadcast") << 0 << 1 << "MSxS10SB0X"
+                                          << "Command = 0x10 STCVAD"
+                                          << "   B0  | ";
+        QTest::newRow("STOWDC addressed") << 3 << 0 << "MSxS80S49S70S97X"
+                                          << "Command = 0x70 STOWDC"
                                           << "   49  |  97  | ";
-        QTest::newRow("STTMPAD broadcast") << 4 << 1 << "MSxS30S50X" << "Command = 0x30 STTMPAD" << "   50  | ";
+        QTest::newRow("STTMPAD broadcast") << 4 << 1 << "MSxS30S50X"
+                                           << "Command = 0x30 STTMPAD"
+                                           << "   50  | ";
     }
     void startsGoOutAndShowInTheMonitor() {
         QFETCH(int, kind);

@@ -108,10 +108,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("byteLine");
         QTest::addColumn<QString>("destination");
-        QTest::newRow("broadcast at start-up")
-            << 1 << "MSxT01SC7SE0S00S00S00S00S00SFEX" << "  C7  |  FE  |" << "BROADCAST to all BRDS";
-        QTest::newRow("addressed to board 1")
-            << 0 << "MSxT80S49S01SC7SE0S00S00S00S00S00SFEX" << "   49  |  C7  |  FE  |" << " Address = 0x80 BRD#1";
+        QTest::newRow("broadcast at start-up") << 1 << "MSxT01SC7SE0S00S00S00S00S00SFEX"
+                                               << "  C7  |  FE  |"
+                                               << "BROADCAST to all BRDS";
+        QTest::newRow("addressed to board 1") << 0 << "MSxT80S49S01SC7SE0S00S00S00S00S00SFEX"
+                                              << "   49  |  C7  |  FE  |"
+                                              << " Address = 0x80 BRD#1";
     }
     void writeSendsTheImageAndShowsIt() {
         QFETCH(int, broadcast);

@@ -40,14 +40,14 @@ QStringList readConfigTargets(const std::vector<std::string>& writes) {
 QStringList handlerEffects(const Form1& w) {
     QStringList out;
     const StackState& st = w.st;
-    out << QString::number(st.globalScope) << QString::number(st.bcastWRCFG[0])
-        << QString::number(st.bcastSTCVAD[0]) << QString::number(st.bcastSTOWAD[0])
-        << QString::number(st.bcastSTCVDC[0]) << QString::number(st.bcastSTOWDC[0])
-        << QString::fromStdString(st.cellSelectDigit) << QString::number(st.singleCellMode);
-    for (QAbstractButton* b : {(QAbstractButton*)w.ui.Check5[2], (QAbstractButton*)w.ui.Check5[3],
-                               (QAbstractButton*)w.ui.Check5[5], (QAbstractButton*)w.ui.Check8[0],
-                               (QAbstractButton*)w.ui.Option1[0], (QAbstractButton*)w.ui.Option3[0],
-                               (QAbstractButton*)w.ui.Check6[3]})
+    out << QString::number(st.globalScope) << QString::number(st.bcastWRCFG[0]) << QString::number(st.bcastSTCVAD[0])
+        << QString::number(st.bcastSTOWAD[0]) << QString::number(st.bcastSTCVDC[0])
+        << QString::number(st.bcastSTOWDC[0]) << QString::fromStdString(st.cellSelectDigit)
+        << QString::number(st.singleCellMode);
+    for (QAbstractButton* b :
+         {(QAbstractButton*)w.ui.Check5[2], (QAbstractButton*)w.ui.Check5[3], (QAbstractButton*)w.ui.Check5[5],
+          (QAbstractButton*)w.ui.Check8[0], (QAbstractButton*)w.ui.Option1[0], (QAbstractButton*)w.ui.Option3[0],
+          (QAbstractButton*)w.ui.Check6[3]})
         out << b->text() + (b->isChecked() ? "=1" : "=0");
     return out;
 }
@@ -79,10 +79,14 @@ private slots:
         QTest::addColumn<int>("slot");
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("board 1") << 0 << "80" << "BRD# 1    0x80";
-        QTest::newRow("board 1 at 8A") << 0 << "8A" << "BRD# 1    0x8A";
-        QTest::newRow("board 9") << 8 << "88" << "BRD# 9    0x88";
-        QTest::newRow("board 10") << 9 << "89" << "BRD#10   0x89";
+        QTest::newRow("board 1") << 0 << "80"
+                                 << "BRD# 1    0x80";
+        QTest::newRow("board 1 at 8A") << 0 << "8A"
+                                       << "BRD# 1    0x8A";
+        QTest::newRow("board 9") << 8 << "88"
+                                 << "BRD# 9    0x88";
+        QTest::newRow("board 10") << 9 << "89"
+                                  << "BRD#10   0x89";
     }
     void buttonCaption() {
         QFETCH(int, slot);
@@ -94,13 +98,21 @@ private slots:
         QTest::addColumn<int>("slot");
         QTest::addColumn<QStringList>("texts");
         QTest::newRow("board 1") << 0
-                                 << QStringList{"1", "CUSTOM  BOARD # 1", "CUSTOM BRD# 1",
-                                                "SET/ DISPLAY BOARD # 1 AT HEX ADDRESS", "BOARD# 1 ONLY", "BRD#1",
+                                 << QStringList{"1",
+                                                "CUSTOM  BOARD # 1",
+                                                "CUSTOM BRD# 1",
+                                                "SET/ DISPLAY BOARD # 1 AT HEX ADDRESS",
+                                                "BOARD# 1 ONLY",
+                                                "BRD#1",
                                                 "READ ONLY BRD#1 CELLS FOR SELFTEST IN HEX.",
                                                 "READ ONLY BRD#1 TEMPS FOR SELFTEST IN HEX."};
         QTest::newRow("board 10") << 9
-                                  << QStringList{"10", "CUSTOM  BOARD #10", "CUSTOM BRD#10",
-                                                 "SET/ DISPLAY BOARD#10 AT HEX ADDRESS", "BOARD#10 ONLY", "BRD#10",
+                                  << QStringList{"10",
+                                                 "CUSTOM  BOARD #10",
+                                                 "CUSTOM BRD#10",
+                                                 "SET/ DISPLAY BOARD#10 AT HEX ADDRESS",
+                                                 "BOARD#10 ONLY",
+                                                 "BRD#10",
                                                  "READ ONLY BRD#10 CELLS FOR SELFTEST IN HEX.",
                                                  "READ ONLY BRD#10 TEMPS FOR SELFTEST IN HEX."};
     }
@@ -108,10 +120,10 @@ private slots:
         QFETCH(int, slot);
         QFETCH(QStringList, texts);
         const BoardBanners b = boardBanners(slot);
-        const QStringList got{QString::fromStdString(b.label21),      QString::fromStdString(b.customVoltage),
-                              QString::fromStdString(b.customCfgr0),  QString::fromStdString(b.addressPrompt),
-                              QString::fromStdString(b.boardOnly),    QString::fromStdString(b.companion),
-                              QString::fromStdString(b.cellHexTip),   QString::fromStdString(b.tempHexTip)};
+        const QStringList got{QString::fromStdString(b.label21),     QString::fromStdString(b.customVoltage),
+                              QString::fromStdString(b.customCfgr0), QString::fromStdString(b.addressPrompt),
+                              QString::fromStdString(b.boardOnly),   QString::fromStdString(b.companion),
+                              QString::fromStdString(b.cellHexTip),  QString::fromStdString(b.tempHexTip)};
         QCOMPARE(got, texts);
     }
 
@@ -140,9 +152,10 @@ private slots:
         QTest::addColumn<QString>("header");
         QTest::addColumn<QString>("addresses");
         QTest::addColumn<QStringList>("reads");
-        QTest::newRow("3 boards") << 3 << "BOARD#   1      2      3" << "ADDRESS 80    81    82"
-                                  << QStringList{"80", "81", "82", "80"};
-        QTest::newRow("1 board") << 1 << "BOARD#   1" << "ADDRESS 80" << QStringList{"80", "80"};
+        QTest::newRow("3 boards") << 3 << "BOARD#   1      2      3"
+                                  << "ADDRESS 80    81    82" << QStringList{"80", "81", "82", "80"};
+        QTest::newRow("1 board") << 1 << "BOARD#   1"
+                                 << "ADDRESS 80" << QStringList{"80", "80"};
     }
     void boardCount() {
         QFETCH(int, count);
@@ -419,7 +432,7 @@ private slots:
         Form1& w = *f.form;
         w.ui.Command1[10]->click();  // continuous mode clears the monitor
         w.ui.Check0[3]->setEnabled(true);
-        w.ui.Check0[3]->click();     // ten-cell mode
+        w.ui.Check0[3]->click();  // ten-cell mode
         QVERIFY(w.ui.Label8[1]->text().isEmpty());
         QVERIFY(w.ui.Frame1[10]->title().isEmpty());
         int captionless = 0;

@@ -60,8 +60,7 @@ private slots:
     void everyBitBoxRoundTrips_data() {
         QTest::addColumn<int>("bit");
         for (int reg = 0; reg < 4; ++reg)
-            for (int bit = 0; bit < 8; ++bit)
-                QTest::addRow("CFGR%d bit%d", reg, bit) << bit;
+            for (int bit = 0; bit < 8; ++bit) QTest::addRow("CFGR%d bit%d", reg, bit) << bit;
     }
     void everyBitBoxRoundTrips() {
         QFETCH(int, bit);
@@ -165,8 +164,8 @@ private slots:
         QTest::newRow("written as composed") << def << def << false << false << false << false;
         QTest::newRow("10CELLS only") << QStringList{"E8", "00", "00", "00", "00", "00"} << def << true << false
                                       << false << false;
-        QTest::newRow("CDC stepped") << QStringList{"E1", "00", "00", "00", "00", "00"} << def << true << true
-                                     << false << false;
+        QTest::newRow("CDC stepped") << QStringList{"E1", "00", "00", "00", "00", "00"} << def << true << true << false
+                                     << false;
         QTest::newRow("CDC equal, 10CELLS differs")
             << QStringList{"E1", "00", "00", "00", "00", "00"} << QStringList{"E9", "00", "00", "00", "00", "00"}
             << true << false << false << false;
@@ -174,8 +173,8 @@ private slots:
                                        << false << false;
         QTest::newRow("VUV only") << QStringList{"E0", "00", "00", "00", "9C", "00"} << def << true << false << true
                                   << false;
-        QTest::newRow("VOV only") << QStringList{"E0", "00", "00", "00", "00", "B0"} << def << true << false
-                                  << false << true;
+        QTest::newRow("VOV only") << QStringList{"E0", "00", "00", "00", "00", "B0"} << def << true << false << false
+                                  << true;
         QTest::newRow("CDC set, never written") << QStringList{"E3", "00", "00", "00", "00", "00"}
                                                 << QStringList(6, QString()) << true << true << true << true;
     }

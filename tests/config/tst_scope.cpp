@@ -31,12 +31,12 @@ enum class ScopeAction { CustomOption1, GlobalOption1, CustomOption3, GlobalOpti
 // What a user does: a click on the option or the box.
 void perform(Form1& w, ScopeAction action) {
     switch (action) {
-    case ScopeAction::CustomOption1: w.ui.Option1[0]->click(); break;
-    case ScopeAction::GlobalOption1: w.ui.Option1[1]->click(); break;
-    case ScopeAction::CustomOption3: w.ui.Option3[0]->click(); break;
-    case ScopeAction::GlobalOption3: w.ui.Option3[1]->click(); break;
-    case ScopeAction::CheckWrcfg:
-    case ScopeAction::UncheckWrcfg: w.ui.Check5[5]->click(); break;
+        case ScopeAction::CustomOption1: w.ui.Option1[0]->click(); break;
+        case ScopeAction::GlobalOption1: w.ui.Option1[1]->click(); break;
+        case ScopeAction::CustomOption3: w.ui.Option3[0]->click(); break;
+        case ScopeAction::GlobalOption3: w.ui.Option3[1]->click(); break;
+        case ScopeAction::CheckWrcfg:
+        case ScopeAction::UncheckWrcfg: w.ui.Check5[5]->click(); break;
     }
 }
 
@@ -139,10 +139,14 @@ private slots:
         QTest::addColumn<QString>("vovText");
         QTest::addColumn<int>("vuvCode");
         QTest::addColumn<int>("vovCode");
-        QTest::newRow("VUV 99 V") << "99" << "4.200V " << 81 << 207;
-        QTest::newRow("VOV -5 V") << "1.200V " << "-5" << 81 << 207;
-        QTest::newRow("both outside") << "1e30" << "-1e30" << 81 << 207;
-        QTest::newRow("both inside") << "3" << "4.2" << 156 << 207;
+        QTest::newRow("VUV 99 V") << "99"
+                                  << "4.200V " << 81 << 207;
+        QTest::newRow("VOV -5 V") << "1.200V "
+                                  << "-5" << 81 << 207;
+        QTest::newRow("both outside") << "1e30"
+                                      << "-1e30" << 81 << 207;
+        QTest::newRow("both inside") << "3"
+                                     << "4.2" << 156 << 207;
     }
     void applyScopeKeepsCodesOutsideTheByte() {
         QFETCH(QString, vuvText);
@@ -201,8 +205,8 @@ private slots:
         QCOMPARE(w.ui.Frame1[11]->title(), QString());
         QVERIFY(w.ui.Text1[10]->isHidden());
         QVERIFY(w.ui.Check6[11]->isHidden());
-        for (QWidget* box : {(QWidget*)w.ui.Check2[2], (QWidget*)w.ui.Check2[3], (QWidget*)w.ui.Check3[6],
-                             (QWidget*)w.ui.Check3[7]})
+        for (QWidget* box :
+             {(QWidget*)w.ui.Check2[2], (QWidget*)w.ui.Check2[3], (QWidget*)w.ui.Check3[6], (QWidget*)w.ui.Check3[7]})
             QVERIFY(box->isHidden());
         QVERIFY(!w.ui.Check2[1]->isHidden());
 

@@ -86,7 +86,10 @@ private slots:
         QTest::newRow("negative huge") << "-1e400" << -std::numeric_limits<float>::infinity();
         QTest::newRow("long digits") << QString(400, '9') << std::numeric_limits<float>::infinity();
         QTest::newRow("long fraction") << "0." + QString(400, '0') + "1" << 0.0f;
-        QTest::newRow("control chars") << QString("\x01\x02" "5") << 0.0f;
+        QTest::newRow("control chars") << QString(
+                                              "\x01\x02"
+                                              "5")
+                                       << 0.0f;
     }
     void leadingNumber() {
         QFETCH(QString, text);
@@ -112,20 +115,34 @@ private slots:
         QTest::addColumn<int>("vovCode");
         const int ok = int(EntryVerdict::Accepted), uvRange = int(EntryVerdict::VuvOutOfRange),
                   ovRange = int(EntryVerdict::VovOutOfRange), order = int(EntryVerdict::NotOrdered);
-        QTest::newRow("VUV above range") << "5.377" << "5.352" << uvRange << 0 << 0;
-        QTest::newRow("VUV limit passes range") << "5.376" << "5" << order << 0 << 0;
-        QTest::newRow("VUV below range") << "-0.745" << "5" << uvRange << 0 << 0;
-        QTest::newRow("VOV below range") << "1.2" << "-0.77" << ovRange << 0 << 0;
-        QTest::newRow("VOV limit passes range") << "1.2" << "-0.768" << order << 0 << 0;
-        QTest::newRow("VOV above range") << "1" << "5.353" << ovRange << 0 << 0;
-        QTest::newRow("VUV checked first") << "9" << "9" << uvRange << 0 << 0;
-        QTest::newRow("equal 1.2 V") << "1.2" << "1.2" << ok << 81 << 82;
-        QTest::newRow("equal 4.2 V") << "4.2" << "4.2" << ok << 206 << 207;
-        QTest::newRow("VUV above VOV") << "4.2" << "4.0" << order << 0 << 0;
-        QTest::newRow("start-up codes refuse VUV") << "3" << "-0.768V " << order << 0 << 0;
-        QTest::newRow("empty boxes read 0") << "" << "" << ok << 31 << 32;
-        QTest::newRow("full range") << "-0.744" << "5.352" << ok << 0 << 255;
-        QTest::newRow("shown texts") << "3.000V " << "4.200V " << ok << 156 << 207;
+        QTest::newRow("VUV above range") << "5.377"
+                                         << "5.352" << uvRange << 0 << 0;
+        QTest::newRow("VUV limit passes range") << "5.376"
+                                                << "5" << order << 0 << 0;
+        QTest::newRow("VUV below range") << "-0.745"
+                                         << "5" << uvRange << 0 << 0;
+        QTest::newRow("VOV below range") << "1.2"
+                                         << "-0.77" << ovRange << 0 << 0;
+        QTest::newRow("VOV limit passes range") << "1.2"
+                                                << "-0.768" << order << 0 << 0;
+        QTest::newRow("VOV above range") << "1"
+                                         << "5.353" << ovRange << 0 << 0;
+        QTest::newRow("VUV checked first") << "9"
+                                           << "9" << uvRange << 0 << 0;
+        QTest::newRow("equal 1.2 V") << "1.2"
+                                     << "1.2" << ok << 81 << 82;
+        QTest::newRow("equal 4.2 V") << "4.2"
+                                     << "4.2" << ok << 206 << 207;
+        QTest::newRow("VUV above VOV") << "4.2"
+                                       << "4.0" << order << 0 << 0;
+        QTest::newRow("start-up codes refuse VUV") << "3"
+                                                   << "-0.768V " << order << 0 << 0;
+        QTest::newRow("empty boxes read 0") << ""
+                                            << "" << ok << 31 << 32;
+        QTest::newRow("full range") << "-0.744"
+                                    << "5.352" << ok << 0 << 255;
+        QTest::newRow("shown texts") << "3.000V "
+                                     << "4.200V " << ok << 156 << 207;
     }
     void entryChecks() {
         QFETCH(QString, vuv);
@@ -151,8 +168,8 @@ private slots:
     void rounding_data() {
         QTest::addColumn<int>("which");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("code");  // -1: no code 0..255
-        QTest::newRow("tie to even up") << int(Threshold::Vuv) << "0.012" << 32;   // 31.5
+        QTest::addColumn<int>("code");                                              // -1: no code 0..255
+        QTest::newRow("tie to even up") << int(Threshold::Vuv) << "0.012" << 32;    // 31.5
         QTest::newRow("tie to even down") << int(Threshold::Vuv) << "0.036" << 32;  // 32.5
         QTest::newRow("below half") << int(Threshold::Vov) << "0.011" << 32;
         QTest::newRow("3 V") << int(Threshold::Vuv) << "3" << 156;
@@ -226,8 +243,8 @@ private slots:
         QTest::newRow("equal 4.2 V") << QStringList{"1:4.2", "0:4.2"} << QStringList{} << 206 << 207;
         QTest::newRow("VUV above VOV") << QStringList{"1:4.0", "0:4.2"} << QStringList{order} << 0 << 199;
         QTest::newRow("empty boxes read 0") << QStringList{"1:", "0:"} << QStringList{} << 31 << 32;
-        QTest::newRow("VOV under stored VUV") << QStringList{"1:4.2", "0:4.0", "1:3.9"}
-                                              << QStringList{order} << 198 << 207;
+        QTest::newRow("VOV under stored VUV")
+            << QStringList{"1:4.2", "0:4.0", "1:3.9"} << QStringList{order} << 198 << 207;
         QTest::newRow("junk reads 0") << QStringList{"1:abc", "0:\u00e9-1"} << QStringList{} << 31 << 32;
     }
     void leaveValidation() {
@@ -243,8 +260,10 @@ private slots:
         // The boxes and CFGR4/CFGR5 show the stored codes, refused entries included.
         QCOMPARE(f.form->ui.Text2[0]->text(), QString::fromStdString(thresholdText(Threshold::Vuv, vuvCode)));
         QCOMPARE(f.form->ui.Text2[1]->text(), QString::fromStdString(thresholdText(Threshold::Vov, vovCode)));
-        QCOMPARE(QString::fromStdString(f.form->st.cfgImage[0][4]), QString("%1").arg(vuvCode, 2, 16, QChar('0')).toUpper());
-        QCOMPARE(QString::fromStdString(f.form->st.cfgImage[0][5]), QString("%1").arg(vovCode, 2, 16, QChar('0')).toUpper());
+        QCOMPARE(QString::fromStdString(f.form->st.cfgImage[0][4]),
+                 QString("%1").arg(vuvCode, 2, 16, QChar('0')).toUpper());
+        QCOMPARE(QString::fromStdString(f.form->st.cfgImage[0][5]),
+                 QString("%1").arg(vovCode, 2, 16, QChar('0')).toUpper());
         QCOMPARE(f.form->ui.Shape16[7]->isHidden(), vuvCode != 0);
         QCOMPARE(f.form->ui.Shape16[8]->isHidden(), vovCode != 0);
     }
@@ -253,10 +272,14 @@ private slots:
     void typedKeys_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("text");
-        QTest::newRow("second point ignored") << "1.2.5" << "1.25";
-        QTest::newRow("late minus ignored") << "4-.2" << "4.2";
-        QTest::newRow("leading minus") << "-0.5" << "-0.5";
-        QTest::newRow("letters ignored") << "a3Vx.1" << "3.1";
+        QTest::newRow("second point ignored") << "1.2.5"
+                                              << "1.25";
+        QTest::newRow("late minus ignored") << "4-.2"
+                                            << "4.2";
+        QTest::newRow("leading minus") << "-0.5"
+                                       << "-0.5";
+        QTest::newRow("letters ignored") << "a3Vx.1"
+                                         << "3.1";
     }
     void typedKeys() {
         QFETCH(QString, keys);
@@ -360,8 +383,7 @@ private slots:
         f.form->Command4_Click(1);
         f.form->ui.Option1[global ? 1 : 0]->click();
         enterThreshold(f, 1, "4.2");
-        for (int s = 0; s < 3; ++s)
-            QCOMPARE(int(f.form->st.vovCode[s]), (global || s == 1) ? 207 : 0);
+        for (int s = 0; s < 3; ++s) QCOMPARE(int(f.form->st.vovCode[s]), (global || s == 1) ? 207 : 0);
         QCOMPARE(int(f.form->st.vovCode[3]), 0);  // beyond the stack
     }
 

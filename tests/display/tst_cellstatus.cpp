@@ -70,10 +70,10 @@ private slots:
         evaluateCellStatus(st, 0);
         QCOMPARE(int(st.cellDcc[0][0]), -1);
         QCOMPARE(int(st.cellDcc[0][7]), -1);
-        QCOMPARE(int(st.cellDcc[0][10]), -1);   // CFGR2 bit 2: cell 11
+        QCOMPARE(int(st.cellDcc[0][10]), -1);  // CFGR2 bit 2: cell 11
         QCOMPARE(int(st.cellDcc[0][8]), 0);
-        QCOMPARE(int(st.cellMask[0][0]), -1);   // CFGR2 bit 4: cell 1
-        QCOMPARE(int(st.cellMask[0][5]), -1);   // CFGR3 bit 1: cell 6
+        QCOMPARE(int(st.cellMask[0][0]), -1);  // CFGR2 bit 4: cell 1
+        QCOMPARE(int(st.cellMask[0][5]), -1);  // CFGR3 bit 1: cell 6
         QCOMPARE(int(st.cellMask[0][4]), 0);
     }
 

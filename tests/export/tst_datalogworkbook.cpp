@@ -34,14 +34,14 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("afternoon") << QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9))
                                    << "12-07-2026_02_05_09 PM_EXCELoutTEST.xlsx";
-        QTest::newRow("midnight is 12 AM") << QDateTime(QDate(2027, 1, 1), QTime(0, 0, 0))
-                                           << "01-01-2027_12_00_00 AM_EXCELoutTEST.xlsx";
+        QTest::newRow("midnight is 12 AM")
+            << QDateTime(QDate(2027, 1, 1), QTime(0, 0, 0)) << "01-01-2027_12_00_00 AM_EXCELoutTEST.xlsx";
         QTest::newRow("noon is 12 PM") << QDateTime(QDate(2026, 6, 30), QTime(12, 30, 59))
                                        << "06-30-2026_12_30_59 PM_EXCELoutTEST.xlsx";
         QTest::newRow("morning") << QDateTime(QDate(2026, 3, 4), QTime(9, 8, 7))
                                  << "03-04-2026_09_08_07 AM_EXCELoutTEST.xlsx";
-        QTest::newRow("milliseconds do not show") << QDateTime(QDate(2026, 3, 4), QTime(23, 59, 59, 999))
-                                                  << "03-04-2026_11_59_59 PM_EXCELoutTEST.xlsx";
+        QTest::newRow("milliseconds do not show")
+            << QDateTime(QDate(2026, 3, 4), QTime(23, 59, 59, 999)) << "03-04-2026_11_59_59 PM_EXCELoutTEST.xlsx";
     }
     void fileName() {
         QFETCH(QDateTime, now);
@@ -64,38 +64,70 @@ private slots:
     void header_data() {
         QTest::addColumn<QString>("cell");
         QTest::addColumn<QString>("text");
-        QTest::newRow("A2 title") << "A2" << "ZMX7720-2 DATALOGGING SPREADSHEET";
-        QTest::newRow("B3 no setup yet") << "B3" << "DATALOG SETUP MADE   = ";
-        QTest::newRow("B4") << "B4" << "SECONDS = 0.000";
-        QTest::newRow("B5") << "B5" << "SAMPLES = 0";
-        QTest::newRow("B6") << "B6" << "CURRENT DATALOG VIEW = ";
-        QTest::newRow("B7") << "B7" << "SECONDS = 0.000";
-        QTest::newRow("B8") << "B8" << "SAMPLES = 0";
-        QTest::newRow("A10") << "A10" << "SAMPLE";
-        QTest::newRow("A11") << "A11" << "POINT";
-        QTest::newRow("board 1 time stamp") << "B10" << "(1-80) TIME STAMP";
-        QTest::newRow("board 1 time unit") << "B11" << "Date/Time";
-        QTest::newRow("board 1 config") << "C10" << "(1-80) RD-CFGR0-5";
-        QTest::newRow("board 1 config unit") << "C11" << "HEX";
-        QTest::newRow("board 1 flags") << "D10" << "(1-80) RD-FLGR0-2";
-        QTest::newRow("board 1 UV") << "E10" << "(1-80) UVTHR";
-        QTest::newRow("board 1 OV") << "F10" << "(1-80) OVTHR";
-        QTest::newRow("board 1 CV1") << "G10" << "(1-80) CV1";
-        QTest::newRow("board 1 CV12") << "R10" << "(1-80) CV12";
-        QTest::newRow("board 1 CV12 unit") << "R11" << "VOLTS";
-        QTest::newRow("board 1 status") << "S10" << "(1-80) CELL1 - CELL12 STATUS";
-        QTest::newRow("board 1 status unit") << "S11" << "STATUS";
-        QTest::newRow("board 1 ETMP1") << "T10" << "(1-80) ETMP1";
-        QTest::newRow("board 1 ITMP1") << "V10" << "(1-80) ITMP1";
-        QTest::newRow("legend head") << "S1" << "STATUS LEGEND";
-        QTest::newRow("legend NR") << "S2" << "NR = NO READING";
-        QTest::newRow("legend MI") << "S7" << "MI = MASKED INTERRUPT";
-        QTest::newRow("legend TS") << "S9" << "TS = THERMAL SHUTDOWN";
-        QTest::newRow("board 2 starts at W") << "W10" << "(2-81) TIME STAMP";
-        QTest::newRow("board 2 legend") << "AN1" << "STATUS LEGEND";
-        QTest::newRow("board 10 ends at HC") << "HC10" << "(10-89) ITMP1";
-        QTest::newRow("board 10 last unit") << "HC11" << "VOLTS";
-        QTest::newRow("board 10 legend") << "GZ9" << "TS = THERMAL SHUTDOWN";
+        QTest::newRow("A2 title") << "A2"
+                                  << "ZMX7720-2 DATALOGGING SPREADSHEET";
+        QTest::newRow("B3 no setup yet") << "B3"
+                                         << "DATALOG SETUP MADE   = ";
+        QTest::newRow("B4") << "B4"
+                            << "SECONDS = 0.000";
+        QTest::newRow("B5") << "B5"
+                            << "SAMPLES = 0";
+        QTest::newRow("B6") << "B6"
+                            << "CURRENT DATALOG VIEW = ";
+        QTest::newRow("B7") << "B7"
+                            << "SECONDS = 0.000";
+        QTest::newRow("B8") << "B8"
+                            << "SAMPLES = 0";
+        QTest::newRow("A10") << "A10"
+                             << "SAMPLE";
+        QTest::newRow("A11") << "A11"
+                             << "POINT";
+        QTest::newRow("board 1 time stamp") << "B10"
+                                            << "(1-80) TIME STAMP";
+        QTest::newRow("board 1 time unit") << "B11"
+                                           << "Date/Time";
+        QTest::newRow("board 1 config") << "C10"
+                                        << "(1-80) RD-CFGR0-5";
+        QTest::newRow("board 1 config unit") << "C11"
+                                             << "HEX";
+        QTest::newRow("board 1 flags") << "D10"
+                                       << "(1-80) RD-FLGR0-2";
+        QTest::newRow("board 1 UV") << "E10"
+                                    << "(1-80) UVTHR";
+        QTest::newRow("board 1 OV") << "F10"
+                                    << "(1-80) OVTHR";
+        QTest::newRow("board 1 CV1") << "G10"
+                                     << "(1-80) CV1";
+        QTest::newRow("board 1 CV12") << "R10"
+                                      << "(1-80) CV12";
+        QTest::newRow("board 1 CV12 unit") << "R11"
+                                           << "VOLTS";
+        QTest::newRow("board 1 status") << "S10"
+                                        << "(1-80) CELL1 - CELL12 STATUS";
+        QTest::newRow("board 1 status unit") << "S11"
+                                             << "STATUS";
+        QTest::newRow("board 1 ETMP1") << "T10"
+                                       << "(1-80) ETMP1";
+        QTest::newRow("board 1 ITMP1") << "V10"
+                                       << "(1-80) ITMP1";
+        QTest::newRow("legend head") << "S1"
+                                     << "STATUS LEGEND";
+        QTest::newRow("legend NR") << "S2"
+                                   << "NR = NO READING";
+        QTest::newRow("legend MI") << "S7"
+                                   << "MI = MASKED INTERRUPT";
+        QTest::newRow("legend TS") << "S9"
+                                   << "TS = THERMAL SHUTDOWN";
+        QTest::newRow("board 2 starts at W") << "W10"
+                                             << "(2-81) TIME STAMP";
+        QTest::newRow("board 2 legend") << "AN1"
+                                        << "STATUS LEGEND";
+        QTest::newRow("board 10 ends at HC") << "HC10"
+                                             << "(10-89) ITMP1";
+        QTest::newRow("board 10 last unit") << "HC11"
+                                            << "VOLTS";
+        QTest::newRow("board 10 legend") << "GZ9"
+                                         << "TS = THERMAL SHUTDOWN";
     }
     void header() {
         QFETCH(QString, cell);

@@ -36,11 +36,17 @@ QMap<QString, QString> expectedHeader(const QString& path) {
     QStringList names{"TIME STAMP", "RD-CFGR0-5", "RD-FLGR0-2", "UVTHR", "OVTHR"};
     QStringList units{"Date/Time", "HEX", "HEX", "VOLTS", "VOLTS"};
     for (int k = 1; k <= 12; ++k) names << QString("CV%1").arg(k), units << "VOLTS";
-    names << "CELL1 - CELL12 STATUS" << "ETMP1" << "ETMP2" << "ITMP1";
-    units << "STATUS" << "VOLTS" << "VOLTS" << "VOLTS";
-    const QStringList legend{"STATUS LEGEND", "NR = NO READING", "OK = GOOD", "DC = DISCHARGE",
-                             "UV = UNDER VOLTAGE", "OV = OVER VOLTAGE", "MI = MASKED INTERRUPT",
-                             "MD = MASKED DISCHARGE", "TS = THERMAL SHUTDOWN"};
+    names << "CELL1 - CELL12 STATUS"
+          << "ETMP1"
+          << "ETMP2"
+          << "ITMP1";
+    units << "STATUS"
+          << "VOLTS"
+          << "VOLTS"
+          << "VOLTS";
+    const QStringList legend{"STATUS LEGEND",         "NR = NO READING",       "OK = GOOD",
+                             "DC = DISCHARGE",        "UV = UNDER VOLTAGE",    "OV = OVER VOLTAGE",
+                             "MI = MASKED INTERRUPT", "MD = MASKED DISCHARGE", "TS = THERMAL SHUTDOWN"};
     for (int b = 0; b < 10; ++b) {
         const QString prefix = QString("(%1-8%2) ").arg(b + 1).arg(b);
         for (int i = 0; i < 21; ++i) {

@@ -14,8 +14,14 @@ namespace {
 class ScriptedBackend : public LinkBackend {
 public:
     std::string name() const override { return "scripted"; }
-    bool open() override { ++opens; return true; }
-    void setTimeouts(int r, int w) override { readMs = r; writeMs = w; }
+    bool open() override {
+        ++opens;
+        return true;
+    }
+    void setTimeouts(int r, int w) override {
+        readMs = r;
+        writeMs = w;
+    }
     std::size_t write(std::string_view b) override {
         written += b;
         pending += nextReply;  // the controller answers what it was sent
@@ -29,7 +35,11 @@ public:
         pending.erase(0, out.size());
         return out;
     }
-    void purgeInput() override { ++purges; stalePurged += pending; pending.clear(); }
+    void purgeInput() override {
+        ++purges;
+        stalePurged += pending;
+        pending.clear();
+    }
     void close() override { ++closes; }
     std::string pending, nextReply, written, stalePurged;
     int opens = 0, closes = 0, purges = 0, readMs = 0, writeMs = 0;

@@ -50,8 +50,7 @@ private slots:
         QFETCH(QStringList, mentions);
         std::string error;
         QVERIFY(!D2xxLibrary::load(path.toStdString(), &error));
-        for (const QString& m : mentions)
-            QVERIFY2(QString::fromStdString(error).contains(m), error.c_str());
+        for (const QString& m : mentions) QVERIFY2(QString::fromStdString(error).contains(m), error.c_str());
     }
 
     void tableIsComplete() {
@@ -104,9 +103,12 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("mentions");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("no device") << "absent" << "no FTDI device found" << false;
-        QTest::newRow("write moves nothing") << "shortwrite" << "FT_Write moved 0 of 2 bytes" << true;
-        QTest::newRow("read fails") << "readfail" << "FT_Read returned status 4" << true;
+        QTest::newRow("no device") << "absent"
+                                   << "no FTDI device found" << false;
+        QTest::newRow("write moves nothing") << "shortwrite"
+                                             << "FT_Write moved 0 of 2 bytes" << true;
+        QTest::newRow("read fails") << "readfail"
+                                    << "FT_Read returned status 4" << true;
     }
 
     void failuresAreRecorded() {

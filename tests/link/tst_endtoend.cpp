@@ -110,8 +110,8 @@ private slots:
             << QStringList{"no FTDI device found", "USB bus could not be searched", "permission denied",
                            "held by the kernel's ftdi_sio driver", "no libftdi1 support"};
         QTest::newRow("d2xx without the library") << "d2xx" << QStringList{"could not be loaded"};
-        QTest::newRow("serial device missing") << "serial:/dev/zmx-no-such-port"
-                                               << QStringList{"cannot open /dev/zmx-no-such-port"};
+        QTest::newRow("serial device missing")
+            << "serial:/dev/zmx-no-such-port" << QStringList{"cannot open /dev/zmx-no-such-port"};
     }
     void unavailableLinksEndAtStartUp() {
         QFETCH(QString, link);

@@ -19,24 +19,23 @@ private slots:
                                            << "MSxT80T49T04TDC" + QString(19, 'R') + "X" << 46;
         QTest::newRow("RDCV ten cells") << QString::fromStdString(buildReadFrame("80", "04", 15))
                                         << "MSxT80T49T04TDC" + QString(16, 'R') + "X" << 40;
-        QTest::newRow("RDFLG") << QString::fromStdString(buildReadFrame("80", "0C", 3))
-                               << "MSxT80T49T0CTE4RRRRX" << 16;
-        QTest::newRow("RDTMP") << QString::fromStdString(buildReadFrame("80", "0E", 5))
-                               << "MSxT80T49T0ETEARRRRRRX" << 20;
-        QTest::newRow("broadcast STCVAD") << QString::fromStdString(buildStartFrame("80", "10", true))
-                                          << "MSxS10SB0X" << 0;
-        QTest::newRow("addressed STCVAD") << QString::fromStdString(buildStartFrame("80", "10", false))
-                                          << "MSxS80S49S10SB0X" << 0;
-        QTest::newRow("addressed PLADC open") << QString::fromStdString(buildPollFrame("80", "40", false))
-                                              << "MSxS80S49S40S07" << 0;
-        QTest::newRow("broadcast PLADC open") << QString::fromStdString(buildPollFrame("80", "40", true))
-                                              << "MSxS40S07" << 0;
+        QTest::newRow("RDFLG") << QString::fromStdString(buildReadFrame("80", "0C", 3)) << "MSxT80T49T0CTE4RRRRX" << 16;
+        QTest::newRow("RDTMP") << QString::fromStdString(buildReadFrame("80", "0E", 5)) << "MSxT80T49T0ETEARRRRRRX"
+                               << 20;
+        QTest::newRow("broadcast STCVAD")
+            << QString::fromStdString(buildStartFrame("80", "10", true)) << "MSxS10SB0X" << 0;
+        QTest::newRow("addressed STCVAD")
+            << QString::fromStdString(buildStartFrame("80", "10", false)) << "MSxS80S49S10SB0X" << 0;
+        QTest::newRow("addressed PLADC open")
+            << QString::fromStdString(buildPollFrame("80", "40", false)) << "MSxS80S49S40S07" << 0;
+        QTest::newRow("broadcast PLADC open")
+            << QString::fromStdString(buildPollFrame("80", "40", true)) << "MSxS40S07" << 0;
         QTest::newRow("broadcast WRCFG start-up")
             << QString::fromStdString(buildWrcfgFrame("80", {"E0", "00", "00", "00", "00", "00"}, true))
             << "MSxT01SC7SE0S00S00S00S00S00SFEX" << 2;
-        QTest::newRow("addressed WRCFG")
-            << QString::fromStdString(buildWrcfgFrame("80", {"E0", "00", "00", "00", "00", "00"}, false))
-            << "MSxT80S49S01SC7SE0S00S00S00S00S00SFEX" << 2;
+        QTest::newRow("addressed WRCFG") << QString::fromStdString(
+                                                buildWrcfgFrame("80", {"E0", "00", "00", "00", "00", "00"}, false))
+                                         << "MSxT80S49S01SC7SE0S00S00S00S00S00SFEX" << 2;
     }
     void frames() {
         QFETCH(QString, built);

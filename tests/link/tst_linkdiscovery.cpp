@@ -19,7 +19,10 @@ struct FakeMachine {
 
     LinkProbes probes() {
         LinkProbes p;
-        p.serialPorts = [this] { ++serialLooks; return ports; };
+        p.serialPorts = [this] {
+            ++serialLooks;
+            return ports;
+        };
         p.ftdiDevices = [this](std::string* e) {
             ++ftdiLooks;
             if (ftdiCount < 0) *e = ftdiError;
@@ -120,8 +123,8 @@ private slots:
         QTest::newRow("kernel driver holds it")
             << -5 << "unable to claim usb device. Make sure the default FTDI driver is not in use" << false
             << int(FtdiOpenFailure::KernelDriver) << "ftdi_sio";
-        QTest::newRow("libusb_open failed") << -4 << "libusb_open() failed" << false << int(FtdiOpenFailure::Other)
-                                            << "could not be opened";
+        QTest::newRow("libusb_open failed")
+            << -4 << "libusb_open() failed" << false << int(FtdiOpenFailure::Other) << "could not be opened";
         QTest::newRow("device gone between search and open")
             << -3 << "usb device not found" << false << int(FtdiOpenFailure::NoDevice) << "plugged in";
     }

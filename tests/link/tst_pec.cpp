@@ -81,15 +81,37 @@ private slots:
 
     // Replies of any length: missing characters read as 0, nothing outside the text is read.
     void replyParsing() {
-        struct Case { const char* reply; std::vector<int> bytes; int pec; };
+        struct Case {
+            const char* reply;
+            std::vector<int> bytes;
+            int pec;
+        };
         const Case cases[] = {
-            {"804902CE" "E0000000000A" "FE", {0xE0, 0, 0, 0, 0, 0x0A}, 0xFE},
-            {"804902CE" "E0000000000A" "FEFFFF", {0xE0, 0, 0, 0, 0, 0x0A}, 0xFE},  // long
-            {"804902CE" "E000", {0xE0, 0, 0, 0, 0, 0}, 0},                        // short
-            {"804902CE" "E", {0x0E, 0, 0, 0, 0, 0}, 0},                           // odd length
-            {"804902CE", {0, 0, 0, 0, 0, 0}, 0},                                  // echo only
-            {"", {0, 0, 0, 0, 0, 0}, 0},                                          // empty
-            {"804902CE" "EZZ4Z00\x01\xff" "0000F", {0x0E, 0, 0, 0, 0, 0}, 0x0F},  // not hex
+            {"804902CE"
+             "E0000000000A"
+             "FE",
+             {0xE0, 0, 0, 0, 0, 0x0A},
+             0xFE},
+            {"804902CE"
+             "E0000000000A"
+             "FEFFFF",
+             {0xE0, 0, 0, 0, 0, 0x0A},
+             0xFE},  // long
+            {"804902CE"
+             "E000",
+             {0xE0, 0, 0, 0, 0, 0},
+             0},  // short
+            {"804902CE"
+             "E",
+             {0x0E, 0, 0, 0, 0, 0},
+             0},                                  // odd length
+            {"804902CE", {0, 0, 0, 0, 0, 0}, 0},  // echo only
+            {"", {0, 0, 0, 0, 0, 0}, 0},          // empty
+            {"804902CE"
+             "EZZ4Z00\x01\xff"
+             "0000F",
+             {0x0E, 0, 0, 0, 0, 0},
+             0x0F},  // not hex
         };
         for (const Case& c : cases) {
             std::array<uint8_t, 6> out{};
@@ -127,7 +149,9 @@ private slots:
         st.selectedBoard = 0;
         st.continuousRunning = 1;
         st.scanBoard = 3;
-        st.rxFlags = "83F80CE4" "0100808F";
+        st.rxFlags =
+            "83F80CE4"
+            "0100808F";
         ParseRdflgReply(st);
         CalcRdflgPec(st);
         QCOMPARE(int(st.rdflgRxByte[3][0]), 0x01);

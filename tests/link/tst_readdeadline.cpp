@@ -18,7 +18,7 @@ struct TimedDevice {
     std::vector<Arrival> arrivals;
     int64_t failAtMs = -1;  // the device fails from this time on
     int64_t clock = 0;
-    std::string ready;      // arrived, not yet taken
+    std::string ready;  // arrived, not yet taken
     std::vector<int> waits;
 
     void deliverUpTo(int64_t t) {
@@ -64,11 +64,11 @@ private slots:
         QTest::addColumn<bool>("timedOut");
         QTest::addColumn<bool>("failed");
 
-        QTest::newRow("whole reply at once") << Arrivals{{0, "ZMX7730-4"}} << 9 << 200 << -1 << "ZMX7730-4" << 0
-                                              << false << false;
+        QTest::newRow("whole reply at once")
+            << Arrivals{{0, "ZMX7730-4"}} << 9 << 200 << -1 << "ZMX7730-4" << 0 << false << false;
         QTest::newRow("in pieces, complete before the deadline")
-            << Arrivals{{3, "0C"}, {40, "A1"}, {41, "0"}, {990, "0FF"}} << 8 << 1000 << -1 << "0CA100FF" << 990
-            << false << false;
+            << Arrivals{{3, "0C"}, {40, "A1"}, {41, "0"}, {990, "0FF"}} << 8 << 1000 << -1 << "0CA100FF" << 990 << false
+            << false;
         QTest::newRow("late piece after the deadline is not waited for")
             << Arrivals{{10, "AB"}, {1500, "CD"}} << 4 << 1000 << -1 << "AB" << 1000 << true << false;
         QTest::newRow("nothing ever comes") << Arrivals{} << 22 << 1000 << -1 << "" << 1000 << true << false;
@@ -150,7 +150,11 @@ private slots:
     void nothingAskedNothingRead() {
         int calls = 0;
         const DeadlineRead r = readWithDeadline(
-            0, 1000, [&](std::size_t, int) -> std::optional<std::string> { ++calls; return std::string("X"); },
+            0, 1000,
+            [&](std::size_t, int) -> std::optional<std::string> {
+                ++calls;
+                return std::string("X");
+            },
             [] { return int64_t(0); });
         QCOMPARE(calls, 0);
         QVERIFY(r.bytes.empty());

@@ -24,7 +24,9 @@ inline std::vector<std::string> takeTransfers(WindowFixture& f) {
     return out;
 }
 
-inline std::string rdcfg(const std::string& addr) { return "MSxT" + addr + "T" + PecOfHexByte(addr) + "T02TCERRRRRRRX"; }
+inline std::string rdcfg(const std::string& addr) {
+    return "MSxT" + addr + "T" + PecOfHexByte(addr) + "T02TCERRRRRRRX";
+}
 inline std::string rdcv(const std::string& addr) {
     return "MSxT" + addr + "T" + PecOfHexByte(addr) + "T04TDC" + std::string(19, 'R') + "X";
 }

@@ -164,8 +164,8 @@ private slots:
         banner->hide();
         f.form->Timer1_Timer();
         QVERIFY(!banner->isHidden());
-        QCOMPARE(banner->text(), QString(" COMMANDS BEING SENT CONTINUOUSLY.") + QString(26, ' ') +
-                                     " PREVENTS WATCHDOG TIMEOUT.");
+        QCOMPARE(banner->text(),
+                 QString(" COMMANDS BEING SENT CONTINUOUSLY.") + QString(26, ' ') + " PREVENTS WATCHDOG TIMEOUT.");
         QCOMPARE(banner->font().pointSize(), 9);
         QCOMPARE(background(banner), QColor(0xC0, 0xFF, 0xC0));
     }

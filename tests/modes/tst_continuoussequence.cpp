@@ -14,8 +14,7 @@ private slots:
         QTest::addColumn<int>("lastBoardIndex");
         QTest::addColumn<bool>("datalog");
         QTest::addColumn<QString>("expected");  // "step/board" after each of the steps run
-        QTest::newRow("one board: every third step a new pass")
-            << 0 << false << "1/0 2/0 0/0 1/0 2/0 0/0";
+        QTest::newRow("one board: every third step a new pass") << 0 << false << "1/0 2/0 0/0 1/0 2/0 0/0";
         QTest::newRow("three boards") << 2 << false << "1/0 2/0 0/1 1/1 2/1 0/2 1/2 2/2 0/0 1/0";
         QTest::newRow("datalog adds an idle step") << 1 << true << "1/0 2/0 3/0 0/1 1/1 2/1 3/1 0/0";
     }
@@ -51,9 +50,9 @@ private slots:
             for (int n = 1; n <= 12; ++n) QCOMPARE(st.cellVolts[s * 12 + n], 0.0f);
             for (int k = 0; k < 3; ++k) QCOMPARE(st.cellVolts[121 + 3 * s + k], 0.0f);
         }
-        QCOMPARE(st.cellVolts[0], 3.7f);            // index 0 is no cell
-        QCOMPARE(st.cellVolts[2 * 12 + 1], 3.7f);   // board 3 is not in the stack
-        QCOMPARE(st.cellVolts[121 + 6], 3.7f);      // nor its temperatures
+        QCOMPARE(st.cellVolts[0], 3.7f);           // index 0 is no cell
+        QCOMPARE(st.cellVolts[2 * 12 + 1], 3.7f);  // board 3 is not in the stack
+        QCOMPARE(st.cellVolts[121 + 6], 3.7f);     // nor its temperatures
     }
 
     void datalogWrap_data() {

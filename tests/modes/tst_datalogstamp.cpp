@@ -13,14 +13,15 @@ private slots:
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<QString>("timeDate");
         QTest::addColumn<QString>("dateTime");
-        QTest::newRow("afternoon") << QDateTime(QDate(2026, 3, 14), QTime(13, 5, 9))
-                                   << "01:05:09 PM @ 03-14-2026" << "03-14-2026_01_05_09 PM";
-        QTest::newRow("just after midnight") << QDateTime(QDate(2025, 12, 1), QTime(0, 0, 7))
-                                             << "12:00:07 AM @ 12-01-2025" << "12-01-2025_12_00_07 AM";
-        QTest::newRow("noon") << QDateTime(QDate(2026, 1, 2), QTime(12, 30, 0))
-                              << "12:30:00 PM @ 01-02-2026" << "01-02-2026_12_30_00 PM";
-        QTest::newRow("morning") << QDateTime(QDate(2026, 7, 4), QTime(9, 59, 59))
-                                 << "09:59:59 AM @ 07-04-2026" << "07-04-2026_09_59_59 AM";
+        QTest::newRow("afternoon") << QDateTime(QDate(2026, 3, 14), QTime(13, 5, 9)) << "01:05:09 PM @ 03-14-2026"
+                                   << "03-14-2026_01_05_09 PM";
+        QTest::newRow("just after midnight")
+            << QDateTime(QDate(2025, 12, 1), QTime(0, 0, 7)) << "12:00:07 AM @ 12-01-2025"
+            << "12-01-2025_12_00_07 AM";
+        QTest::newRow("noon") << QDateTime(QDate(2026, 1, 2), QTime(12, 30, 0)) << "12:30:00 PM @ 01-02-2026"
+                              << "01-02-2026_12_30_00 PM";
+        QTest::newRow("morning") << QDateTime(QDate(2026, 7, 4), QTime(9, 59, 59)) << "09:59:59 AM @ 07-04-2026"
+                                 << "07-04-2026_09_59_59 AM";
     }
     void stamps() {
         QFETCH(QDateTime, now);

@@ -14,9 +14,9 @@ namespace {
 
 struct Indicator {
     ReadIndicator which;
-    int start;     // the Command1 button that leaves a result to read
-    int read;      // the Command1 button that reads it
-    int highlight; // Shape16 element
+    int start;      // the Command1 button that leaves a result to read
+    int read;       // the Command1 button that reads it
+    int highlight;  // Shape16 element
 };
 
 bool marked(Form1& w, const Indicator& ind) {

@@ -16,16 +16,26 @@ private slots:
         QTest::addColumn<IndicatorKind>("kind");
         QTest::addColumn<QString>("broadcastSwitch");  // switch set to 1 for the selected board
         QTest::addColumn<QString>("pending");          // flags of boards 1..4 after arming
-        QTest::newRow("cell, addressed") << IndicatorKind::Cell << "" << "0100";
-        QTest::newRow("cell, STCVAD broadcast") << IndicatorKind::Cell << "STCVAD" << "1110";
-        QTest::newRow("cell, STOWAD broadcast") << IndicatorKind::Cell << "STOWAD" << "1110";
-        QTest::newRow("cell, STCVDC broadcast") << IndicatorKind::Cell << "STCVDC" << "1110";
-        QTest::newRow("cell, STOWDC broadcast") << IndicatorKind::Cell << "STOWDC" << "1110";
-        QTest::newRow("cell ignores STTMPAD") << IndicatorKind::Cell << "STTMPAD" << "0100";
-        QTest::newRow("temp, STTMPAD broadcast") << IndicatorKind::Temp << "STTMPAD" << "1110";
-        QTest::newRow("temp ignores STCVAD") << IndicatorKind::Temp << "STCVAD" << "0100";
-        QTest::newRow("config, WRCFG broadcast") << IndicatorKind::Config << "WRCFG" << "1110";
-        QTest::newRow("config, addressed") << IndicatorKind::Config << "" << "0100";
+        QTest::newRow("cell, addressed") << IndicatorKind::Cell << ""
+                                         << "0100";
+        QTest::newRow("cell, STCVAD broadcast") << IndicatorKind::Cell << "STCVAD"
+                                                << "1110";
+        QTest::newRow("cell, STOWAD broadcast") << IndicatorKind::Cell << "STOWAD"
+                                                << "1110";
+        QTest::newRow("cell, STCVDC broadcast") << IndicatorKind::Cell << "STCVDC"
+                                                << "1110";
+        QTest::newRow("cell, STOWDC broadcast") << IndicatorKind::Cell << "STOWDC"
+                                                << "1110";
+        QTest::newRow("cell ignores STTMPAD") << IndicatorKind::Cell << "STTMPAD"
+                                              << "0100";
+        QTest::newRow("temp, STTMPAD broadcast") << IndicatorKind::Temp << "STTMPAD"
+                                                 << "1110";
+        QTest::newRow("temp ignores STCVAD") << IndicatorKind::Temp << "STCVAD"
+                                             << "0100";
+        QTest::newRow("config, WRCFG broadcast") << IndicatorKind::Config << "WRCFG"
+                                                 << "1110";
+        QTest::newRow("config, addressed") << IndicatorKind::Config << ""
+                                           << "0100";
     }
     void arming() {
         QFETCH(IndicatorKind, kind);

@@ -26,9 +26,15 @@ private slots:
         QTest::addColumn<QString>("digit");
         QTest::addColumn<QString>("cellVoltTip");
         QTest::addColumn<QString>("openDccTip");
-        QTest::newRow("0xAAA") << 1 << "F" << "0x1F STCVAD SELF TEST2 ALL" << "0x7F STOWDC SELF TEST2 ALL";
-        QTest::newRow("0xFFF") << 2 << "D" << "0x1D STCVAD CLEAR (FF) ALL" << "0x7D STOWDC CLEAR (FF) ALL";
-        QTest::newRow("back to 0x555") << 0 << "E" << "0x1E STCVAD SELF TEST1 ALL" << "0x7E STOWDC SELF TEST1 ALL";
+        QTest::newRow("0xAAA") << 1 << "F"
+                               << "0x1F STCVAD SELF TEST2 ALL"
+                               << "0x7F STOWDC SELF TEST2 ALL";
+        QTest::newRow("0xFFF") << 2 << "D"
+                               << "0x1D STCVAD CLEAR (FF) ALL"
+                               << "0x7D STOWDC CLEAR (FF) ALL";
+        QTest::newRow("back to 0x555") << 0 << "E"
+                                       << "0x1E STCVAD SELF TEST1 ALL"
+                                       << "0x7E STOWDC SELF TEST1 ALL";
     }
     void patternOptions() {
         QFETCH(int, option);
@@ -129,8 +135,7 @@ private slots:
             setBackground(f.form->ui.Text1[i], QColor(0, 0, 255));
         }
         f.form->checkCellSelfTest();
-        for (int i = 0; i < 12; ++i)
-            QCOMPARE(background(f.form->ui.Text1[i]), red[i] == '1' ? kRedBg : kWhiteBg);
+        for (int i = 0; i < 12; ++i) QCOMPARE(background(f.form->ui.Text1[i]), red[i] == '1' ? kRedBg : kWhiteBg);
     }
 
     void tempVerdict_data() {
@@ -156,8 +161,7 @@ private slots:
         }
         f.form->checkTempSelfTest();
         for (int j = 0; j < 3; ++j)
-            QCOMPARE(background(f.form->ui.Text6[j]),
-                     red[j] == '1' ? kRedBg : red[j] == '0' ? kWhiteBg : untouched);
+            QCOMPARE(background(f.form->ui.Text6[j]), red[j] == '1' ? kRedBg : red[j] == '0' ? kWhiteBg : untouched);
     }
 
     // One start, two hex-view reads: only the first gives a verdict. The pattern is
@@ -264,8 +268,8 @@ private slots:
         w.Command0_Click(1);
         w.Command1_Click(5);
         f.sim->setSelfTestTempFault(0, 2, 0x554);  // ITMP, shown in the first box
-        w.Command5_Click(2);  // ALL TEMP with the start-up pattern 0x555
-        w.Command5_Click(4);  // READTEMP HEX VIEW
+        w.Command5_Click(2);                       // ALL TEMP with the start-up pattern 0x555
+        w.Command5_Click(4);                       // READTEMP HEX VIEW
         QCOMPARE(w.ui.Text6[0]->text(), QString(" 0x554 "));
         QCOMPARE(background(w.ui.Text6[0]), kRedBg);
         for (int j = 1; j < 3; ++j) {

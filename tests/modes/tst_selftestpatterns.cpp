@@ -15,15 +15,21 @@ private slots:
         QTest::addColumn<QString>("cellText");
         QTest::addColumn<QString>("tempText");
         QTest::addColumn<QStringList>("tips");
-        QTest::newRow("0x555") << 0 << "E" << "0x555 " << " 0x555 "
+        QTest::newRow("0x555") << 0 << "E"
+                               << "0x555 "
+                               << " 0x555 "
                                << QStringList{"0x1E STCVAD SELF TEST1 ALL", "0x2E STOWAD SELF TEST1 ALL",
                                               "0x3E STTMPAD SELF TEST1 ALL", "0x6E STCVDC SELF TEST1 ALL",
                                               "0x7E STOWDC SELF TEST1 ALL"};
-        QTest::newRow("0xAAA") << 1 << "F" << "0xAAA " << " 0xAAA "
+        QTest::newRow("0xAAA") << 1 << "F"
+                               << "0xAAA "
+                               << " 0xAAA "
                                << QStringList{"0x1F STCVAD SELF TEST2 ALL", "0x2F STOWAD SELF TEST2 ALL",
                                               "0x3F STTMPAD SELF TEST2 ALL", "0x6F STCVDC SELF TEST2 ALL",
                                               "0x7F STOWDC SELF TEST2 ALL"};
-        QTest::newRow("0xFFF") << 2 << "D" << "0xFFF " << " 0xFFF "
+        QTest::newRow("0xFFF") << 2 << "D"
+                               << "0xFFF "
+                               << " 0xFFF "
                                << QStringList{"0x1D STCVAD CLEAR (FF) ALL", "0x2D STOWAD CLEAR (FF) ALL",
                                               "0x3D STTMPAD CLEAR (FF) ALL", "0x6D STCVDC CLEAR (FF) ALL",
                                               "0x7D STOWDC CLEAR (FF) ALL"};

@@ -24,8 +24,7 @@ void writeCdc(WindowFixture& f, const std::string& cfgr0) {
     f.form->Command1_Click(5);
 }
 
-const QString kPollBanner =
-    QString(" POLL ADC BEING SENT.") + QString(61, ' ') + " PREVENTS WATCHDOG TIMEOUT.";
+const QString kPollBanner = QString(" POLL ADC BEING SENT.") + QString(61, ' ') + " PREVENTS WATCHDOG TIMEOUT.";
 
 }  // namespace
 

@@ -11,8 +11,8 @@ class TstCommandLine : public QObject {
     Q_OBJECT
 private slots:
     void options() {
-        CommandLine cl = parseCommandLine({"--simulate", "--trace", "t.log", "--sim-boards", "3",
-                                           "--sim-id", "ZMX7730-2 X", "--dump-window", "d.json"});
+        CommandLine cl = parseCommandLine({"--simulate", "--trace", "t.log", "--sim-boards", "3", "--sim-id",
+                                           "ZMX7730-2 X", "--dump-window", "d.json"});
         QVERIFY(cl.error.empty());
         QCOMPARE(cl.link, std::string("sim"));
         QCOMPARE(cl.tracePath, std::string("t.log"));

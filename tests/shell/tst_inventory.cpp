@@ -43,49 +43,117 @@ struct Family {
 };
 
 const Family kFamilies[] = {
-    {"Command0", 2, "QPushButton"}, {"Command1", 15, "QPushButton"}, {"Command2", 4, "QPushButton"},
-    {"Command3", 2, "QPushButton"}, {"Command4", 10, "QPushButton"}, {"Command5", 7, "QPushButton"},
-    {"Command7", 2, "QPushButton"}, {"Command8", 3, "QPushButton"}, {"Cmd_DIAG", 0, "QPushButton"},
-    {"Cmd_4CELL", 0, "QPushButton"}, {"Check0", 8, "QCheckBox"}, {"Check1", 8, "QCheckBox"},
-    {"Check2", 8, "QCheckBox"}, {"Check3", 8, "QCheckBox"}, {"Check4", 2, "QCheckBox"},
-    {"Check5", 6, "QCheckBox"}, {"Check6", 12, "QCheckBox"}, {"Check7", 3, "QCheckBox"},
-    {"Check8", 2, "QCheckBox"}, {"Check_AUTO", 0, "QCheckBox"}, {"Option1", 2, "QRadioButton"},
-    {"Option2", 3, "QRadioButton"}, {"Option3", 2, "QRadioButton"}, {"Text1", 12, "QLineEdit"},
-    {"Text2", 2, "QLineEdit"}, {"Text3", 0, "QPlainTextEdit"}, {"Text4", 6, "QLineEdit"},
-    {"Text5", 6, "QLineEdit"}, {"Text6", 3, "QLineEdit"}, {"Text7", 3, "QLineEdit"}, {"Text8", 0, "QLineEdit"},
-    {"Text14", 5, "QLineEdit"}, {"Text15", 0, "QLineEdit"}, {"Label1", 0, "QLabel"}, {"Label2", 3, "QLabel"},
-    {"Label3", 2, "QLabel"}, {"Label4", 0, "QLabel"}, {"Label5", 2, "QLabel"}, {"Label6", 3, "QLabel"},
-    {"Label7", 0, "QLabel"}, {"Label8", 4, "QLabel"}, {"Label9", 2, "QLabel"}, {"Label10", 8, "QLabel"},
-    {"Label11", 8, "QLabel"}, {"Label12", 0, "QLabel"}, {"Label13", 2, "QLabel"}, {"Label14", 0, "QLabel"},
-    {"Label15", 0, "QLabel"}, {"Label16", 0, "QLabel"}, {"Label17", 0, "QLabel"}, {"Label18", 4, "QLabel"},
-    {"Label19", 6, "QLabel"}, {"Label20", 3, "QLabel"}, {"Label21", 0, "QLabel"}, {"Label23", 3, "QLabel"},
-    {"Label24", 0, "QLabel"}, {"Label25", 0, "QLabel"}, {"Label_AUTOstatus", 0, "QLabel"},
-    {"Label_IDstring", 0, "QLabel"}, {"Label_version", 0, "QLabel"}, {"Label_KA", 2, "QLabel"},
-    {"Image1", 0, "QLabel"}, {"Picture1", 0, "QLabel"}, {"Picture2", 0, "QLabel"}, {"Frame1", 12, "QGroupBox"},
-    {"Frame2", 0, "QGroupBox"}, {"Frame3", 0, "QGroupBox"}, {"Frame4", 0, "QGroupBox"}, {"Frame5", 0, "QGroupBox"},
-    {"Frame6", 0, "QGroupBox"}, {"Frame7", 0, "QGroupBox"}, {"Frame8", 0, "QGroupBox"}, {"Frame9", 0, "QGroupBox"},
-    {"Frame11", 0, "QGroupBox"}, {"Frame12", 0, "QGroupBox"}, {"Combo1", 0, "QComboBox"},
-    {"Combo2", 0, "QComboBox"}, {"Shape1", 120, "zmx::ShapeWidget"}, {"Shape2", 12, "zmx::ShapeWidget"},
-    {"Shape3", 0, "zmx::ShapeWidget"}, {"Shape4", 12, "zmx::ShapeWidget"}, {"Shape5", 12, "zmx::ShapeWidget"},
-    {"Shape6", 3, "zmx::ShapeWidget"}, {"Shape7", 3, "zmx::ShapeWidget"}, {"Shape8", 3, "zmx::ShapeWidget"},
-    {"Shape12", 10, "zmx::ShapeWidget"}, {"Shape13", 0, "zmx::ShapeWidget"}, {"Shape14", 0, "zmx::ShapeWidget"},
-    {"Shape15", 0, "zmx::ShapeWidget"}, {"Shape16", 9, "zmx::ShapeWidget"}, {"Shape_KA", 0, "zmx::ShapeWidget"},
-    {"Line7", 12, "zmx::ShapeWidget"}, {"Line9", 12, "zmx::ShapeWidget"}, {"Line10", 12, "zmx::ShapeWidget"},
-    {"mnuFile", 0, "QMenu"}, {"mnuDatalog", 0, "QMenu"}, {"mnuExit", 0, "QAction"},
-    {"mnuExcelOutTest", 0, "QAction"}, {"mnuCreateNewSetup_EB4010", 0, "QAction"},
-    {"mnuUsePreviousSetup_EB4010", 0, "QAction"}, {"mnuViewLastDatalog", 0, "QAction"},
+    {"Command0", 2, "QPushButton"},
+    {"Command1", 15, "QPushButton"},
+    {"Command2", 4, "QPushButton"},
+    {"Command3", 2, "QPushButton"},
+    {"Command4", 10, "QPushButton"},
+    {"Command5", 7, "QPushButton"},
+    {"Command7", 2, "QPushButton"},
+    {"Command8", 3, "QPushButton"},
+    {"Cmd_DIAG", 0, "QPushButton"},
+    {"Cmd_4CELL", 0, "QPushButton"},
+    {"Check0", 8, "QCheckBox"},
+    {"Check1", 8, "QCheckBox"},
+    {"Check2", 8, "QCheckBox"},
+    {"Check3", 8, "QCheckBox"},
+    {"Check4", 2, "QCheckBox"},
+    {"Check5", 6, "QCheckBox"},
+    {"Check6", 12, "QCheckBox"},
+    {"Check7", 3, "QCheckBox"},
+    {"Check8", 2, "QCheckBox"},
+    {"Check_AUTO", 0, "QCheckBox"},
+    {"Option1", 2, "QRadioButton"},
+    {"Option2", 3, "QRadioButton"},
+    {"Option3", 2, "QRadioButton"},
+    {"Text1", 12, "QLineEdit"},
+    {"Text2", 2, "QLineEdit"},
+    {"Text3", 0, "QPlainTextEdit"},
+    {"Text4", 6, "QLineEdit"},
+    {"Text5", 6, "QLineEdit"},
+    {"Text6", 3, "QLineEdit"},
+    {"Text7", 3, "QLineEdit"},
+    {"Text8", 0, "QLineEdit"},
+    {"Text14", 5, "QLineEdit"},
+    {"Text15", 0, "QLineEdit"},
+    {"Label1", 0, "QLabel"},
+    {"Label2", 3, "QLabel"},
+    {"Label3", 2, "QLabel"},
+    {"Label4", 0, "QLabel"},
+    {"Label5", 2, "QLabel"},
+    {"Label6", 3, "QLabel"},
+    {"Label7", 0, "QLabel"},
+    {"Label8", 4, "QLabel"},
+    {"Label9", 2, "QLabel"},
+    {"Label10", 8, "QLabel"},
+    {"Label11", 8, "QLabel"},
+    {"Label12", 0, "QLabel"},
+    {"Label13", 2, "QLabel"},
+    {"Label14", 0, "QLabel"},
+    {"Label15", 0, "QLabel"},
+    {"Label16", 0, "QLabel"},
+    {"Label17", 0, "QLabel"},
+    {"Label18", 4, "QLabel"},
+    {"Label19", 6, "QLabel"},
+    {"Label20", 3, "QLabel"},
+    {"Label21", 0, "QLabel"},
+    {"Label23", 3, "QLabel"},
+    {"Label24", 0, "QLabel"},
+    {"Label25", 0, "QLabel"},
+    {"Label_AUTOstatus", 0, "QLabel"},
+    {"Label_IDstring", 0, "QLabel"},
+    {"Label_version", 0, "QLabel"},
+    {"Label_KA", 2, "QLabel"},
+    {"Image1", 0, "QLabel"},
+    {"Picture1", 0, "QLabel"},
+    {"Picture2", 0, "QLabel"},
+    {"Frame1", 12, "QGroupBox"},
+    {"Frame2", 0, "QGroupBox"},
+    {"Frame3", 0, "QGroupBox"},
+    {"Frame4", 0, "QGroupBox"},
+    {"Frame5", 0, "QGroupBox"},
+    {"Frame6", 0, "QGroupBox"},
+    {"Frame7", 0, "QGroupBox"},
+    {"Frame8", 0, "QGroupBox"},
+    {"Frame9", 0, "QGroupBox"},
+    {"Frame11", 0, "QGroupBox"},
+    {"Frame12", 0, "QGroupBox"},
+    {"Combo1", 0, "QComboBox"},
+    {"Combo2", 0, "QComboBox"},
+    {"Shape1", 120, "zmx::ShapeWidget"},
+    {"Shape2", 12, "zmx::ShapeWidget"},
+    {"Shape3", 0, "zmx::ShapeWidget"},
+    {"Shape4", 12, "zmx::ShapeWidget"},
+    {"Shape5", 12, "zmx::ShapeWidget"},
+    {"Shape6", 3, "zmx::ShapeWidget"},
+    {"Shape7", 3, "zmx::ShapeWidget"},
+    {"Shape8", 3, "zmx::ShapeWidget"},
+    {"Shape12", 10, "zmx::ShapeWidget"},
+    {"Shape13", 0, "zmx::ShapeWidget"},
+    {"Shape14", 0, "zmx::ShapeWidget"},
+    {"Shape15", 0, "zmx::ShapeWidget"},
+    {"Shape16", 9, "zmx::ShapeWidget"},
+    {"Shape_KA", 0, "zmx::ShapeWidget"},
+    {"Line7", 12, "zmx::ShapeWidget"},
+    {"Line9", 12, "zmx::ShapeWidget"},
+    {"Line10", 12, "zmx::ShapeWidget"},
+    {"mnuFile", 0, "QMenu"},
+    {"mnuDatalog", 0, "QMenu"},
+    {"mnuExit", 0, "QAction"},
+    {"mnuExcelOutTest", 0, "QAction"},
+    {"mnuCreateNewSetup_EB4010", 0, "QAction"},
+    {"mnuUsePreviousSetup_EB4010", 0, "QAction"},
+    {"mnuViewLastDatalog", 0, "QAction"},
 };
 
-QStringList familyNames(const Family& f)
-{
+QStringList familyNames(const Family& f) {
     if (f.count == 0) return {QString::fromLatin1(f.base)};
     QStringList names;
     for (int i = 0; i < f.count; ++i) names << QStringLiteral("%1(%2)").arg(QLatin1String(f.base)).arg(i);
     return names;
 }
 
-QString textOf(const QObject* o)
-{
+QString textOf(const QObject* o) {
     if (auto* b = qobject_cast<const QAbstractButton*>(o)) return b->text();
     if (auto* l = qobject_cast<const QLabel*>(o)) return l->text();
     if (auto* e = qobject_cast<const QLineEdit*>(o)) return e->text();
@@ -97,31 +165,27 @@ QString textOf(const QObject* o)
 
 // Controls whose place is shared by design: "WDT SERVICE" replaces the POLL ADC
 // broadcast box while the keep-alive runs (start-up hides it on the first tick).
-bool sharesPlaceByDesign(const QString& a, const QString& b)
-{
+bool sharesPlaceByDesign(const QString& a, const QString& b) {
     const QSet<QString> pair{QStringLiteral("Label_KA(0)"), QStringLiteral("Check5(0)")};
     return pair.contains(a) && pair.contains(b) && a != b;
 }
 
 }  // namespace
 
-class TestInventory : public QObject
-{
+class TestInventory : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<QMainWindow> form_;
     Controls ui_;
 
-    QObject* find(const QString& name) const
-    {
+    QObject* find(const QString& name) const {
         const auto all = form_->findChildren<QObject*>(name);
         return all.size() == 1 ? all.first() : nullptr;
     }
     QWidget* widget(const QString& name) const { return qobject_cast<QWidget*>(find(name)); }
 
-    QList<QWidget*> inventoryWidgets() const
-    {
+    QList<QWidget*> inventoryWidgets() const {
         QList<QWidget*> list;
         for (QWidget* w : form_->findChildren<QWidget*>())
             if (w->property(kInventoryProperty).isValid()) list << w;
@@ -129,21 +193,19 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         form_ = std::make_unique<QMainWindow>();
         buildInventory(form_.get(), ui_);
     }
 
-    void everyControlExistsOnceWithItsClass_data()
-    {
+    void everyControlExistsOnceWithItsClass_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("className");
         for (const Family& f : kFamilies)
-            for (const QString& n : familyNames(f)) QTest::newRow(qPrintable(n)) << n << QString::fromLatin1(f.className);
+            for (const QString& n : familyNames(f))
+                QTest::newRow(qPrintable(n)) << n << QString::fromLatin1(f.className);
     }
-    void everyControlExistsOnceWithItsClass()
-    {
+    void everyControlExistsOnceWithItsClass() {
         QFETCH(QString, name);
         QFETCH(QString, className);
         QCOMPARE(form_->findChildren<QObject*>(name).size(), 1);
@@ -152,8 +214,7 @@ private slots:
     }
 
     // Arrays stop at their last index, and the struct members are the named controls.
-    void arraysMatchTheStructMembers()
-    {
+    void arraysMatchTheStructMembers() {
         for (const Family& f : kFamilies) {
             if (f.count == 0) continue;
             const QString beyond = QStringLiteral("%1(%2)").arg(QLatin1String(f.base)).arg(f.count);
@@ -170,8 +231,7 @@ private slots:
         QCOMPARE(ui_.mnuExcelOutTest->objectName(), QStringLiteral("mnuExcelOutTest"));
     }
 
-    void captionsAndToolTips_data()
-    {
+    void captionsAndToolTips_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("toolTip");
@@ -215,10 +275,12 @@ private slots:
         row("Text4(5)", "0x00");
         row("Text5(0)", "0xE0");
         row("Text5(3)", "0x00");
-        row("Label5(1)", "CONFIGURATION WRITTEN TO ZMX7730                       "
-                         "| CFGR0 | CFGR1 | CFGR2 | CFGR3 | CFGR4 | CFGR5 |");
-        row("Label5(0)", "CONFIGURATION READ FROM ZMX7730                       "
-                         "| CFGR0 | CFGR1 | CFGR2 | CFGR3 | CFGR4 | CFGR5 |");
+        row("Label5(1)",
+            "CONFIGURATION WRITTEN TO ZMX7730                       "
+            "| CFGR0 | CFGR1 | CFGR2 | CFGR3 | CFGR4 | CFGR5 |");
+        row("Label5(0)",
+            "CONFIGURATION READ FROM ZMX7730                       "
+            "| CFGR0 | CFGR1 | CFGR2 | CFGR3 | CFGR4 | CFGR5 |");
         row("Frame3", "SET I/O MODE CFGR0");
         row("Check0(0)", "CDC[0] (Bit 0)");
         row("Check0(2)", "CDC[2] (Bit 2)");
@@ -240,8 +302,10 @@ private slots:
         row("Text2(1)", "Set VOV", "CLICK TO TYPE OVERVOLTAGE THRESHOLD THEN  PRESS ENTER TO SAVE.");
         row("Label13(0)", "CUSTOM  BOARD # 1");
         row("Label13(1)", "GLOBAL VUV,  VOV");
-        row("Label3(0)", "Enter VUV Undervoltage                                  -0.744V                            to 5.376V");
-        row("Label3(1)", "Enter VOV Overvoltage                                    -0.768V                            to 5.352V");
+        row("Label3(0)",
+            "Enter VUV Undervoltage                                  -0.744V                            to 5.376V");
+        row("Label3(1)",
+            "Enter VOV Overvoltage                                    -0.768V                            to 5.352V");
         row("Frame1(0)", "CELL1");
         row("Frame1(11)", "CELL12");
         row("Text1(0)", "0.0000V");
@@ -323,8 +387,7 @@ private slots:
         row("mnuUsePreviousSetup_EB4010", "Use Previous Setup");
         row("mnuViewLastDatalog", "View Last Datalog");
     }
-    void captionsAndToolTips()
-    {
+    void captionsAndToolTips() {
         QFETCH(QString, name);
         QFETCH(QString, text);
         QFETCH(QString, toolTip);
@@ -334,8 +397,7 @@ private slots:
         if (auto* w = qobject_cast<QWidget*>(o)) QCOMPARE(w->toolTip(), toolTip);
     }
 
-    void listsAndMenus()
-    {
+    void listsAndMenus() {
         QCOMPARE(ui_.Combo1->count(), 10);
         QCOMPARE(ui_.Combo1->itemText(9), QStringLiteral("10"));
         QCOMPARE(ui_.Combo1->currentText(), QStringLiteral("1"));
@@ -344,15 +406,14 @@ private slots:
         QCOMPARE(ui_.Combo2->itemText(15), QStringLiteral("F"));
         QCOMPARE(ui_.Combo2->currentIndex(), 1);
         QCOMPARE(ui_.mnuFile->actions(), QList<QAction*>{ui_.mnuExit});
-        const QList<QAction*> datalog{ui_.mnuExcelOutTest, ui_.mnuCreateNewSetup_EB4010,
-                                      ui_.mnuUsePreviousSetup_EB4010, ui_.mnuViewLastDatalog};
+        const QList<QAction*> datalog{ui_.mnuExcelOutTest, ui_.mnuCreateNewSetup_EB4010, ui_.mnuUsePreviousSetup_EB4010,
+                                      ui_.mnuViewLastDatalog};
         QCOMPARE(ui_.mnuDatalog->actions(), datalog);
         QCOMPARE(form_->windowTitle(), QStringLiteral("ZMX7730-2/-4 ADDRESSABLE MULTICELL MONITOR GUI"));
     }
 
     // Only the threshold boxes take typing; every other box is written by the program.
-    void onlyThresholdBoxesAreEditable()
-    {
+    void onlyThresholdBoxesAreEditable() {
         for (QLineEdit* e : form_->findChildren<QLineEdit*>()) {
             if (!e->property(kInventoryProperty).isValid()) continue;
             QCOMPARE(e->isReadOnly(), !e->objectName().startsWith(QLatin1String("Text2(")));
@@ -361,8 +422,7 @@ private slots:
         QCOMPARE(ui_.Text3->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     }
 
-    void initialVisibilityAndEnabledState_data()
-    {
+    void initialVisibilityAndEnabledState_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("visible");
         QTest::addColumn<bool>("enabled");
@@ -382,8 +442,7 @@ private slots:
         hidden(QStringLiteral("Text14(4)"));
         QTest::newRow("Check0(3)") << QStringLiteral("Check0(3)") << true << false;
     }
-    void initialVisibilityAndEnabledState()
-    {
+    void initialVisibilityAndEnabledState() {
         QFETCH(QString, name);
         QFETCH(bool, visible);
         QFETCH(bool, enabled);
@@ -394,8 +453,7 @@ private slots:
     }
 
     // Everything not listed as hidden or disabled starts on screen and usable.
-    void everythingElseStartsVisibleAndEnabled()
-    {
+    void everythingElseStartsVisibleAndEnabled() {
         const QRegularExpression exceptions(QStringLiteral(
             "^(Command1\\((11|12|13)\\)|Command2\\(\\d\\)|Cmd_DIAG|Cmd_4CELL|Frame11|Frame12|Command7\\(\\d\\)|"
             "Command8\\(\\d\\)|Text14\\(\\d\\)|Label23\\(\\d\\)|Label24|Check0\\([0-3]\\)|Check_AUTO|Label_AUTOstatus|"
@@ -408,13 +466,12 @@ private slots:
     }
 
     // A control without a caption is told apart by its description (screen readers, the dump).
-    void uncaptionedControlsAreDescribed()
-    {
+    void uncaptionedControlsAreDescribed() {
         int described = 0;
         for (QWidget* w : inventoryWidgets()) {
             if (qobject_cast<QMenu*>(w)) continue;
-            const bool captioned = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w) ||
-                                   qobject_cast<QGroupBox*>(w);
+            const bool captioned =
+                qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w) || qobject_cast<QGroupBox*>(w);
             if (captioned && !textOf(w).isEmpty()) continue;
             QVERIFY2(!w->accessibleDescription().isEmpty(), qPrintable(w->objectName()));
             ++described;
@@ -426,8 +483,7 @@ private slots:
 
     // Nothing visible sticks out of its frame or the client area, and no visible control
     // covers another one (shapes may overlap shapes: bars over their background, leads).
-    void visibleControlsFitAndDoNotOverlap()
-    {
+    void visibleControlsFitAndDoNotOverlap() {
         QWidget* central = form_->centralWidget();
         QCOMPARE(central->size(), QSize(layout::kClientWidth, layout::kClientHeight));
         QList<QWidget*> visible;
@@ -452,19 +508,19 @@ private slots:
     // Single-line captions are not cut off: the caption of a check or option box fits the
     // text area its style leaves beside the indicator, and a label without wrapping is as
     // wide as its text.
-    static bool captionFits(QWidget* w, const QString& text)
-    {
+    static bool captionFits(QWidget* w, const QString& text) {
         const QFontMetrics metrics(w->font());
-        if (auto* label = qobject_cast<QLabel*>(w)) return metrics.horizontalAdvance(text) <= label->contentsRect().width();
+        if (auto* label = qobject_cast<QLabel*>(w))
+            return metrics.horizontalAdvance(text) <= label->contentsRect().width();
         QStyleOptionButton option;
         option.initFrom(w);
         option.text = text;
-        const auto element = qobject_cast<QRadioButton*>(w) ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents;
+        const auto element =
+            qobject_cast<QRadioButton*>(w) ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents;
         return metrics.horizontalAdvance(text) <= w->style()->subElementRect(element, &option, w).width();
     }
 
-    void captionsFitTheirControls()
-    {
+    void captionsFitTheirControls() {
         for (QWidget* w : inventoryWidgets()) {
             const QString n = w->objectName();
             // The broadcast boxes start narrow; their two captions are checked below.
@@ -486,18 +542,21 @@ private slots:
     }
 
     // The command column and the frames that mark a narrowed button.
-    void commandColumnAndHighlights_data()
-    {
+    void commandColumnAndHighlights_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("highlight");
-        QTest::newRow("POLL ADC") << "Command1(0)" << "Shape_KA";
-        QTest::newRow("WRITE CONFIG") << "Command1(5)" << "Shape14";
-        QTest::newRow("READ CONFIG") << "Command1(6)" << "Shape16(0)";
-        QTest::newRow("READCELLVOLT") << "Command1(7)" << "Shape16(1)";
-        QTest::newRow("READ TEMP") << "Command1(9)" << "Shape16(2)";
+        QTest::newRow("POLL ADC") << "Command1(0)"
+                                  << "Shape_KA";
+        QTest::newRow("WRITE CONFIG") << "Command1(5)"
+                                      << "Shape14";
+        QTest::newRow("READ CONFIG") << "Command1(6)"
+                                     << "Shape16(0)";
+        QTest::newRow("READCELLVOLT") << "Command1(7)"
+                                      << "Shape16(1)";
+        QTest::newRow("READ TEMP") << "Command1(9)"
+                                   << "Shape16(2)";
     }
-    void commandColumnAndHighlights()
-    {
+    void commandColumnAndHighlights() {
         QFETCH(QString, button);
         QFETCH(QString, highlight);
         QWidget* b = widget(button);
@@ -509,8 +568,7 @@ private slots:
         QVERIFY(!h->geometry().contains(b->geometry()));  // a normal button covers it
     }
 
-    void cellPanelsRunRightToLeftWithTheirBars()
-    {
+    void cellPanelsRunRightToLeftWithTheirBars() {
         for (int i = 1; i < 12; ++i) QVERIFY(ui_.Frame1[i]->x() < ui_.Frame1[i - 1]->x());
         QVERIFY(ui_.Label9[0]->geometry().bottom() < ui_.Frame1[0]->y());
         for (int i = 0; i < 12; ++i) {
@@ -525,13 +583,11 @@ private slots:
 
     // The board grid helpers: rows stack upward from the bottom, the stack bar spans the
     // rows in use, and the header above the top row stays clear of the banner.
-    void boardGridGeometry_data()
-    {
+    void boardGridGeometry_data() {
         QTest::addColumn<int>("lastBoardIndex");
         for (int k = 0; k < 10; ++k) QTest::newRow(qPrintable(QStringLiteral("boards %1").arg(k + 1))) << k;
     }
-    void boardGridGeometry()
-    {
+    void boardGridGeometry() {
         QFETCH(int, lastBoardIndex);
         const int k = lastBoardIndex;
         const QRect bar = layout::stackBarRect(k);
@@ -549,8 +605,7 @@ private slots:
         QCOMPARE(ui_.Shape1[12 * k + 11]->geometry(), layout::cellLampRect(k, 11));
     }
 
-    void optionGroupsAreExclusiveWithinTheirFrames()
-    {
+    void optionGroupsAreExclusiveWithinTheirFrames() {
         ui_.Option1[0]->setChecked(true);
         ui_.Option3[1]->setChecked(true);
         ui_.Option1[1]->setChecked(true);
@@ -562,8 +617,7 @@ private slots:
         QVERIFY(ui_.Option1[1]->isChecked());
     }
 
-    void windowDumpListsEveryControlInWindowCoordinates()
-    {
+    void windowDumpListsEveryControlInWindowCoordinates() {
         QMainWindow form;
         Controls ui;
         buildInventory(&form, ui);
@@ -589,8 +643,8 @@ private slots:
             byName.insert(name, c);
             for (const char* key : {"foreground", "background", "fill"})
                 QVERIFY2(colour.match(c.value(QLatin1String(key)).toString()).hasMatch(), qPrintable(name));
-            for (const char* key : {"class", "text", "toolTip", "visible", "enabled", "checked", "x", "y", "width",
-                                    "height"})
+            for (const char* key :
+                 {"class", "text", "toolTip", "visible", "enabled", "checked", "x", "y", "width", "height"})
                 QVERIFY2(c.contains(QLatin1String(key)), qPrintable(name + QLatin1Char(' ') + QLatin1String(key)));
         }
         for (const Family& f : kFamilies)
@@ -623,8 +677,7 @@ private slots:
     }
 
     // A control hidden before the window is shown reads as hidden; a shown one as visible.
-    void windowDumpBeforeShowing()
-    {
+    void windowDumpBeforeShowing() {
         const QJsonArray controls =
             QJsonDocument::fromJson(dumpWindowJson(form_.get())).object().value(QStringLiteral("controls")).toArray();
         QHash<QString, bool> visible;
@@ -635,8 +688,7 @@ private slots:
         QCOMPARE(visible.value(QStringLiteral("Text14(0)"), true), false);
     }
 
-    void writeWindowDumpReportsFailure()
-    {
+    void writeWindowDumpReportsFailure() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("window.json"));

@@ -28,14 +28,12 @@ QImage render(QWidget& w) { return w.grab().toImage(); }
 QColor pixel(const QImage& image, int x, int y) { return QColor(image.pixel(x, y)); }
 
 // Round shapes are antialiased: allow a few steps per channel.
-bool near(const QColor& a, const QColor& b)
-{
+bool near(const QColor& a, const QColor& b) {
     return qAbs(a.red() - b.red()) <= 8 && qAbs(a.green() - b.green()) <= 8 && qAbs(a.blue() - b.blue()) <= 8;
 }
 
 // Count of pixels in a band of rows that are clearly darker than the button face.
-int darkPixels(const QImage& image, int fromRow, int toRow)
-{
+int darkPixels(const QImage& image, int fromRow, int toRow) {
     int count = 0;
     for (int y = fromRow; y < toRow; ++y)
         for (int x = 4; x < image.width() - 4; ++x)
@@ -51,13 +49,11 @@ Q_DECLARE_METATYPE(ShapeWidget::Kind)
 Q_DECLARE_METATYPE(Factory)
 Q_DECLARE_METATYPE(QPalette::ColorRole)
 
-class TestWidgetPaint : public QObject
-{
+class TestWidgetPaint : public QObject {
     Q_OBJECT
 
 private slots:
-    void shapesPaintTheirStyle_data()
-    {
+    void shapesPaintTheirStyle_data() {
         QTest::addColumn<ShapeWidget::Kind>("kind");
         QTest::addColumn<bool>("filled");
         QTest::addColumn<bool>("dimmed");
@@ -69,14 +65,13 @@ private slots:
         QTest::newRow("rounded") << ShapeWidget::Kind::RoundedRectangle << true << false << 2 << fill << border;
         QTest::newRow("oval") << ShapeWidget::Kind::Oval << true << false << 2 << fill << border;
         QTest::newRow("no border") << ShapeWidget::Kind::Rectangle << true << false << 0 << fill << fill;
-        QTest::newRow("dimmed: no fill, grey border") << ShapeWidget::Kind::Rectangle << true << true << 1 << QColor()
-                                                      << grey;
+        QTest::newRow("dimmed: no fill, grey border")
+            << ShapeWidget::Kind::Rectangle << true << true << 1 << QColor() << grey;
         QTest::newRow("dimmed oval") << ShapeWidget::Kind::Oval << true << true << 2 << QColor() << grey;
-        QTest::newRow("unfilled highlight") << ShapeWidget::Kind::Rectangle << false << false << 2 << QColor()
-                                            << border;
+        QTest::newRow("unfilled highlight")
+            << ShapeWidget::Kind::Rectangle << false << false << 2 << QColor() << border;
     }
-    void shapesPaintTheirStyle()
-    {
+    void shapesPaintTheirStyle() {
         QFETCH(ShapeWidget::Kind, kind);
         QFETCH(bool, filled);
         QFETCH(bool, dimmed);
@@ -91,10 +86,8 @@ private slots:
         shape.setFilled(filled);
         shape.setDimmed(dimmed);
         const QImage image = render(shape);
-        if (centre.isValid())
-            QCOMPARE(pixel(image, 20, 20), centre);
-        else
-            QVERIFY(pixel(image, 20, 20) != QColor(255, 0, 0));  // not filled
+        if (centre.isValid()) QCOMPARE(pixel(image, 20, 20), centre);
+        else QVERIFY(pixel(image, 20, 20) != QColor(255, 0, 0));  // not filled
         const QColor atEdge = pixel(image, 0, 20);
         QVERIFY2(near(atEdge, edge), qPrintable(atEdge.name()));
         // Dimming keeps the colours to restore them later.
@@ -102,16 +95,14 @@ private slots:
         QCOMPARE(shape.borderColor(), QColor(0, 0, 255));
     }
 
-    void linesRunAlongTheLongSide_data()
-    {
+    void linesRunAlongTheLongSide_data() {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QPoint>("onLine");
         QTest::addColumn<QPoint>("offLine");
         QTest::newRow("horizontal") << QSize(30, 5) << QPoint(15, 2) << QPoint(15, 0);
         QTest::newRow("vertical") << QSize(5, 30) << QPoint(2, 15) << QPoint(0, 15);
     }
-    void linesRunAlongTheLongSide()
-    {
+    void linesRunAlongTheLongSide() {
         QFETCH(QSize, size);
         QFETCH(QPoint, onLine);
         QFETCH(QPoint, offLine);
@@ -125,8 +116,7 @@ private slots:
         QCOMPARE(pixel(render(line), onLine.x(), onLine.y()), QColor(128, 128, 128));
     }
 
-    void shapesLetClicksThrough()
-    {
+    void shapesLetClicksThrough() {
         ShapeWidget shape;
         QVERIFY(shape.testAttribute(Qt::WA_TransparentForMouseEvents));
         QCOMPARE(shape.focusPolicy(), Qt::NoFocus);
@@ -136,16 +126,17 @@ private slots:
 
     // Colours set through the helpers read back unchanged, sit in the role the widget
     // type draws with, and stay when the control is disabled (dimmed panels disable boxes).
-    void coloursUseTheRoleTheWidgetDrawsWith_data()
-    {
+    void coloursUseTheRoleTheWidgetDrawsWith_data() {
         QTest::addColumn<Factory>("make");
         QTest::addColumn<QPalette::ColorRole>("backRole");
         QTest::addColumn<QPalette::ColorRole>("foreRole");
         QTest::addColumn<bool>("fills");
-        QTest::newRow("line edit") << Factory([] { return new QLineEdit; }) << QPalette::Base << QPalette::Text << false;
+        QTest::newRow("line edit") << Factory([] { return new QLineEdit; }) << QPalette::Base << QPalette::Text
+                                   << false;
         QTest::newRow("plain text") << Factory([] { return new QPlainTextEdit; }) << QPalette::Base << QPalette::Text
                                     << false;
-        QTest::newRow("label") << Factory([] { return new QLabel; }) << QPalette::Window << QPalette::WindowText << true;
+        QTest::newRow("label") << Factory([] { return new QLabel; }) << QPalette::Window << QPalette::WindowText
+                               << true;
         QTest::newRow("push button") << Factory([] { return new QPushButton; }) << QPalette::Button
                                      << QPalette::ButtonText << false;
         QTest::newRow("check box") << Factory([] { return new QCheckBox; }) << QPalette::Window << QPalette::WindowText
@@ -153,8 +144,7 @@ private slots:
         QTest::newRow("frame") << Factory([] { return new QGroupBox; }) << QPalette::Window << QPalette::WindowText
                                << true;
     }
-    void coloursUseTheRoleTheWidgetDrawsWith()
-    {
+    void coloursUseTheRoleTheWidgetDrawsWith() {
         QFETCH(Factory, make);
         QFETCH(QPalette::ColorRole, backRole);
         QFETCH(QPalette::ColorRole, foreRole);
@@ -173,8 +163,7 @@ private slots:
         QCOMPARE(foreground(w.get()), fore);
     }
 
-    void shapeColoursAreFillAndBorder()
-    {
+    void shapeColoursAreFillAndBorder() {
         ShapeWidget shape;
         setBackground(&shape, QColor(1, 2, 3));
         setForeground(&shape, QColor(4, 5, 6));
@@ -186,8 +175,7 @@ private slots:
 
     // Greying a cell panel's frame greys its captioned children but leaves a value box
     // that has colours of its own (white on black) as it was.
-    void frameForegroundReachesChildrenWithoutOwnColours()
-    {
+    void frameForegroundReachesChildrenWithoutOwnColours() {
         QGroupBox frame;
         auto* caption = new QCheckBox(QStringLiteral("DCC"), &frame);
         auto* value = new QLineEdit(&frame);
@@ -203,8 +191,7 @@ private slots:
     // The helpers leave a colour alone when the control already has it as its own, but a
     // colour it merely inherits from its frame still becomes its own: a later change of
     // the frame must not carry it along.
-    void inheritedColourIsStillMadeOwn()
-    {
+    void inheritedColourIsStillMadeOwn() {
         QGroupBox frame;
         auto* caption = new QCheckBox(QStringLiteral("DCC"), &frame);
         const QColor grey(128, 128, 128);
@@ -218,8 +205,7 @@ private slots:
         QCOMPARE(foreground(caption), grey);
     }
 
-    void geometryInUnitsAndTwips()
-    {
+    void geometryInUnitsAndTwips() {
         QWidget w;
         setGeometryUnits(&w, 796, 157, 97, 17);
         QCOMPARE(w.geometry(), QRect(796, 157, 97, 17));
@@ -227,16 +213,14 @@ private slots:
         QCOMPARE(w.geometry(), QRect(4, 40, 14, 17));
     }
 
-    void systemColoursComeFromTheApplicationPalette()
-    {
+    void systemColoursComeFromTheApplicationPalette() {
         QCOMPARE(systemWindowText(), QApplication::palette().color(QPalette::Text));
         QCOMPARE(systemWindowBackground(), QApplication::palette().color(QPalette::Base));
     }
 
     // The wrapping button is a plain QPushButton to everyone else and puts a long caption
     // on two lines instead of cutting it off.
-    void longCaptionsWrap()
-    {
+    void longCaptionsWrap() {
         WrappingButton button(QStringLiteral(" START CONTINUOUS   READ CELLS"));
         QCOMPARE(QString::fromLatin1(button.metaObject()->className()), QStringLiteral("QPushButton"));
         QVERIFY(qobject_cast<QPushButton*>(&button));

@@ -35,10 +35,16 @@ private slots:
         QTest::newRow("addressed poll stays open, then closed") << QStringList{"MSxS80S49S40S07", "MSX"};
         QTest::newRow("broadcast poll then read") << QStringList{"MSxS50S0E", "MSX", "MSxT81T4ET0CT97RRRRX"};
         QTest::newRow("standby and identification") << QStringList{"MI", "IZ"};
-        QTest::newRow("addressed start waits for its X")
-            << QStringList{"MSxS80S49S10SB0X"};
-        QTest::newRow("a session") << QStringList{"IZ", "MSxT80T49T02TCERRRRRRRX", "MSxS10SB0X", "MSxT80T49T04TDC"
-                                                  "RRRRRRRRRRRRRRRRRRRX", "MSxS80S49S50S0E", "MSX", "MI", "IZ"};
+        QTest::newRow("addressed start waits for its X") << QStringList{"MSxS80S49S10SB0X"};
+        QTest::newRow("a session") << QStringList{"IZ",
+                                                  "MSxT80T49T02TCERRRRRRRX",
+                                                  "MSxS10SB0X",
+                                                  "MSxT80T49T04TDC"
+                                                  "RRRRRRRRRRRRRRRRRRRX",
+                                                  "MSxS80S49S50S0E",
+                                                  "MSX",
+                                                  "MI",
+                                                  "IZ"};
     }
     void everyCutGivesTheSameTexts() {
         QFETCH(QStringList, texts);

@@ -46,10 +46,12 @@ struct Read {
 };
 
 Read readRegister(SimStack& sim, int slot, int command, int dataBytes) {
-    const std::string text = zmx::buildReadFrame(addrHex(slot), zmx::byteText(static_cast<uint8_t>(command)), dataBytes);
+    const std::string text =
+        zmx::buildReadFrame(addrHex(slot), zmx::byteText(static_cast<uint8_t>(command)), dataBytes);
     Read r;
     r.reply = transfer(sim, text, zmx::replyLength(text));
-    for (int k = 0; k < dataBytes; ++k) r.data.push_back(zmx::replyByteAt(r.reply, 9 + 2 * static_cast<std::size_t>(k)));
+    for (int k = 0; k < dataBytes; ++k)
+        r.data.push_back(zmx::replyByteAt(r.reply, 9 + 2 * static_cast<std::size_t>(k)));
     r.pec = zmx::replyByteAt(r.reply, 9 + 2 * static_cast<std::size_t>(dataBytes));
     return r;
 }
@@ -214,7 +216,8 @@ void TestSimStack::readLayout() {
                                         zmx::PecOfHexByte(zmx::byteText(static_cast<uint8_t>(command)))));
     const std::vector<uint8_t> data(r.data.begin(), r.data.begin() + dataBytes);
     QCOMPARE(r.data[static_cast<std::size_t>(dataBytes)], zmx::pecOf(data));
-    for (std::size_t k = static_cast<std::size_t>(dataBytes) + 1; k < r.data.size(); ++k) QCOMPARE(r.data[k], uint8_t{0xFF});
+    for (std::size_t k = static_cast<std::size_t>(dataBytes) + 1; k < r.data.size(); ++k)
+        QCOMPARE(r.data[k], uint8_t{0xFF});
 }
 
 // Requests no chip acts on: the data line stays high.
@@ -264,7 +267,8 @@ void TestSimStack::configWriteTargets_data() {
     QTest::newRow("addressed to 0x81") << q(addressed1) << false << true;
     QTest::newRow("wrong data PEC") << q(badPec) << false << false;
     const std::string badAddressPec = zmx::byteText(static_cast<uint8_t>(zmx::pecOfByte(0x81) ^ 1));
-    QTest::newRow("wrong address PEC") << q("MSxT81S" + badAddressPec + addressed1.substr(addressed1.find("S01"))) << false << false;
+    QTest::newRow("wrong address PEC") << q("MSxT81S" + badAddressPec + addressed1.substr(addressed1.find("S01")))
+                                       << false << false;
     QTest::newRow("frame closed early") << q(addressed1.substr(0, addressed1.size() - 4) + "X") << false << false;
 }
 
@@ -492,7 +496,8 @@ void TestSimStack::flags_data() {
     QTest::newRow("cell 12 masked") << L{12, 4.5} << cfg({0xE1, 0, 0, 0x80, 0, 0xCF}) << cfg({0, 0, 0});
     QTest::newRow("thresholds off") << L{1, 0.5, 12, 5.0} << cfg({0xE1, 0, 0, 0, 0, 0}) << cfg({0, 0, 0});
     QTest::newRow("every cell under") << L{} << cfg({0xE1, 0, 0, 0, 0xFF, 0}) << cfg({0x55, 0x55, 0x55});
-    QTest::newRow("ten cells: 11, 12 off") << L{9, 4.5, 11, 4.5, 12, 4.5} << cfg({0xE9, 0, 0, 0, 0, 0xCF}) << cfg({0, 0, 0x02});
+    QTest::newRow("ten cells: 11, 12 off")
+        << L{9, 4.5, 11, 4.5, 12, 4.5} << cfg({0xE9, 0, 0, 0, 0, 0xCF}) << cfg({0, 0, 0x02});
     QTest::newRow("standby: no flags") << L{1, 2.0} << cfg({0xE0, 0, 0, 0, 0x9C, 0}) << cfg({0, 0, 0});
 }
 
@@ -501,7 +506,8 @@ void TestSimStack::flags() {
     QFETCH(QByteArray, config);
     QFETCH(QByteArray, expected);
     auto sim = manualStack();
-    for (qsizetype i = 0; i + 1 < cellVolts.size(); i += 2) sim->setCellVolts(0, static_cast<int>(cellVolts[i]), cellVolts[i + 1]);
+    for (qsizetype i = 0; i + 1 < cellVolts.size(); i += 2)
+        sim->setCellVolts(0, static_cast<int>(cellVolts[i]), cellVolts[i + 1]);
     writeConfig(*sim, 0, kMeasuring);
     start(*sim, 0, 0x10);
     Config cfg;
@@ -638,7 +644,8 @@ void TestSimStack::corruptNextReplies() {
         QVERIFY(!bad.pecOk());
         QCOMPARE(q(bad.reply.substr(0, 8)), q(clean.reply.substr(0, 8)));
         int flipped = 0;
-        for (std::size_t k = 0; k < 6; ++k) flipped += std::popcount(static_cast<unsigned>(bad.data[k] ^ clean.data[k]));
+        for (std::size_t k = 0; k < 6; ++k)
+            flipped += std::popcount(static_cast<unsigned>(bad.data[k] ^ clean.data[k]));
         flipped += std::popcount(static_cast<unsigned>(bad.pec ^ clean.pec));
         QCOMPARE(flipped, 1);
     }
@@ -682,8 +689,7 @@ void TestSimStack::garbageNeverCrashes() {
     const std::string alphabet = "MSxXTRIZ0123456789ABCDEFabcdef \r\n";
     for (int round = 0; round < 3000; ++round) {
         std::string text(rng() % 80, '\0');
-        for (char& c : text)
-            c = rng() % 4 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()];
+        for (char& c : text) c = rng() % 4 == 0 ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()];
         sim->receive(text);
         if (round % 7 == 0) sim->advanceMs(rng() % 3000);
         const std::string reply = sim->takeReply(1 + rng() % 600, static_cast<int>(rng() % 50));

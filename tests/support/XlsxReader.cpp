@@ -13,7 +13,8 @@ QByteArray unzipPart(const QString& zip, const QString& part, QString* error) {
     QProcess p;
     p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, part});
     if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *error = QStringLiteral("unzip of %1 from %2 failed: %3").arg(part, zip, QString::fromLocal8Bit(p.readAllStandardError()));
+        *error = QStringLiteral("unzip of %1 from %2 failed: %3")
+                     .arg(part, zip, QString::fromLocal8Bit(p.readAllStandardError()));
         return {};
     }
     return p.readAllStandardOutput();

@@ -9,10 +9,10 @@
 namespace zmx::test {
 
 struct SheetContents {
-    QMap<QString, QString> text;     // "A1" -> the cell's text
-    QSet<QString> bold;              // cells whose style is bold
-    QMap<QString, double> widths;    // column letters -> width set for it
-    QString error;                   // why the file could not be read
+    QMap<QString, QString> text;   // "A1" -> the cell's text
+    QSet<QString> bold;            // cells whose style is bold
+    QMap<QString, double> widths;  // column letters -> width set for it
+    QString error;                 // why the file could not be read
 };
 
 SheetContents readFirstSheet(const QString& xlsxPath);

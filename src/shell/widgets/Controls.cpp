@@ -22,8 +22,7 @@
 namespace zmx {
 namespace {
 
-void buildMenu(InventoryBuilder& b, QMainWindow* form, Controls& ui)
-{
+void buildMenu(InventoryBuilder& b, QMainWindow* form, Controls& ui) {
     QMenuBar* bar = form->menuBar();
     ui.mnuFile = bar->addMenu(QStringLiteral("File"));
     b.mark(ui.mnuFile, QStringLiteral("mnuFile"));
@@ -44,8 +43,7 @@ void buildMenu(InventoryBuilder& b, QMainWindow* form, Controls& ui)
 
 }  // namespace
 
-void buildInventory(QMainWindow* form, Controls& ui)
-{
+void buildInventory(QMainWindow* form, Controls& ui) {
     if (form->objectName().isEmpty()) form->setObjectName(QStringLiteral("Form1"));
     form->setWindowTitle(QStringLiteral("ZMX7730-2/-4 ADDRESSABLE MULTICELL MONITOR GUI"));
 

@@ -35,15 +35,15 @@ struct Controls {
     QPushButton* Cmd_4CELL = nullptr;
 
     // --- check boxes ---
-    std::array<QCheckBox*, 8> Check0{};  // CFGR0 bits
-    std::array<QCheckBox*, 8> Check1{};  // CFGR1: DCC of cells 1..8
-    std::array<QCheckBox*, 8> Check2{};  // CFGR2: DCC of cells 9..12, mask of cells 1..4
-    std::array<QCheckBox*, 8> Check3{};  // CFGR3: mask of cells 5..12
-    std::array<QCheckBox*, 2> Check4{};  // legend boxes (hidden)
-    std::array<QCheckBox*, 6> Check5{};  // broadcast switches
-    std::array<QCheckBox*, 12> Check6{}; // "READ Only" per cell
-    std::array<QCheckBox*, 3> Check7{};  // temperature channel selection
-    std::array<QCheckBox*, 2> Check8{};  // broadcast switches of the discharge-held starts
+    std::array<QCheckBox*, 8> Check0{};   // CFGR0 bits
+    std::array<QCheckBox*, 8> Check1{};   // CFGR1: DCC of cells 1..8
+    std::array<QCheckBox*, 8> Check2{};   // CFGR2: DCC of cells 9..12, mask of cells 1..4
+    std::array<QCheckBox*, 8> Check3{};   // CFGR3: mask of cells 5..12
+    std::array<QCheckBox*, 2> Check4{};   // legend boxes (hidden)
+    std::array<QCheckBox*, 6> Check5{};   // broadcast switches
+    std::array<QCheckBox*, 12> Check6{};  // "READ Only" per cell
+    std::array<QCheckBox*, 3> Check7{};   // temperature channel selection
+    std::array<QCheckBox*, 2> Check8{};   // broadcast switches of the discharge-held starts
     QCheckBox* Check_AUTO = nullptr;
 
     // --- option buttons (each array exclusive within its own frame) ---
@@ -98,16 +98,16 @@ struct Controls {
 
     // --- frames ---
     std::array<QGroupBox*, 12> Frame1{};  // cell panels, index = cell - 1
-    QGroupBox* Frame2 = nullptr;   // SET VOLTAGE LIMITS
-    QGroupBox* Frame3 = nullptr;   // SET I/O MODE CFGR0
-    QGroupBox* Frame4 = nullptr;   // CONFIGURATION REGISTERS
-    QGroupBox* Frame5 = nullptr;   // TEMPS
-    QGroupBox* Frame6 = nullptr;   // FLAGS
-    QGroupBox* Frame7 = nullptr;   // PACKET ERROR CODE
-    QGroupBox* Frame8 = nullptr;   // LEGEND
-    QGroupBox* Frame9 = nullptr;   // SELF TEST START A/D
-    QGroupBox* Frame11 = nullptr;  // DIAGNOSTIC (hidden, over LEGEND)
-    QGroupBox* Frame12 = nullptr;  // READ (hidden)
+    QGroupBox* Frame2 = nullptr;          // SET VOLTAGE LIMITS
+    QGroupBox* Frame3 = nullptr;          // SET I/O MODE CFGR0
+    QGroupBox* Frame4 = nullptr;          // CONFIGURATION REGISTERS
+    QGroupBox* Frame5 = nullptr;          // TEMPS
+    QGroupBox* Frame6 = nullptr;          // FLAGS
+    QGroupBox* Frame7 = nullptr;          // PACKET ERROR CODE
+    QGroupBox* Frame8 = nullptr;          // LEGEND
+    QGroupBox* Frame9 = nullptr;          // SELF TEST START A/D
+    QGroupBox* Frame11 = nullptr;         // DIAGNOSTIC (hidden, over LEGEND)
+    QGroupBox* Frame12 = nullptr;         // READ (hidden)
 
     // --- lists ---
     QComboBox* Combo1 = nullptr;  // number of boards "1".."10"
@@ -121,18 +121,18 @@ struct Controls {
     std::array<ShapeWidget*, 12> Line7{};    // cell panel lines (Kind::Line)
     std::array<ShapeWidget*, 12> Line9{};
     std::array<ShapeWidget*, 12> Line10{};
-    ShapeWidget* Shape3 = nullptr;            // continuous-mode lamp
-    std::array<ShapeWidget*, 3> Shape6{};     // temperature indicators: bulb
-    std::array<ShapeWidget*, 3> Shape7{};     //   column
-    std::array<ShapeWidget*, 3> Shape8{};     //   tube
-    std::array<ShapeWidget*, 10> Shape12{};   // per-board PEC status lamp
-    ShapeWidget* Shape13 = nullptr;           // discharge-held lamp
-    ShapeWidget* Shape14 = nullptr;           // highlight around Command1(5)
-    ShapeWidget* Shape15 = nullptr;           // stack bar
+    ShapeWidget* Shape3 = nullptr;           // continuous-mode lamp
+    std::array<ShapeWidget*, 3> Shape6{};    // temperature indicators: bulb
+    std::array<ShapeWidget*, 3> Shape7{};    //   column
+    std::array<ShapeWidget*, 3> Shape8{};    //   tube
+    std::array<ShapeWidget*, 10> Shape12{};  // per-board PEC status lamp
+    ShapeWidget* Shape13 = nullptr;          // discharge-held lamp
+    ShapeWidget* Shape14 = nullptr;          // highlight around Command1(5)
+    ShapeWidget* Shape15 = nullptr;          // stack bar
     // 0 READ CONFIG, 1 READCELLVOLT, 2 READ TEMP highlights; 3..5 unused; 6 standby
     // marker (CDC group); 7 VUV and 8 VOV zero-code markers. All start hidden.
     std::array<ShapeWidget*, 9> Shape16{};
-    ShapeWidget* Shape_KA = nullptr;          // highlight around Command1(0) ("WDT SERVICE")
+    ShapeWidget* Shape_KA = nullptr;  // highlight around Command1(0) ("WDT SERVICE")
 
     // --- menu ---
     QMenu* mnuFile = nullptr;

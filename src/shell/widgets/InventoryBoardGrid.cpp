@@ -21,8 +21,7 @@ namespace L = layout;
 
 const QColor kUnselectedBorder(224, 224, 224);
 
-void buildBoardLists(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildBoardLists(InventoryBuilder& b, QWidget* central, Controls& ui) {
     ui.Label7 = b.label(central, QStringLiteral("Label7"), QStringLiteral("NUMBER OF BOARDS IN SYSTEM"),
                         QRect(457, 304, 150, 12));
     QStringList counts;
@@ -38,13 +37,13 @@ void buildBoardLists(InventoryBuilder& b, QWidget* central, Controls& ui)
     ui.Combo2 = b.combo(central, QStringLiteral("Combo2"), digits, 1, QRect(670, 321, 44, 18),
                         QStringLiteral("Address digit of the selected board"));
 
-    ui.Check_AUTO = b.check(central, QStringLiteral("Check_AUTO"), QStringLiteral("PEC Match Only"),
-                            QStringLiteral("Auto Retry Command on Detection of CRC8 (PEC) Error"), QRect(712, 302, 83, 16));
+    ui.Check_AUTO =
+        b.check(central, QStringLiteral("Check_AUTO"), QStringLiteral("PEC Match Only"),
+                QStringLiteral("Auto Retry Command on Detection of CRC8 (PEC) Error"), QRect(712, 302, 83, 16));
     ui.Check_AUTO->hide();
 }
 
-void buildBanner(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildBanner(InventoryBuilder& b, QWidget* central, Controls& ui) {
     const QRect place(L::kBannerLeft, L::kBannerTop, L::kBannerWidth, L::kBannerHeight);
     ui.Label_KA[1] = b.label(central, E::element("Label_KA", 1),
                              QStringLiteral(" CONTINUOUS MODE CONSTANTLY SENDS COMMANDS   TO PREVENT WATCHDOG TIMER "
@@ -58,8 +57,7 @@ void buildBanner(InventoryBuilder& b, QWidget* central, Controls& ui)
     ui.Label_AUTOstatus->hide();
 }
 
-void buildGrid(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildGrid(InventoryBuilder& b, QWidget* central, Controls& ui) {
     ui.Label9[1] = b.label(central, E::element("Label9", 1),
                            QStringLiteral("PEC C12 C11  C10   C 9    C 8    C 7    C 6    C 5    C 4    C 3    C 2    "
                                           "C 1"),
@@ -79,7 +77,8 @@ void buildGrid(InventoryBuilder& b, QWidget* central, Controls& ui)
     for (int slot = 0; slot < 10; ++slot) {
         const int n = slot + 1;
         const QString caption = n < 10 ? QStringLiteral("BRD# %1    0x8%1").arg(n) : QStringLiteral("BRD#10   0x8A");
-        ui.Command4[slot] = b.button(central, E::element("Command4", slot), caption, {}, L::boardButtonRect(slot, false));
+        ui.Command4[slot] =
+            b.button(central, E::element("Command4", slot), caption, {}, L::boardButtonRect(slot, false));
 
         ShapeWidget* pec = ui.Shape12[slot] =
             b.shape(central, E::element("Shape12", slot), ShapeWidget::Kind::Rectangle, L::pecLampRect(slot),
@@ -87,8 +86,8 @@ void buildGrid(InventoryBuilder& b, QWidget* central, Controls& ui)
         pec->setBorderColor(kUnselectedBorder);
         for (int i = 0; i < 12; ++i) {
             ShapeWidget* lamp = ui.Shape1[12 * slot + i] =
-                b.shape(central, E::element("Shape1", 12 * slot + i), ShapeWidget::Kind::Oval,
-                        L::cellLampRect(slot, i), QStringLiteral("Board %1 cell %2 status lamp").arg(n).arg(i + 1));
+                b.shape(central, E::element("Shape1", 12 * slot + i), ShapeWidget::Kind::Oval, L::cellLampRect(slot, i),
+                        QStringLiteral("Board %1 cell %2 status lamp").arg(n).arg(i + 1));
             lamp->setBorderColor(kUnselectedBorder);
         }
     }
@@ -96,8 +95,7 @@ void buildGrid(InventoryBuilder& b, QWidget* central, Controls& ui)
 
 }  // namespace
 
-void buildBoardGrid(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildBoardGrid(InventoryBuilder& b, QWidget* central, Controls& ui) {
     buildBoardLists(b, central, ui);
     buildBanner(b, central, ui);
     buildGrid(b, central, ui);

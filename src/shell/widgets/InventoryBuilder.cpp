@@ -17,37 +17,32 @@ namespace {
 
 // Check and option boxes with a 10-pixel indicator and little spacing, so that captions
 // such as "READ Only" fit the 57-pixel cell panels at a readable size.
-class CompactBoxStyle : public QProxyStyle
-{
+class CompactBoxStyle : public QProxyStyle {
 public:
-    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
-    {
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
         switch (metric) {
-        case PM_IndicatorWidth:
-        case PM_IndicatorHeight:
-        case PM_ExclusiveIndicatorWidth:
-        case PM_ExclusiveIndicatorHeight: return 10;
-        case PM_CheckBoxLabelSpacing:
-        case PM_RadioButtonLabelSpacing: return 3;
-        default: return QProxyStyle::pixelMetric(metric, option, widget);
+            case PM_IndicatorWidth:
+            case PM_IndicatorHeight:
+            case PM_ExclusiveIndicatorWidth:
+            case PM_ExclusiveIndicatorHeight: return 10;
+            case PM_CheckBoxLabelSpacing:
+            case PM_RadioButtonLabelSpacing: return 3;
+            default: return QProxyStyle::pixelMetric(metric, option, widget);
         }
     }
 };
 
 }  // namespace
 
-InventoryBuilder::InventoryBuilder(QObject* styleOwner) : boxStyle_(new CompactBoxStyle)
-{
+InventoryBuilder::InventoryBuilder(QObject* styleOwner) : boxStyle_(new CompactBoxStyle) {
     boxStyle_->setParent(styleOwner);
 }
 
-QString InventoryBuilder::element(const char* base, int index)
-{
+QString InventoryBuilder::element(const char* base, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(base)).arg(index);
 }
 
-QFont InventoryBuilder::arial(qreal points, bool bold)
-{
+QFont InventoryBuilder::arial(qreal points, bool bold) {
     QFont f;
     // Arial where installed, else its metric-compatible twin.
     f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
@@ -56,8 +51,7 @@ QFont InventoryBuilder::arial(qreal points, bool bold)
     return f;
 }
 
-QFont InventoryBuilder::frameTitleFont(qreal points)
-{
+QFont InventoryBuilder::frameTitleFont(qreal points) {
     QFont f;
     f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     f.setPointSizeF(points);
@@ -65,14 +59,12 @@ QFont InventoryBuilder::frameTitleFont(qreal points)
     return f;
 }
 
-void InventoryBuilder::mark(QObject* object, const QString& name)
-{
+void InventoryBuilder::mark(QObject* object, const QString& name) {
     object->setObjectName(name);
     object->setProperty(kInventoryProperty, order_++);
 }
 
-QGroupBox* InventoryBuilder::frame(QWidget* parent, const QString& name, const QString& title, const QRect& r)
-{
+QGroupBox* InventoryBuilder::frame(QWidget* parent, const QString& name, const QString& title, const QRect& r) {
     auto* w = new QGroupBox(title, parent);
     mark(w, name);
     w->setFont(frameTitleFont());
@@ -80,9 +72,8 @@ QGroupBox* InventoryBuilder::frame(QWidget* parent, const QString& name, const Q
     return w;
 }
 
-QLabel* InventoryBuilder::label(QWidget* parent, const QString& name, const QString& text, const QRect& r,
-                                bool wrap, qreal points)
-{
+QLabel* InventoryBuilder::label(QWidget* parent, const QString& name, const QString& text, const QRect& r, bool wrap,
+                                qreal points) {
     auto* w = new QLabel(text, parent);
     mark(w, name);
     w->setFont(arial(points));
@@ -93,8 +84,7 @@ QLabel* InventoryBuilder::label(QWidget* parent, const QString& name, const QStr
 }
 
 QLabel* InventoryBuilder::picture(QWidget* parent, const QString& name, const QPixmap& pixmap, const QRect& r,
-                                  const QString& description)
-{
+                                  const QString& description) {
     auto* w = new QLabel(parent);
     mark(w, name);
     w->setPixmap(pixmap);
@@ -104,9 +94,8 @@ QLabel* InventoryBuilder::picture(QWidget* parent, const QString& name, const QP
     return w;
 }
 
-QPushButton* InventoryBuilder::button(QWidget* parent, const QString& name, const QString& caption,
-                                      const QString& tip, const QRect& r, qreal points)
-{
+QPushButton* InventoryBuilder::button(QWidget* parent, const QString& name, const QString& caption, const QString& tip,
+                                      const QRect& r, qreal points) {
     auto* w = new WrappingButton(caption, parent);
     mark(w, name);
     w->setFont(arial(points));
@@ -116,9 +105,8 @@ QPushButton* InventoryBuilder::button(QWidget* parent, const QString& name, cons
     return w;
 }
 
-QCheckBox* InventoryBuilder::check(QWidget* parent, const QString& name, const QString& caption,
-                                   const QString& tip, const QRect& r, qreal points)
-{
+QCheckBox* InventoryBuilder::check(QWidget* parent, const QString& name, const QString& caption, const QString& tip,
+                                   const QRect& r, qreal points) {
     auto* w = new QCheckBox(caption, parent);
     mark(w, name);
     w->setStyle(boxStyle_);
@@ -128,9 +116,8 @@ QCheckBox* InventoryBuilder::check(QWidget* parent, const QString& name, const Q
     return w;
 }
 
-QRadioButton* InventoryBuilder::option(QWidget* parent, const QString& name, const QString& caption,
-                                       const QRect& r, const QString& description)
-{
+QRadioButton* InventoryBuilder::option(QWidget* parent, const QString& name, const QString& caption, const QRect& r,
+                                       const QString& description) {
     auto* w = new QRadioButton(caption, parent);
     mark(w, name);
     w->setStyle(boxStyle_);
@@ -141,8 +128,7 @@ QRadioButton* InventoryBuilder::option(QWidget* parent, const QString& name, con
 }
 
 QLineEdit* InventoryBuilder::textBox(QWidget* parent, const QString& name, const QString& text, const QRect& r,
-                                     const QString& description, bool readOnly)
-{
+                                     const QString& description, bool readOnly) {
     auto* w = new QLineEdit(text, parent);
     mark(w, name);
     w->setFont(arial());
@@ -155,8 +141,7 @@ QLineEdit* InventoryBuilder::textBox(QWidget* parent, const QString& name, const
 }
 
 QPlainTextEdit* InventoryBuilder::textArea(QWidget* parent, const QString& name, const QRect& r,
-                                           const QString& description)
-{
+                                           const QString& description) {
     auto* w = new QPlainTextEdit(parent);
     mark(w, name);
     w->setFont(arial());
@@ -172,8 +157,7 @@ QPlainTextEdit* InventoryBuilder::textArea(QWidget* parent, const QString& name,
 }
 
 QComboBox* InventoryBuilder::combo(QWidget* parent, const QString& name, const QStringList& items, int current,
-                                   const QRect& r, const QString& description)
-{
+                                   const QRect& r, const QString& description) {
     auto* w = new QComboBox(parent);
     mark(w, name);
     w->setFont(arial());
@@ -185,8 +169,7 @@ QComboBox* InventoryBuilder::combo(QWidget* parent, const QString& name, const Q
 }
 
 ShapeWidget* InventoryBuilder::shape(QWidget* parent, const QString& name, ShapeWidget::Kind kind, const QRect& r,
-                                     const QString& description)
-{
+                                     const QString& description) {
     auto* w = new ShapeWidget(kind, parent);
     mark(w, name);
     w->setGeometry(r);

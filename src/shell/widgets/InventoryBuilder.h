@@ -25,8 +25,7 @@ namespace zmx {
 
 struct Controls;
 
-class InventoryBuilder
-{
+class InventoryBuilder {
 public:
     // styleOwner keeps the compact box style alive as long as the controls.
     explicit InventoryBuilder(QObject* styleOwner);
@@ -42,22 +41,22 @@ public:
     void mark(QObject* object, const QString& name);
 
     QGroupBox* frame(QWidget* parent, const QString& name, const QString& title, const QRect& r);
-    QLabel* label(QWidget* parent, const QString& name, const QString& text, const QRect& r,
-                  bool wrap = false, qreal points = kControlPoints);
+    QLabel* label(QWidget* parent, const QString& name, const QString& text, const QRect& r, bool wrap = false,
+                  qreal points = kControlPoints);
     // A label showing a picture; it has no caption, so it gets a description.
     QLabel* picture(QWidget* parent, const QString& name, const QPixmap& pixmap, const QRect& r,
                     const QString& description);
     QPushButton* button(QWidget* parent, const QString& name, const QString& caption, const QString& tip,
                         const QRect& r, qreal points = kControlPoints);
-    QCheckBox* check(QWidget* parent, const QString& name, const QString& caption, const QString& tip,
-                     const QRect& r, qreal points = kControlPoints);
+    QCheckBox* check(QWidget* parent, const QString& name, const QString& caption, const QString& tip, const QRect& r,
+                     qreal points = kControlPoints);
     QRadioButton* option(QWidget* parent, const QString& name, const QString& caption, const QRect& r,
                          const QString& description = {});
     QLineEdit* textBox(QWidget* parent, const QString& name, const QString& text, const QRect& r,
                        const QString& description, bool readOnly = true);
     QPlainTextEdit* textArea(QWidget* parent, const QString& name, const QRect& r, const QString& description);
-    QComboBox* combo(QWidget* parent, const QString& name, const QStringList& items, int current,
-                     const QRect& r, const QString& description);
+    QComboBox* combo(QWidget* parent, const QString& name, const QStringList& items, int current, const QRect& r,
+                     const QString& description);
     ShapeWidget* shape(QWidget* parent, const QString& name, ShapeWidget::Kind kind, const QRect& r,
                        const QString& description);
 

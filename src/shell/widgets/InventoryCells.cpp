@@ -32,15 +32,13 @@ constexpr int kNoReadingTopTwips = 600;
 
 int panelLeft(int cellIndex) { return kBandLeft + kPanelPitch * (11 - cellIndex); }
 
-
 // The discharge and mask boxes of cell i (0..11) in the CFGR1..CFGR3 box arrays.
 QCheckBox*& dischargeBox(Controls& ui, int i) { return i < 8 ? ui.Check1[i] : ui.Check2[i - 8]; }
 QCheckBox*& maskBox(Controls& ui, int i) { return i < 4 ? ui.Check2[i + 4] : ui.Check3[i - 4]; }
 QString dischargeName(int i) { return i < 8 ? E::element("Check1", i) : E::element("Check2", i - 8); }
 QString maskName(int i) { return i < 4 ? E::element("Check2", i + 4) : E::element("Check3", i - 4); }
 
-void buildPanel(InventoryBuilder& b, QWidget* central, Controls& ui, int i)
-{
+void buildPanel(InventoryBuilder& b, QWidget* central, Controls& ui, int i) {
     const int cell = i + 1;
     QGroupBox* f = ui.Frame1[i] = b.frame(central, E::element("Frame1", i), QStringLiteral("CELL%1").arg(cell),
                                           QRect(panelLeft(i), kPanelTop, kPanelWidth, kPanelHeight));
@@ -50,8 +48,8 @@ void buildPanel(InventoryBuilder& b, QWidget* central, Controls& ui, int i)
 
     // Cell symbol: lead, terminal cap, bar over its background, lead, base line.
     ui.Line7[i] = b.shape(f, E::element("Line7", i), ShapeWidget::Kind::Line, QRect(10, 13, 3, 8), c + "upper lead");
-    ui.Shape5[i] = b.shape(f, E::element("Shape5", i), ShapeWidget::Kind::Rectangle, QRect(8, 20, 7, 5),
-                           c + "terminal cap");
+    ui.Shape5[i] =
+        b.shape(f, E::element("Shape5", i), ShapeWidget::Kind::Rectangle, QRect(8, 20, 7, 5), c + "terminal cap");
     ui.Shape5[i]->setFillColor(QColor(128, 128, 128));
     ui.Shape4[i] = b.shape(f, E::element("Shape4", i), ShapeWidget::Kind::Rectangle, {}, c + "bar background");
     setGeometryTwips(ui.Shape4[i], kBarLeftTwips, kBarTopTwips, kBarWidthTwips, kBarBottomTwips - kBarTopTwips);
@@ -64,8 +62,7 @@ void buildPanel(InventoryBuilder& b, QWidget* central, Controls& ui, int i)
     dischargeBox(ui, i) = b.check(f, dischargeName(i), QStringLiteral("DCC"), {}, QRect(21, 25, 35, 14), 6.5);
     maskBox(ui, i) = b.check(f, maskName(i), QStringLiteral("Mask"), {}, QRect(21, 42, 35, 14), 6.5);
 
-    ui.Text1[i] = b.textBox(f, E::element("Text1", i), QStringLiteral("0.0000V"), QRect(3, 66, 51, 14),
-                            c + "voltage");
+    ui.Text1[i] = b.textBox(f, E::element("Text1", i), QStringLiteral("0.0000V"), QRect(3, 66, 51, 14), c + "voltage");
     ui.Text1[i]->setAlignment(Qt::AlignCenter);
     setForeground(ui.Text1[i], Qt::white);
     setBackground(ui.Text1[i], systemWindowText());
@@ -75,8 +72,7 @@ void buildPanel(InventoryBuilder& b, QWidget* central, Controls& ui, int i)
 
 }  // namespace
 
-void buildCellPanels(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildCellPanels(InventoryBuilder& b, QWidget* central, Controls& ui) {
     ui.Label9[0] = b.label(central, E::element("Label9", 0),
                            QStringLiteral("CELL12 CELL11 CELL10 CELL 9  CELL 8  CELL 7  CELL 6  CELL 5  CELL 4  "
                                           "CELL 3  CELL 2  CELL 1"),

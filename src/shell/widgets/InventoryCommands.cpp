@@ -42,8 +42,8 @@ const Row kRows[] = {
     {7, "READCELLVOLT", "0x04 RDCV", 197, 17},
     {8, "READ FLAG", "0x0C RDFLG", 217, 17},
     {9, "READ TEMP", "0x0E RDTMP", 237, 17},
-    {10, " START CONTINUOUS   READ CELLS",
-     "CONTINUOUS  READ = 1) STCVAD and RDCV. 2) STTMPAD and  RDTMP. 3) RDFLG.", 259, 30},
+    {10, " START CONTINUOUS   READ CELLS", "CONTINUOUS  READ = 1) STCVAD and RDCV. 2) STTMPAD and  RDTMP. 3) RDFLG.",
+     259, 30},
     {14, "LOW CURRENT STBY", "LK200B'S SPI LINES ARE FORCED HIGH  TO SHOW ZMX7720-1'S LOW CURRENT STANDBY.", 293, 17},
     {11, "START D-LOG", "START/ PAUSE DATA LOGGING", 314, 17},
     {12, "STOP", "STOP DATA LOGGING!", 333, 17},
@@ -51,22 +51,19 @@ const Row kRows[] = {
 };
 constexpr int kHoldRowTops[2] = {97, 117};
 
-int rowTop(int command1Index)
-{
+int rowTop(int command1Index) {
     for (const Row& r : kRows)
         if (r.index == command1Index) return r.top;
     return 0;
 }
 
 // The frame around a narrowed command button (left 804, width 81) at a row.
-QRect highlightAround(int top, int height = L::kCommandHeight)
-{
+QRect highlightAround(int top, int height = L::kCommandHeight) {
     return QRect(L::kCommandNarrowLeft - 4, top - 2, L::kCommandNarrowWidth + 8, height + 4);
 }
 
-ShapeWidget* highlight(InventoryBuilder& b, QWidget* central, const QString& name, const QRect& r,
-                       const QColor& colour, const QString& description)
-{
+ShapeWidget* highlight(InventoryBuilder& b, QWidget* central, const QString& name, const QRect& r, const QColor& colour,
+                       const QString& description) {
     ShapeWidget* s = b.shape(central, name, ShapeWidget::Kind::Rectangle, r, description);
     s->setFilled(false);
     s->setBorderColor(colour);
@@ -75,22 +72,19 @@ ShapeWidget* highlight(InventoryBuilder& b, QWidget* central, const QString& nam
     return s;
 }
 
-QCheckBox* broadcastBox(InventoryBuilder& b, QWidget* central, const QString& name, int top)
-{
+QCheckBox* broadcastBox(InventoryBuilder& b, QWidget* central, const QString& name, int top) {
     // Starts unchecked, so narrow; the broadcast handler widens it when checked.
     return b.check(central, name, QStringLiteral("BROADCAST"), {},
                    QRect(L::kBroadcastLeft, top, L::kBroadcastNarrowWidth, L::kCommandHeight));
 }
 
-QLabel* boardLabel(InventoryBuilder& b, QWidget* central, const QString& name, const QString& text, int top)
-{
+QLabel* boardLabel(InventoryBuilder& b, QWidget* central, const QString& name, const QString& text, int top) {
     QLabel* l = b.label(central, name, text, QRect(kBoardLabelLeft, top + 2, kBoardLabelWidth, 13));
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return l;
 }
 
-void buildHighlights(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildHighlights(InventoryBuilder& b, QWidget* central, Controls& ui) {
     const QColor mark(255, 0, 0);
     ui.Shape_KA = highlight(b, central, QStringLiteral("Shape_KA"), highlightAround(rowTop(0)), QColor(0, 160, 0),
                             QStringLiteral("WDT SERVICE frame around POLL ADC"));
@@ -108,12 +102,11 @@ void buildHighlights(InventoryBuilder& b, QWidget* central, Controls& ui)
     }
 }
 
-void buildCommandButtons(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildCommandButtons(InventoryBuilder& b, QWidget* central, Controls& ui) {
     for (const Row& r : kRows) {
-        ui.Command1[r.index] = b.button(central, E::element("Command1", r.index), QString::fromLatin1(r.caption),
-                                        QString::fromLatin1(r.tip),
-                                        QRect(L::kCommandLeft, r.top, L::kCommandWidth, r.height));
+        ui.Command1[r.index] =
+            b.button(central, E::element("Command1", r.index), QString::fromLatin1(r.caption),
+                     QString::fromLatin1(r.tip), QRect(L::kCommandLeft, r.top, L::kCommandWidth, r.height));
     }
     for (int k = 11; k <= 13; ++k) ui.Command1[k]->hide();
 
@@ -161,12 +154,11 @@ void buildCommandButtons(InventoryBuilder& b, QWidget* central, Controls& ui)
     ui.Shape3->setFillColor(QColor(255, 0, 0));
 }
 
-void buildIdentification(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
-    ui.Picture2 = b.picture(central, QStringLiteral("Picture2"),
-                            badgePixmap(QStringLiteral("LK200"), QStringLiteral("USB - SPI"), QSize(93, 44),
-                                        QColor(128, 0, 0)),
-                            QRect(798, 380, 95, 48), QStringLiteral("Controller badge"));
+void buildIdentification(InventoryBuilder& b, QWidget* central, Controls& ui) {
+    ui.Picture2 =
+        b.picture(central, QStringLiteral("Picture2"),
+                  badgePixmap(QStringLiteral("LK200"), QStringLiteral("USB - SPI"), QSize(93, 44), QColor(128, 0, 0)),
+                  QRect(798, 380, 95, 48), QStringLiteral("Controller badge"));
     ui.Label_IDstring = b.label(central, QStringLiteral("Label_IDstring"), {}, QRect(798, 434, 95, 13));
     ui.Label_IDstring->setAlignment(Qt::AlignCenter);
     ui.Label_IDstring->setAccessibleDescription(QStringLiteral("Controller identification"));
@@ -183,8 +175,7 @@ void buildIdentification(InventoryBuilder& b, QWidget* central, Controls& ui)
 
 }  // namespace
 
-void buildCommandColumn(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildCommandColumn(InventoryBuilder& b, QWidget* central, Controls& ui) {
     buildHighlights(b, central, ui);
     buildCommandButtons(b, central, ui);
     buildIdentification(b, central, ui);

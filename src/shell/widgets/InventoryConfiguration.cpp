@@ -21,8 +21,7 @@ using E = InventoryBuilder;
 
 // Highlight frames: an unfilled rectangle drawn around the control it marks.
 ShapeWidget* marker(InventoryBuilder& b, QWidget* parent, const QString& name, const QRect& r, const QColor& colour,
-                    const QString& description)
-{
+                    const QString& description) {
     ShapeWidget* s = b.shape(parent, name, ShapeWidget::Kind::Rectangle, r, description);
     s->setFilled(false);
     s->setBorderColor(colour);
@@ -31,16 +30,14 @@ ShapeWidget* marker(InventoryBuilder& b, QWidget* parent, const QString& name, c
     return s;
 }
 
-void stepButton(QPushButton* button, ArrowDirection direction)
-{
+void stepButton(QPushButton* button, ArrowDirection direction) {
     button->setIcon(QIcon(arrowPixmap(direction, 10, Qt::black)));
     button->setIconSize(QSize(10, 10));
 }
 
-void buildIoModeFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
-    QGroupBox* f = ui.Frame3 = b.frame(central, QStringLiteral("Frame3"), QStringLiteral("SET I/O MODE CFGR0"),
-                                       QRect(2, 0, 336, 186));
+void buildIoModeFrame(InventoryBuilder& b, QWidget* central, Controls& ui) {
+    QGroupBox* f = ui.Frame3 =
+        b.frame(central, QStringLiteral("Frame3"), QStringLiteral("SET I/O MODE CFGR0"), QRect(2, 0, 336, 186));
 
     // Column titles of the conversion-mode table; the CDC number is the box below.
     ui.Label4 = b.label(f, QStringLiteral("Label4"),
@@ -50,10 +47,14 @@ void buildIoModeFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
     ui.Text3 = b.textArea(f, QStringLiteral("Text3"), QRect(4, 24, 314, 38), QStringLiteral("Conversion mode table"));
 
     // Bit boxes, bit 7 at the top; the CDC bits 2..0 are kept hidden below them.
-    static const char* const captions[8] = {
-        "CDC[0] (Bit 0)", "CDC[1] (Bit 1)", "CDC[2] (Bit 2)", "10CELLS bit3  1 = 10, 0 = 12 CELLs",
-        "LVLPL bit4  1 = Level, 0 = Toggle Poll.", "GPIO1 bit5  1 = Hi-Z, 0 = Out Low.",
-        "GPIO2 bit6  1 = Hi-Z, 0 = Out Low.", "WDTB STATUS bit7  1 = HI, 0 = LOW."};
+    static const char* const captions[8] = {"CDC[0] (Bit 0)",
+                                            "CDC[1] (Bit 1)",
+                                            "CDC[2] (Bit 2)",
+                                            "10CELLS bit3  1 = 10, 0 = 12 CELLs",
+                                            "LVLPL bit4  1 = Level, 0 = Toggle Poll.",
+                                            "GPIO1 bit5  1 = Hi-Z, 0 = Out Low.",
+                                            "GPIO2 bit6  1 = Hi-Z, 0 = Out Low.",
+                                            "WDTB STATUS bit7  1 = HI, 0 = LOW."};
     for (int bit = 7; bit >= 0; --bit) {
         ui.Check0[bit] = b.check(f, E::element("Check0", bit), QString::fromLatin1(captions[bit]), {},
                                  QRect(6, 64 + 15 * (7 - bit), 178, 14));
@@ -89,25 +90,26 @@ void buildIoModeFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
     ui.Label17->hide();
 }
 
-void buildMonitorFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
-    QGroupBox* f = ui.Frame7 = b.frame(central, QStringLiteral("Frame7"), QStringLiteral("PACKET ERROR CODE "),
-                                       QRect(342, 0, 240, 64));
+void buildMonitorFrame(InventoryBuilder& b, QWidget* central, Controls& ui) {
+    QGroupBox* f = ui.Frame7 =
+        b.frame(central, QStringLiteral("Frame7"), QStringLiteral("PACKET ERROR CODE "), QRect(342, 0, 240, 64));
     ui.Label8[1] = b.label(f, E::element("Label8", 1), QStringLiteral("Command = 0x54 RDDGNR"), QRect(5, 12, 116, 12));
     ui.Label8[1]->setAccessibleDescription(QStringLiteral("Command of the last transfer"));  // emptied when cleared
-    ui.Label8[3] = b.label(f, E::element("Label8", 3), QStringLiteral(" Address = 0x8F BRD#10"), QRect(122, 12, 115, 12));
+    ui.Label8[3] =
+        b.label(f, E::element("Label8", 3), QStringLiteral(" Address = 0x8F BRD#10"), QRect(122, 12, 115, 12));
     ui.Label25 = b.label(f, QStringLiteral("Label25"), QStringLiteral("W R"), QRect(6, 47, 22, 12));
-    ui.Label8[2] = b.label(f, E::element("Label8", 2), QStringLiteral("| SENT  | SENT | SENT  |"), QRect(30, 25, 200, 10));
-    ui.Label8[0] = b.label(f, E::element("Label8", 0), QStringLiteral("| ADDR |  Cmd  | DATA |"), QRect(30, 35, 200, 11));
+    ui.Label8[2] =
+        b.label(f, E::element("Label8", 2), QStringLiteral("| SENT  | SENT | SENT  |"), QRect(30, 25, 200, 10));
+    ui.Label8[0] =
+        b.label(f, E::element("Label8", 0), QStringLiteral("| ADDR |  Cmd  | DATA |"), QRect(30, 35, 200, 11));
     ui.Text8 = b.textBox(f, QStringLiteral("Text8"), QStringLiteral("   8F  |  6B  |  6B  |  "), QRect(30, 46, 200, 15),
                          QStringLiteral("Transfer monitor PEC bytes"));
     setBackground(ui.Text8, Qt::white);
 }
 
-void buildRegisterFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
-    QGroupBox* f = ui.Frame4 = b.frame(central, QStringLiteral("Frame4"), QStringLiteral("CONFIGURATION REGISTERS"),
-                                       QRect(342, 68, 240, 98));
+void buildRegisterFrame(InventoryBuilder& b, QWidget* central, Controls& ui) {
+    QGroupBox* f = ui.Frame4 =
+        b.frame(central, QStringLiteral("Frame4"), QStringLiteral("CONFIGURATION REGISTERS"), QRect(342, 68, 240, 98));
     // The headers wrap: the title on the first line, the register columns on the second
     // (231 wide is where both headers break that way).
     ui.Label5[1] = b.label(f, E::element("Label5", 1),
@@ -129,10 +131,9 @@ void buildRegisterFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
     }
 }
 
-void buildLimitsFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
-    QGroupBox* f = ui.Frame2 = b.frame(central, QStringLiteral("Frame2"), QStringLiteral("SET VOLTAGE LIMITS"),
-                                       QRect(2, 300, 225, 82));
+void buildLimitsFrame(InventoryBuilder& b, QWidget* central, Controls& ui) {
+    QGroupBox* f = ui.Frame2 =
+        b.frame(central, QStringLiteral("Frame2"), QStringLiteral("SET VOLTAGE LIMITS"), QRect(2, 300, 225, 82));
     static const char* const texts[2] = {
         "Enter VUV Undervoltage                                  -0.744V                            to 5.376V",
         "Enter VOV Overvoltage                                    -0.768V                            to 5.352V"};
@@ -154,24 +155,23 @@ void buildLimitsFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
             QPushButton* step = ui.Command2[2 * k + d] =
                 b.button(f, E::element("Command2", 2 * k + d), {}, {}, QRect(x + 64 + 20 * d, 46, 18, 15));
             stepButton(step, d == 0 ? ArrowDirection::Down : ArrowDirection::Up);
-            step->setAccessibleDescription(QStringLiteral("Step %1 %2").arg(QLatin1String(names[k]),
-                                                                          d == 0 ? QStringLiteral("down")
-                                                                                 : QStringLiteral("up")));
+            step->setAccessibleDescription(
+                QStringLiteral("Step %1 %2")
+                    .arg(QLatin1String(names[k]), d == 0 ? QStringLiteral("down") : QStringLiteral("up")));
             step->hide();
         }
     }
     ui.Option1[0] = b.option(f, E::element("Option1", 0), {}, QRect(4, 64, 14, 14),
                              QStringLiteral("Thresholds for the selected board only"));
     ui.Label13[0] = b.label(f, E::element("Label13", 0), QStringLiteral("CUSTOM  BOARD # 1"), QRect(19, 65, 92, 12));
-    ui.Option1[1] = b.option(f, E::element("Option1", 1), {}, QRect(114, 64, 14, 14),
-                             QStringLiteral("Thresholds for every board"));
+    ui.Option1[1] =
+        b.option(f, E::element("Option1", 1), {}, QRect(114, 64, 14, 14), QStringLiteral("Thresholds for every board"));
     ui.Label13[1] = b.label(f, E::element("Label13", 1), QStringLiteral("GLOBAL VUV,  VOV"), QRect(129, 65, 92, 12));
 }
 
 }  // namespace
 
-void buildConfigurationArea(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildConfigurationArea(InventoryBuilder& b, QWidget* central, Controls& ui) {
     buildIoModeFrame(b, central, ui);
     buildMonitorFrame(b, central, ui);
     buildRegisterFrame(b, central, ui);

@@ -19,12 +19,13 @@ namespace {
 
 using E = InventoryBuilder;
 
-void buildFlagsAndBanner(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
-    QGroupBox* f = ui.Frame6 = b.frame(central, QStringLiteral("Frame6"), QStringLiteral("FLAGS"), QRect(586, 0, 90, 64));
+void buildFlagsAndBanner(InventoryBuilder& b, QWidget* central, Controls& ui) {
+    QGroupBox* f = ui.Frame6 =
+        b.frame(central, QStringLiteral("Frame6"), QStringLiteral("FLAGS"), QRect(586, 0, 90, 64));
     static const char* const titles[3] = {"FLGR0 ", "FLGR1", "FLGR2"};
     for (int k = 0; k < 3; ++k) {
-        ui.Label2[k] = b.label(f, E::element("Label2", k), QString::fromLatin1(titles[k]), QRect(6, 14 + 16 * k, 34, 14));
+        ui.Label2[k] =
+            b.label(f, E::element("Label2", k), QString::fromLatin1(titles[k]), QRect(6, 14 + 16 * k, 34, 14));
         ui.Text7[k] = b.textBox(f, E::element("Text7", k), QStringLiteral(" 00 "), QRect(42, 13 + 16 * k, 42, 15),
                                 QStringLiteral("Flag register FLGR%1").arg(k));
         ui.Text7[k]->setAlignment(Qt::AlignCenter);
@@ -42,15 +43,15 @@ void buildFlagsAndBanner(InventoryBuilder& b, QWidget* central, Controls& ui)
     setForeground(ui.Label21, QColor(0, 0, 160));
     setBackground(ui.Label21, Qt::white);
 
-    ui.Picture1 = b.picture(central, QStringLiteral("Picture1"),
-                            badgePixmap(QStringLiteral("ZMX7730"), QStringLiteral("-2 / -4"), QSize(86, 48),
-                                        QColor(0, 0, 128)),
-                            QRect(588, 126, 86, 52), QStringLiteral("Chip family badge"));
+    ui.Picture1 =
+        b.picture(central, QStringLiteral("Picture1"),
+                  badgePixmap(QStringLiteral("ZMX7730"), QStringLiteral("-2 / -4"), QSize(86, 48), QColor(0, 0, 128)),
+                  QRect(588, 126, 86, 52), QStringLiteral("Chip family badge"));
 }
 
-void buildTemperatureFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
-    QGroupBox* f = ui.Frame5 = b.frame(central, QStringLiteral("Frame5"), QStringLiteral("TEMPS"), QRect(231, 300, 222, 82));
+void buildTemperatureFrame(InventoryBuilder& b, QWidget* central, Controls& ui) {
+    QGroupBox* f = ui.Frame5 =
+        b.frame(central, QStringLiteral("Frame5"), QStringLiteral("TEMPS"), QRect(231, 300, 222, 82));
     static const char* const titles[3] = {"ITMP ", "ETMP1  ", "ETMP2  "};
     static const char* const boxes[3] = {"ITMP Only", "ETMP1Only", "ETMP2Only"};
     static const char* const names[3] = {"ITMP", "ETMP1", "ETMP2"};
@@ -62,8 +63,8 @@ void buildTemperatureFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
                                n + " indicator tube");
         ui.Shape7[j] = b.shape(f, E::element("Shape7", j), ShapeWidget::Kind::Rectangle, QRect(x + 3, 35, 6, 22),
                                n + " indicator column");
-        ui.Shape6[j] = b.shape(f, E::element("Shape6", j), ShapeWidget::Kind::Oval, QRect(x, 56, 12, 12),
-                               n + " indicator bulb");
+        ui.Shape6[j] =
+            b.shape(f, E::element("Shape6", j), ShapeWidget::Kind::Oval, QRect(x, 56, 12, 12), n + " indicator bulb");
         ui.Label6[j] = b.label(f, E::element("Label6", j), QString::fromLatin1(titles[j]), QRect(x + 16, 12, 50, 11));
         ui.Label6[j]->hide();
         ui.Text6[j] = b.textBox(f, E::element("Text6", j), QStringLiteral("0.0000V"), QRect(x + 15, 24, 52, 15),
@@ -71,16 +72,20 @@ void buildTemperatureFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
         ui.Text6[j]->setAlignment(Qt::AlignCenter);
         setForeground(ui.Text6[j], Qt::white);
         setBackground(ui.Text6[j], systemWindowText());
-        ui.Check7[j] = b.check(f, E::element("Check7", j), QString::fromLatin1(boxes[j]), {}, QRect(x + 14, 44, 58, 14),
-                               6.0);
+        ui.Check7[j] =
+            b.check(f, E::element("Check7", j), QString::fromLatin1(boxes[j]), {}, QRect(x + 14, 44, 58, 14), 6.0);
     }
 }
 
-void buildSelfTestFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
-    QGroupBox* f = ui.Frame9 = b.frame(central, QStringLiteral("Frame9"), QStringLiteral("SELF TEST START A/D"),
-                                       QRect(2, 386, 451, 58));
-    struct Button { int index; const char* caption; const char* tip; QRect r; };
+void buildSelfTestFrame(InventoryBuilder& b, QWidget* central, Controls& ui) {
+    QGroupBox* f = ui.Frame9 =
+        b.frame(central, QStringLiteral("Frame9"), QStringLiteral("SELF TEST START A/D"), QRect(2, 386, 451, 58));
+    struct Button {
+        int index;
+        const char* caption;
+        const char* tip;
+        QRect r;
+    };
     static const Button buttons[7] = {
         {0, "CELL VOLT", "0x1E STCVAD SELF TEST ALL", QRect(4, 13, 86, 18)},
         {1, "OPEN WIRE", "0x2E STOWAD SELF TEST ALL", QRect(93, 13, 86, 18)},
@@ -96,18 +101,21 @@ void buildSelfTestFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
     }
     static const char* const patterns[3] = {"0x555", "0xAAA", "0xFFF"};
     for (int k = 0; k < 3; ++k) {
-        ui.Option2[k] = b.option(f, E::element("Option2", k), QString::fromLatin1(patterns[k]),
-                                 QRect(278 + 57 * k, 37, 55, 14));
+        ui.Option2[k] =
+            b.option(f, E::element("Option2", k), QString::fromLatin1(patterns[k]), QRect(278 + 57 * k, 37, 55, 14));
     }
     // Self test 1 (0x555, digit E) is the pattern the window starts with.
     ui.Option2[0]->setChecked(true);
 }
 
-void buildLegendFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildLegendFrame(InventoryBuilder& b, QWidget* central, Controls& ui) {
     const QRect area(2, 448, 316, 64);
     QGroupBox* f = ui.Frame8 = b.frame(central, QStringLiteral("Frame8"), QStringLiteral("LEGEND"), area);
-    struct Entry { const char* swatch; const char* meaning; QColor colour; };
+    struct Entry {
+        const char* swatch;
+        const char* meaning;
+        QColor colour;
+    };
     static const Entry entries[8] = {
         {" DANGER!", "Flag Over Voltage ", QColor(255, 0, 0)},
         {" GOOD", "Voltage In Range", QColor(0, 255, 0)},
@@ -120,11 +128,12 @@ void buildLegendFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
     };
     for (int k = 0; k < 8; ++k) {
         const int x = 4 + 156 * (k / 4), y = 13 + 12 * (k % 4);
-        ui.Label10[k] = b.label(f, E::element("Label10", k), QString::fromLatin1(entries[k].swatch), QRect(x, y, 66, 11));
+        ui.Label10[k] =
+            b.label(f, E::element("Label10", k), QString::fromLatin1(entries[k].swatch), QRect(x, y, 66, 11));
         setBackground(ui.Label10[k], entries[k].colour);
         setForeground(ui.Label10[k], Qt::black);
-        ui.Label11[k] = b.label(f, E::element("Label11", k), QString::fromLatin1(entries[k].meaning),
-                                QRect(x + 68, y, 86, 11));
+        ui.Label11[k] =
+            b.label(f, E::element("Label11", k), QString::fromLatin1(entries[k].meaning), QRect(x + 68, y, 86, 11));
     }
 
     // DIAGNOSTIC lies over the legend; READ beside it. Both stay hidden.
@@ -147,18 +156,18 @@ void buildLegendFrame(InventoryBuilder& b, QWidget* central, Controls& ui)
     }
     d->hide();
 
-    QGroupBox* r = ui.Frame12 = b.frame(central, QStringLiteral("Frame12"), QStringLiteral("READ"), QRect(322, 448, 131, 64));
+    QGroupBox* r = ui.Frame12 =
+        b.frame(central, QStringLiteral("Frame12"), QStringLiteral("READ"), QRect(322, 448, 131, 64));
     static const char* const reads[3] = {"READ CELL  1 - 4", "READ CELL  5 - 8", "READ CELL   9 -12"};
     for (int k = 0; k < 3; ++k) {
-        ui.Command8[k] = b.button(r, E::element("Command8", k), QString::fromLatin1(reads[k]), {},
-                                  QRect(4, 12 + 17 * k, 84, 16));
+        ui.Command8[k] =
+            b.button(r, E::element("Command8", k), QString::fromLatin1(reads[k]), {}, QRect(4, 12 + 17 * k, 84, 16));
     }
     ui.Label24 = b.label(r, QStringLiteral("Label24"), QStringLiteral("4CELLS   ONLY"), QRect(90, 14, 38, 30), true);
     r->hide();
 }
 
-void buildBoardHeaders(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildBoardHeaders(InventoryBuilder& b, QWidget* central, Controls& ui) {
     ui.Label12 = b.label(central, QStringLiteral("Label12"),
                          QStringLiteral("BOARDS   1       2      3      4      5      6      7      8      9     10"),
                          QRect(6, 518, 300, 12));
@@ -169,8 +178,7 @@ void buildBoardHeaders(InventoryBuilder& b, QWidget* central, Controls& ui)
 
 }  // namespace
 
-void buildMeasurementArea(InventoryBuilder& b, QWidget* central, Controls& ui)
-{
+void buildMeasurementArea(InventoryBuilder& b, QWidget* central, Controls& ui) {
     buildFlagsAndBanner(b, central, ui);
     buildTemperatureFrame(b, central, ui);
     buildSelfTestFrame(b, central, ui);

@@ -51,15 +51,13 @@ constexpr int kLampHeaderLeft = 562;
 constexpr int boardRowTop(int slot) { return kBoardRowTop0 - kBoardRowPitch * slot; }
 
 // Board button of a slot; the selected board's button is drawn shorter, centred in its row.
-constexpr QRect boardButtonRect(int slot, bool selected)
-{
+constexpr QRect boardButtonRect(int slot, bool selected) {
     return selected ? QRect(kBoardButtonLeft, boardRowTop(slot) + 3, kBoardButtonWidth, kBoardRowHeight - 6)
                     : QRect(kBoardButtonLeft, boardRowTop(slot), kBoardButtonWidth, kBoardRowHeight);
 }
 
 // Stack bar beside the buttons of slots 0..lastBoardIndex.
-constexpr QRect stackBarRect(int lastBoardIndex)
-{
+constexpr QRect stackBarRect(int lastBoardIndex) {
     return QRect(kStackBarLeft, boardRowTop(lastBoardIndex), kStackBarWidth,
                  kBoardRowHeight + kBoardRowPitch * lastBoardIndex);
 }
@@ -71,8 +69,7 @@ constexpr QPoint boardMarkerPos(int slot) { return QPoint(kBoardMarkerLeft, boar
 constexpr QPoint lampHeaderPos(int lastBoardIndex) { return QPoint(kLampHeaderLeft, boardRowTop(lastBoardIndex) - 13); }
 
 // Lamp of a cell (index 0..11 = cell 1..12) in a slot's row.
-constexpr QRect cellLampRect(int slot, int cellIndex)
-{
+constexpr QRect cellLampRect(int slot, int cellIndex) {
     return QRect(kPecLampLeft + kLampPitch * (12 - cellIndex), boardRowTop(slot) + 3, kLampSize, kLampSize);
 }
 

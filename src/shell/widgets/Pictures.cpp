@@ -6,8 +6,7 @@
 
 namespace zmx {
 
-QPixmap arrowPixmap(ArrowDirection direction, int size, const QColor& colour)
-{
+QPixmap arrowPixmap(ArrowDirection direction, int size, const QColor& colour) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -17,17 +16,16 @@ QPixmap arrowPixmap(ArrowDirection direction, int size, const QColor& colour)
     const qreal s = size, m = size * 0.15;
     QPolygonF triangle;
     switch (direction) {
-    case ArrowDirection::Up: triangle << QPointF(s / 2, m) << QPointF(s - m, s - m) << QPointF(m, s - m); break;
-    case ArrowDirection::Down: triangle << QPointF(m, m) << QPointF(s - m, m) << QPointF(s / 2, s - m); break;
-    case ArrowDirection::Left: triangle << QPointF(m, s / 2) << QPointF(s - m, m) << QPointF(s - m, s - m); break;
-    case ArrowDirection::Right: triangle << QPointF(m, m) << QPointF(s - m, s / 2) << QPointF(m, s - m); break;
+        case ArrowDirection::Up: triangle << QPointF(s / 2, m) << QPointF(s - m, s - m) << QPointF(m, s - m); break;
+        case ArrowDirection::Down: triangle << QPointF(m, m) << QPointF(s - m, m) << QPointF(s / 2, s - m); break;
+        case ArrowDirection::Left: triangle << QPointF(m, s / 2) << QPointF(s - m, m) << QPointF(s - m, s - m); break;
+        case ArrowDirection::Right: triangle << QPointF(m, m) << QPointF(s - m, s / 2) << QPointF(m, s - m); break;
     }
     p.drawPolygon(triangle);
     return pixmap;
 }
 
-QPixmap badgePixmap(const QString& title, const QString& subtitle, const QSize& size, const QColor& colour)
-{
+QPixmap badgePixmap(const QString& title, const QString& subtitle, const QSize& size, const QColor& colour) {
     QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);

@@ -7,8 +7,7 @@
 
 namespace zmx {
 
-class ShapeWidget : public QWidget
-{
+class ShapeWidget : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QColor fillColor READ fillColor WRITE setFillColor)
     Q_PROPERTY(bool filled READ filled WRITE setFilled)

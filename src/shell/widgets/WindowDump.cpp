@@ -27,8 +27,7 @@ namespace {
 
 QString colourText(const QColor& c) { return c.name(QColor::HexRgb).toUpper(); }
 
-QString widgetText(const QWidget* w)
-{
+QString widgetText(const QWidget* w) {
     if (auto* b = qobject_cast<const QAbstractButton*>(w)) return b->text();
     if (auto* l = qobject_cast<const QLabel*>(w)) return l->text();
     if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
@@ -39,8 +38,7 @@ QString widgetText(const QWidget* w)
     return {};
 }
 
-QJsonObject describeWidget(const QMainWindow* form, const QWidget* w)
-{
+QJsonObject describeWidget(const QMainWindow* form, const QWidget* w) {
     QJsonObject o;
     o["name"] = w->objectName();
     o["class"] = QString::fromLatin1(w->metaObject()->className());
@@ -73,8 +71,7 @@ QJsonObject describeWidget(const QMainWindow* form, const QWidget* w)
 }
 
 // Menu items have no place of their own until their menu opens.
-QJsonObject describeAction(const QAction* a)
-{
+QJsonObject describeAction(const QAction* a) {
     QJsonObject o;
     o["name"] = a->objectName();
     o["class"] = QString::fromLatin1(a->metaObject()->className());
@@ -98,22 +95,18 @@ QJsonObject describeAction(const QAction* a)
 
 }  // namespace
 
-QByteArray dumpWindowJson(const QMainWindow* form)
-{
+QByteArray dumpWindowJson(const QMainWindow* form) {
     std::vector<std::pair<int, const QObject*>> controls;
     for (const QObject* o : form->findChildren<QObject*>()) {
         const QVariant order = o->property(kInventoryProperty);
         if (order.isValid()) controls.emplace_back(order.toInt(), o);
     }
-    std::stable_sort(controls.begin(), controls.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(controls.begin(), controls.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
     QJsonArray list;
     for (const auto& [order, o] : controls) {
-        if (auto* w = qobject_cast<const QWidget*>(o))
-            list.append(describeWidget(form, w));
-        else if (auto* a = qobject_cast<const QAction*>(o))
-            list.append(describeAction(a));
+        if (auto* w = qobject_cast<const QWidget*>(o)) list.append(describeWidget(form, w));
+        else if (auto* a = qobject_cast<const QAction*>(o)) list.append(describeAction(a));
     }
 
     const QPoint origin = form->mapToGlobal(QPoint(0, 0));
@@ -129,8 +122,7 @@ QByteArray dumpWindowJson(const QMainWindow* form)
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-bool writeWindowDump(const QMainWindow* form, const QString& path)
-{
+bool writeWindowDump(const QMainWindow* form, const QString& path) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     const QByteArray json = dumpWindowJson(form);

@@ -5,8 +5,7 @@
 
 namespace zmx {
 
-void WrappingButton::paintEvent(QPaintEvent*)
-{
+void WrappingButton::paintEvent(QPaintEvent*) {
     QStylePainter p(this);
     QStyleOptionButton option;
     initStyleOption(&option);

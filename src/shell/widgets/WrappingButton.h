@@ -8,8 +8,7 @@
 
 namespace zmx {
 
-class WrappingButton : public QPushButton
-{
+class WrappingButton : public QPushButton {
 public:
     using QPushButton::QPushButton;
 
