@@ -4,10 +4,10 @@
 #include <string>
 
 #include "commands/ReadConfigLogic.h"
-#include "commands/ReadDecode.h"
 #include "commands/ReadVerdicts.h"
-#include "link/ReplyParsers.h"
-#include "shell/StackState.h"
+#include "model/StackState.h"
+#include "protocol/ReadDecode.h"
+#include "protocol/ReplyParsers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     zmx::StackState st;

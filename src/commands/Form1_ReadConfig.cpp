@@ -1,28 +1,22 @@
 // READ CONFIG: RDCFG of the selected board, its verdict and the read-back boxes.
 
-#include "commands/ReadConfigLogic.h"
-#include "link/ReplyParsers.h"
+#include "session/StackSession.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/Paint.h"
 
 namespace zmx {
 
-void Form1::ReadConfig() {
-    const int s = st.selectedBoard;
-    st.txConfig = rdcfgFrame(st, s);
-    st.rxConfig = link_.SendAndReceive(st.txConfig, kRdcfgReplyChars);
-    ParseRdcfgReply(st);
-    PEC_GUI_RDCFG_Calc_7730addr(st);
+void Form1::ReadConfig() { paintConfigRead(session_->readConfig().slot); }
+
+void Form1::paintConfigRead(int slot) {
     ShowReadConfigTransfer();
-    applyLampVerdict(st, s, st.rdcfgRxPec[s] == st.rdcfgCalcPec[s]);
-    paintStatusLamp(s);
-    storeReadback(st, s);
+    paintStatusLamp(slot);
     ShowReadback();
 }
 
 void Form1::paintStatusLamp(int slot) {
-    ui.Shape12[slot]->setFillColor(toQColor(readStatusColor(st.readStatus[slot])));
+    ui.Shape12[slot]->setFillColor(toQColor(readStatusColor(static_cast<int>(st.readStatus[slot]))));
 }
 
 void Form1::ShowReadback() {
@@ -40,7 +34,7 @@ void Form1::ShowReadback() {
 void Form1::CompareReadback() {
     const int s = st.selectedBoard;
     for (int k = 0; k < 6; ++k)
-        setBackground(ui.Text5[k], readbackDiffers(st, s, k) ? toQColor(kRed) : systemWindowBackground());
+        setBackground(ui.Text5[k], session_->readbackDiffers(s, k) ? toQColor(kRed) : systemWindowBackground());
 }
 
 }  // namespace zmx

@@ -1,33 +1,15 @@
 // Temperature register read (RDTMP) of the served board.
 
-#include "commands/ReadDecode.h"
-#include "commands/ReadVerdicts.h"
-#include "link/Frames.h"
-#include "link/ReplyParsers.h"
+#include "session/StackSession.h"
 #include "shell/Form1.h"
 
 namespace zmx {
 
-namespace {
-constexpr int kTempBytes = 5;
-}
+void Form1::ReadTemps() { paintTempRead(session_->readTemps().slot); }
 
-void Form1::ReadTemps() {
-    const int s = servedBoard(st);
-
-    st.txTemp = buildReadFrame(st.boardAddressHex[s], "0E", kTempBytes);
-    st.rxTemps = link_.SendAndReceive(st.txTemp, replyLength(st.txTemp));
-    ParseRdtmpReply(st);
-    CalcRdtmpPec(st);
+void Form1::paintTempRead(int slot) {
     ShowTempReadTransfer();
-
-    const bool match = st.rdtmpRxPec[s] == st.rdtmpCalcPec[s];
-    applyTempReadVerdict(st, s, match);
-    paintStatusLamp(s);
-    decodeTempReply(st, s);
-    // Only a reply that passed its PEC check may raise or clear a thermal shutdown.
-    updateThermalFlag(st, s, thermalBitOf(st.rxTemps), match);
-
+    paintStatusLamp(slot);
     // The self-test view asks for the codes before it reads; every other caller for volts.
     if (st.tempHexView == 1) ShowTempsHex();
     else ShowTemps();

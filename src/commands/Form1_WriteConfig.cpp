@@ -1,17 +1,13 @@
 // WRITE CONFIG: WRCFG of the selected board's composed image, addressed or broadcast.
 
-#include "commands/WriteConfigLogic.h"
 #include "config/EditorPaint.h"
-#include "link/Hex.h"
+#include "session/StackSession.h"
 #include "shell/Form1.h"
 
 namespace zmx {
 
 void Form1::WriteConfig() {
-    const auto s = static_cast<std::size_t>(st.selectedBoard);
-    st.wrcfgPec[s] = textToByte(PecOfConfig(st, st.selectedBoard));
-    st.txConfig = wrcfgFrame(st, st.selectedBoard);
-    link_.SendOnly(st.txConfig);
+    session_->writeConfig();
     ShowWriteConfigTransfer();
 
     // Nothing composed is waiting any more: the editor boxes return to the plain pair.
@@ -22,10 +18,7 @@ void Form1::WriteConfig() {
     paintEditorPair(ui.Text2[1], false);
 
     // The read-back of an earlier RDCFG no longer tells what the boards hold.
-    st.cfgViewIsReadback = 0;
     ShowReadback();
-
-    recordWrite(st);
 }
 
 }  // namespace zmx

@@ -1,16 +1,18 @@
 #include "commands/ReadConfigLogic.h"
 
-#include "link/Frames.h"
-#include "link/Hex.h"
+#include "protocol/ChipCommands.h"
+#include "protocol/Hex.h"
 
 namespace zmx {
 
-std::string rdcfgFrame(const StackState& st, int slot) { return buildReadFrame(st.boardAddressHex[slot], "02", 6); }
+std::string rdcfgFrame(const StackState& st, int slot) {
+    return readFrameOf(chipCommand(ChipCommandId::RDCFG), st.boardAddressHex[slot]);
+}
 
 void applyLampVerdict(StackState& st, int slot, bool pecMatch) {
-    if (pecMatch) st.readStatus[slot] = 1;
-    else if (st.showValidOnly == 0) st.readStatus[slot] = 2;
-    if (st.thsdLatched[slot] == 1) st.readStatus[slot] = 3;
+    if (pecMatch) st.readStatus[slot] = LampState::PecMatch;
+    else if (st.showValidOnly == 0) st.readStatus[slot] = LampState::PecMismatch;
+    if (st.thsdLatched[slot] == 1) st.readStatus[slot] = LampState::ThermalShutdown;
 }
 
 void storeReadback(StackState& st, int slot) {

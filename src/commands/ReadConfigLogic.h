@@ -3,11 +3,12 @@
 
 #include <string>
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
+#include "protocol/ChipCommands.h"
 
 namespace zmx {
 
-inline constexpr std::size_t kRdcfgReplyChars = 22;
+inline const std::size_t kRdcfgReplyChars = readReplyChars(chipCommand(ChipCommandId::RDCFG));
 
 std::string rdcfgFrame(const StackState& st, int slot);
 

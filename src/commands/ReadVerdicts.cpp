@@ -7,15 +7,15 @@ namespace {
 // The lamp part shared by the three reads; returns whether the slot's state may change
 // (false for a mismatch hidden by "PEC Match Only").
 bool baseVerdict(StackState& st, int slot, bool pecMatch) {
-    if (pecMatch) st.readStatus[slot] = 1;
-    else if (st.showValidOnly == 0) st.readStatus[slot] = 2;
+    if (pecMatch) st.readStatus[slot] = LampState::PecMatch;
+    else if (st.showValidOnly == 0) st.readStatus[slot] = LampState::PecMismatch;
     else return false;
     return true;
 }
 
 void finishLamp(StackState& st, int slot, bool pecMatch) {
-    if (pecMatch && st.measureMode[slot] == 0) st.readStatus[slot] = 0;
-    if (st.thsdLatched[slot] == 1) st.readStatus[slot] = 3;
+    if (pecMatch && st.measureMode[slot] == 0) st.readStatus[slot] = LampState::NoData;
+    if (st.thsdLatched[slot] == 1) st.readStatus[slot] = LampState::ThermalShutdown;
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 // a mismatch marks it stale unless "PEC Match Only" (showValidOnly) hides it, a board in
 // standby (measureMode 0) keeps a white lamp, a latched thermal shutdown keeps it orange.
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
 
 namespace zmx {
 

@@ -3,24 +3,20 @@
 #include <array>
 #include <cctype>
 
-#include "link/Frames.h"
-#include "link/Pec.h"
+#include "protocol/Frames.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
 
 namespace zmx {
 
 namespace {
 
-constexpr std::array<WriteOnlyCommand, 4> kCellConversions{{
-    {"STCVAD", '1', &StackState::bcastSTCVAD},
-    {"STOWAD", '2', &StackState::bcastSTOWAD},
-    {"STCVDC", '6', &StackState::bcastSTCVDC},
-    {"STOWDC", '7', &StackState::bcastSTOWDC},
-}};
-constexpr WriteOnlyCommand kTempConversion{"STTMPAD", '3', &StackState::bcastSTTMPAD};
-constexpr std::array<WriteOnlyCommand, 2> kPolls{{
-    {"PLADC", '4', &StackState::bcastPLADC},
-    {"PLINT", '5', &StackState::bcastPLINT},
-}};
+// Cell conversion starts by kind, polls by kind: rows of the chip command table.
+constexpr std::array<ChipCommandId, 4> kCellConversions{ChipCommandId::STCVAD, ChipCommandId::STOWAD,
+                                                        ChipCommandId::STCVDC, ChipCommandId::STOWDC};
+constexpr std::array<ChipCommandId, 2> kPolls{ChipCommandId::PLADC, ChipCommandId::PLINT};
+
+char highDigitOf(const WriteOnlyCommand& cmd) { return hexDigit(cmd.code >> 4); }
 
 WriteOnlyTransfer transferOf(const StackState& st, const WriteOnlyCommand& cmd, std::string code, bool closeFrame) {
     const auto s = static_cast<std::size_t>(st.selectedBoard);
@@ -37,12 +33,12 @@ WriteOnlyTransfer transferOf(const StackState& st, const WriteOnlyCommand& cmd, 
 }  // namespace
 
 const WriteOnlyCommand& cellConversionCommand(int kind) {
-    return kCellConversions[static_cast<std::size_t>(kind >= 0 && kind < 4 ? kind : 0)];
+    return chipCommand(kCellConversions[static_cast<std::size_t>(kind >= 0 && kind < 4 ? kind : 0)]);
 }
 
-const WriteOnlyCommand& tempConversionCommand() { return kTempConversion; }
+const WriteOnlyCommand& tempConversionCommand() { return chipCommand(ChipCommandId::STTMPAD); }
 
-const WriteOnlyCommand& pollCommand(int kind) { return kPolls[kind == 1 ? 1 : 0]; }
+const WriteOnlyCommand& pollCommand(int kind) { return chipCommand(kPolls[kind == 1 ? 1 : 0]); }
 
 std::string commandByteText(char highDigit, std::string_view lowDigit) {
     const char low = lowDigit.empty() ? '0' : static_cast<char>(std::toupper(static_cast<unsigned char>(lowDigit[0])));
@@ -50,12 +46,12 @@ std::string commandByteText(char highDigit, std::string_view lowDigit) {
 }
 
 WriteOnlyTransfer startTransfer(const StackState& st, const WriteOnlyCommand& cmd, std::string_view lowDigit) {
-    return transferOf(st, cmd, commandByteText(cmd.highDigit, lowDigit), true);
+    return transferOf(st, cmd, commandByteText(highDigitOf(cmd), lowDigit), true);
 }
 
 WriteOnlyTransfer pollTransfer(const StackState& st, const WriteOnlyCommand& cmd) {
     // A poll is a whole command byte ("40", "50") and leaves its frame open.
-    return transferOf(st, cmd, commandByteText(cmd.highDigit, "0"), false);
+    return transferOf(st, cmd, commandByteText(highDigitOf(cmd), "0"), false);
 }
 
 void markCellReadingsStale(StackState& st) {

@@ -5,15 +5,15 @@
 #include <string>
 #include <string_view>
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
+#include "protocol/ChipCommands.h"
 
 namespace zmx {
 
-struct WriteOnlyCommand {
-    std::string_view name;                // as the transfer monitor shows it
-    char highDigit;                       // start commands: the caller adds the low digit
-    PerSlot<int16_t> StackState::*bcast;  // broadcast switch, read for the selected board
-};
+// A row of the chip command table: its name as the monitor shows it, its command byte
+// (start commands: the caller adds the low digit) and the broadcast switch it follows,
+// read for the selected board.
+using WriteOnlyCommand = ChipCommand;
 
 // Cell conversion starts by kind: 0 STCVAD, 1 STOWAD, 2 STCVDC, 3 STOWDC.
 const WriteOnlyCommand& cellConversionCommand(int kind);

@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "link/Frames.h"
-#include "link/Hex.h"
-#include "link/Pec.h"
+#include "protocol/Frames.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
 
 namespace zmx {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
 
 namespace zmx {
 

@@ -1,6 +1,6 @@
 #include "config/BitControlLogic.h"
 
-#include "link/Hex.h"
+#include "protocol/Hex.h"
 
 namespace zmx {
 

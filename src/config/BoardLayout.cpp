@@ -6,8 +6,6 @@ namespace zmx {
 
 namespace {
 
-constexpr std::string_view kAddressDigits = "0123456789ABCDEF";
-
 // The board number as the form writes it after "#": " 1" .. " 9", "10".
 std::string paddedNumber(int slot) {
     const int n = slot + 1;
@@ -51,16 +49,6 @@ BoardBanners boardBanners(int slot) {
     b.cellHexTip = "READ ONLY BRD#" + plain + " CELLS FOR SELFTEST IN HEX.";
     b.tempHexTip = "READ ONLY BRD#" + plain + " TEMPS FOR SELFTEST IN HEX.";
     return b;
-}
-
-int addressDigitIndex(const std::string& addressHex) {
-    if (addressHex.size() != 2) return -1;
-    const auto pos = kAddressDigits.find(addressHex[1]);
-    return pos == std::string_view::npos ? -1 : static_cast<int>(pos);
-}
-
-std::string addressOfDigitIndex(int digitIndex) {
-    return std::string("8") + kAddressDigits[static_cast<std::size_t>(digitIndex & 0x0F)];
 }
 
 }  // namespace zmx

@@ -5,6 +5,8 @@
 #include <array>
 #include <string>
 
+#include "protocol/BoardAddress.h"
+
 namespace zmx {
 
 // "BOARD#   1" then each further board number right-aligned in seven characters.
@@ -29,10 +31,7 @@ struct BoardBanners {
 };
 BoardBanners boardBanners(int slot);
 
-// The address digit list of the address box: "0".."9", "A".."F". Index of the digit of an
-// address text such as "8A" (10), or -1 when it has none that matches.
-int addressDigitIndex(const std::string& addressHex);
-// "8" followed by the digit of list index d (0..15).
-std::string addressOfDigitIndex(int digitIndex);
+// The address box lists the digits "0".."9", "A".."F": addressDigitIndex and
+// addressOfDigitIndex (protocol/BoardAddress.h) map between the list and the address text.
 
 }  // namespace zmx

@@ -1,6 +1,6 @@
 #include "config/ConfigModel.h"
 
-#include "link/Hex.h"
+#include "protocol/Hex.h"
 
 namespace zmx {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "display/Colors.h"
-#include "shell/StackState.h"
+#include "model/StackState.h"
 
 namespace zmx {
 

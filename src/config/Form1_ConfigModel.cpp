@@ -5,7 +5,7 @@
 
 #include "config/ConfigModel.h"
 #include "config/EditorPaint.h"
-#include "link/Hex.h"
+#include "protocol/Hex.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/CommandColumn.h"

@@ -9,7 +9,7 @@
 #include "config/ThresholdBoxEvents.h"
 #include "config/Thresholds.h"
 #include "display/Colors.h"
-#include "link/Hex.h"
+#include "protocol/Hex.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/Paint.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "link/Hex.h"
+#include "protocol/Hex.h"
 
 namespace zmx {
 

@@ -1,6 +1,6 @@
 #include "display/CellStatus.h"
 
-#include "link/Hex.h"
+#include "protocol/Hex.h"
 
 namespace zmx {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
 
 namespace zmx {
 

@@ -4,11 +4,11 @@
 #include <QGroupBox>
 #include <QLineEdit>
 
-#include "commands/ReadDecode.h"
 #include "display/CellFormat.h"
 #include "display/CellStatus.h"
 #include "display/Colors.h"
-#include "link/ReplyParsers.h"
+#include "protocol/ReadDecode.h"
+#include "protocol/ReplyParsers.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/Paint.h"

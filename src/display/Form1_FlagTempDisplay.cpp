@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "commands/ReadDecode.h"
 #include "display/CellFormat.h"
 #include "display/Colors.h"
+#include "protocol/ReadDecode.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/Paint.h"

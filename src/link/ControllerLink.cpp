@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "link/Frames.h"
+#include "protocol/Frames.h"
 
 namespace zmx {
 

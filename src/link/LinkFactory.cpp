@@ -8,25 +8,25 @@
 
 namespace zmx {
 
-LinkChoice makeLink(const CommandLine& cl, const LinkProbes& probes) {
+LinkChoice makeLink(const std::string& linkText, const SimLinkOptions& simOptions, const LinkProbes& probes) {
     LinkChoice c;
-    if (cl.link == "sim") {
+    if (linkText == "sim") {
         sim::SimOptions opt;
-        opt.boards = cl.simBoards;
-        if (!cl.simId.empty()) opt.idText = cl.simId;
+        opt.boards = simOptions.boards;
+        if (!simOptions.idText.empty()) opt.idText = simOptions.idText;
         c.simStack = std::make_shared<sim::SimStack>(opt);
         c.backend = std::make_unique<SimLink>(c.simStack);
         return c;
     }
-    if (cl.link.rfind("serial:", 0) == 0) {
+    if (linkText.rfind("serial:", 0) == 0) {
         if (!SerialLink::available()) {
-            c.error = "link " + cl.link + ": this build has no serial port support (qt6-serialport-dev)";
+            c.error = "link " + linkText + ": this build has no serial port support (qt6-serialport-dev)";
             return c;
         }
-        c.backend = std::make_unique<SerialLink>(cl.link.substr(7));
+        c.backend = std::make_unique<SerialLink>(linkText.substr(7));
         return c;
     }
-    if (cl.link == "ftdi") {
+    if (linkText == "ftdi") {
         if (!FtdiLink::available()) {
             c.error = "link ftdi: this build has no libftdi1 support (libftdi1-dev)";
             return c;
@@ -34,7 +34,7 @@ LinkChoice makeLink(const CommandLine& cl, const LinkProbes& probes) {
         c.backend = std::make_unique<FtdiLink>();
         return c;
     }
-    if (cl.link == "d2xx") {
+    if (linkText == "d2xx") {
         std::string why;
         auto lib = D2xxLibrary::load({}, &why);
         if (!lib) {
@@ -44,17 +44,15 @@ LinkChoice makeLink(const CommandLine& cl, const LinkProbes& probes) {
         c.backend = std::make_unique<D2xxLink>(std::move(lib));
         return c;
     }
-    if (cl.link.empty()) {
+    if (linkText.empty()) {
         const DiscoveredLink found = discoverDefaultLink(probes);
         if (found.link.empty()) {
             c.error = found.error;
             return c;
         }
-        CommandLine chosen = cl;
-        chosen.link = found.link;
-        return makeLink(chosen, probes);
+        return makeLink(found.link, simOptions, probes);
     }
-    c.error = "link " + cl.link + " is not known; --link takes sim, serial:PATH, ftdi or d2xx";
+    c.error = "link " + linkText + " is not known; --link takes sim, serial:PATH, ftdi or d2xx";
     return c;
 }
 

@@ -6,7 +6,6 @@
 
 #include "link/LinkBackend.h"
 #include "link/LinkDiscovery.h"
-#include "shell/CommandLine.h"
 
 namespace zmx {
 namespace sim {
@@ -19,7 +18,15 @@ struct LinkChoice {
     std::string error;                        // why no backend could be made
 };
 
-// Without --link the probes find one (see discoverDefaultLink).
-LinkChoice makeLink(const CommandLine& cl, const LinkProbes& probes = realLinkProbes());
+// What the simulated link is made with when the link text is "sim".
+struct SimLinkOptions {
+    int boards = 10;
+    std::string idText;  // empty: the simulator's own identification text
+};
+
+// Makes the backend a link text names ("sim", "serial:PATH", "ftdi", "d2xx"); an empty text
+// lets the probes find one (see discoverDefaultLink).
+LinkChoice makeLink(const std::string& linkText, const SimLinkOptions& sim = {},
+                    const LinkProbes& probes = realLinkProbes());
 
 }  // namespace zmx

@@ -2,7 +2,7 @@
 // Plain rules of the command panel: where the keyboard focus goes after a button of the
 // command row, and the configuration the low-current standby writes to the stack.
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
 
 namespace zmx {
 

@@ -4,7 +4,7 @@
 // read (step 2); the datalog variant adds an idle step 3. Boards run 0..lastBoardIndex
 // cyclically, and a change of the board count takes effect at the next board change.
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
 
 namespace zmx {
 

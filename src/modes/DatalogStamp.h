@@ -6,7 +6,7 @@
 #include <QString>
 #include <string>
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
 
 namespace zmx {
 

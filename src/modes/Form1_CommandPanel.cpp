@@ -6,8 +6,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "link/Frames.h"
 #include "modes/CommandPanel.h"
+#include "protocol/Frames.h"
+#include "session/StackSession.h"
 #include "shell/Form1.h"
 
 namespace zmx {
@@ -41,7 +42,7 @@ void runWriteConfig(Form1& f) {
         f.Check_AUTO_Click();
     }
     if (f.ui.Command1[kReadConfig]->isEnabled()) {
-        st.readbackPending = 1;
+        st.readbackPending = kStepIssued;
         f.ui.Command1[kReadConfig]->setFocus();
     }
     if (st.continuousRunning == 0) f.evaluateKeepAlive();
@@ -77,11 +78,7 @@ void forceContinuousOff(Form1& f) {
 
 void Form1::Command1_Click(int index) {
     st.suspendIdentify = 0;
-    if (st.pollPending == 1) {
-        st.txCommand = std::string(kCloseFrameText);
-        link_.CloseOpenFrame();
-        st.pollPending = 0;
-    }
+    if (st.pollPending == 1) session_->closeOpenFrame();
     switch (index) {
         case kPollAdc:
         case kPollInt:
@@ -104,7 +101,7 @@ void Form1::Command1_Click(int index) {
             ReadConfig();
             CompareReadback();
             Check_AUTO_Click();
-            if (st.readbackPending == 1) st.readbackPending = 2;
+            if (st.readbackPending == kStepIssued) st.readbackPending = kStepRead;
             break;
         case kReadCellVolt:
             panelCellRead();

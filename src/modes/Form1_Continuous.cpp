@@ -9,6 +9,7 @@
 #include "modes/CommandPanel.h"
 #include "modes/ContinuousSequence.h"
 #include "modes/DatalogStamp.h"
+#include "session/StackSession.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/Layout.h"
@@ -25,7 +26,7 @@ void Form1::Timer1_Timer() {
             sendKeepAlivePoll();
         Identify();
     }
-    if (st.boardIdentified == 0) {
+    if (st.boardIdentified == Identified::No) {
         st.continuousRunning = 0;
         endOnLostController();
         return;
@@ -104,7 +105,7 @@ void startContinuous(Form1& f) {
     f.ClearCellValues();
     f.ClearTemps();
     f.ClearFlags();
-    st.monitorKind = 0;
+    st.monitorKind = MonitorKind::Cleared;
     f.ClearMonitor();
     f.EvaluateCellStatus(st.selectedBoard);
     f.paintAllStatus();
@@ -141,45 +142,42 @@ void Form1::toggleContinuous() {
     else stopContinuous(*this);
 }
 
-void Form1::continuousStep() {
-    if (st.continuousRunning != 1) return;
-    const bool datalog = st.datalogArmed == 1;
-    // Each start below is followed in the same tick by a read, which draws every label of
-    // the monitor again; the start draws only its byte line, the part that stays when
-    // "PEC Match Only" hides the read's mismatch. The labels then change once a tick
-    // instead of twice and back, which would repaint them on every tick.
-    switch (st.sequenceStep) {
-        case 0:
-            if (datalog) ReadConfig();
-            startLineOnly_ = true;
-            StartCellConversion(0, st.cellSelectDigit);
-            startLineOnly_ = false;
-            st.cellHexView = 0;
-            // An empty write-only transfer (open, nothing written, close) between the start
-            // and the read: the only pause the conversion gets before its cells are read.
-            link().SendOnly("");
-            ReadCells(st.tenCellMode);
-            if (datalog) makeDatalogStamp();
-            break;
-        case 1:
-            startLineOnly_ = true;
-            StartTempConversion(st.tempSelectDigit);
-            startLineOnly_ = false;
-            st.tempHexView = 0;
-            ReadTemps();
-            applyThermalStatus();
-            break;
-        case 2: ReadFlags(); break;
-        default: break;  // the datalog variant's idle step
+namespace {
+
+// Paints each command of a continuous-mode step as the session makes it. Each start is
+// followed in the same tick by a read, which draws every label of the monitor again; the
+// start draws only its byte line, the part that stays when "PEC Match Only" hides the
+// read's mismatch. The labels then change once a tick instead of twice and back, which
+// would repaint them on every tick.
+class WindowStepPainter : public StepHooks {
+public:
+    explicit WindowStepPainter(Form1& f) : f_(f) {}
+    void configRead(const BoardRead& r) override { f_.paintConfigRead(r.slot); }
+    void started(const StartResult& s) override { f_.paintStart(s, true); }
+    void cellsRead(const BoardRead& r, int selector) override { f_.paintCellRead(r.slot, selector); }
+    void tempsRead(const BoardRead& r, const ThermalChanges& thermal) override {
+        f_.paintTempRead(r.slot);
+        f_.paintThermalChanges(thermal);
     }
-    const SequencePosition next = advanceSequence({st.sequenceStep, st.scanBoard}, st.lastBoardIndex, datalog);
-    st.sequenceStep = next.step;
-    st.scanBoard = next.board;
-    // The marker points at the board the next step reads, as the board buttons place it.
-    if (!datalog) ui.Image1->move(layout::boardMarkerPos(st.scanBoard));
-    else wrapDatalogSample(st);
-    deriveStatusFromFlags();
-    ShowCellStatus();
+    void flagsRead(const BoardRead& r) override { f_.paintFlagRead(r.slot); }
+    void datalogStamped() override {
+        f_.ui.Command1[kViewDatalog]->setToolTip(datalogViewToolTip(f_.st.datalogSamplesShown, f_.st.datalogSeconds));
+    }
+    void stepDone() override {
+        // The marker points at the board the next step reads, as the board buttons place it.
+        if (f_.st.datalogArmed != 1) f_.ui.Image1->move(layout::boardMarkerPos(f_.st.scanBoard));
+        f_.ShowCellStatus();
+    }
+
+private:
+    Form1& f_;
+};
+
+}  // namespace
+
+void Form1::continuousStep() {
+    WindowStepPainter painter(*this);
+    session_->continuousStep(&painter);
 }
 
 void Form1::makeDatalogStamp() {

@@ -10,6 +10,7 @@
 
 #include "modes/CommandPanel.h"
 #include "modes/KeepAlive.h"
+#include "session/StackSession.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/CommandColumn.h"
@@ -43,7 +44,7 @@ void showWdtMarker(Controls& ui, bool shown) {
 
 void Form1::evaluateKeepAlive() { evaluateKeepAliveState(st); }
 
-void Form1::sendKeepAlivePoll() { link().SendOnly(keepAlivePollFrame()); }
+void Form1::sendKeepAlivePoll() { session_->sendKeepAlivePoll(); }
 
 void Form1::keepAliveTick() {
     const bool measuring = anyBoardMeasuring(st);
@@ -82,7 +83,7 @@ void Form1::keepAliveTick() {
 // While a write waits for its read-back, READ CONFIG is framed as the next step only
 // once the composed image equals what was written.
 void Form1::readbackPrompt() {
-    if (st.readbackPending != 1) return;
+    if (st.readbackPending != kStepIssued) return;
     const bool written = st.configChanged == 0;
     setCommandNarrowed(ui.Command1[kReadConfig], written);
     ui.Shape16[0]->setVisible(written);

@@ -4,8 +4,9 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "link/Frames.h"
 #include "modes/CommandPanel.h"
+#include "protocol/Frames.h"
+#include "session/StackSession.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/ShapeWidget.h"
@@ -57,8 +58,7 @@ void Form1::prepareLowCurrentStandby() {
     resetReadIndicator(ReadIndicator::Cell);
     resetReadIndicator(ReadIndicator::Temp);
     resetReadIndicator(ReadIndicator::Config);
-    st.txCommand = std::string(kLowCurrentText);
-    link().SendLowCurrentStandby();
+    session_->sendLowCurrentStandby();
 }
 
 void Form1::showDischargeHeld(bool held) { ui.Shape13->setFillColor(toQColor(held ? kLightBlue : kWhite)); }

@@ -2,13 +2,14 @@
 
 #include "display/CellStatus.h"
 #include "display/Colors.h"
+#include "session/StackSession.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 
-void Form1::deriveStatusFromFlags() { deriveFlagStatus(st, servedBoard(st)); }
+void Form1::deriveStatusFromFlags() { session_->deriveFlagStatus(servedBoard(st)); }
 
 void Form1::paintAllStatus() {
     for (int s = 0; s <= st.lastBoardIndex; ++s)
@@ -19,25 +20,16 @@ void Form1::paintAllStatus() {
     ShowCellStatus();
 }
 
-void Form1::applyThermalStatus() {
-    for (int s = 0; s <= st.lastBoardIndex; ++s) {
-        if (st.thsdFlag[s] == 1) {
-            setBoardStatus(st, s, kStatusThermal);
-            st.thsdLatched[s] = 1;
-            // The board lamp shows the latch at once, not only from the next read on.
-            st.readStatus[s] = 3;
-            paintStatusLamp(s);
-            paintAllStatus();
-        }
-        if (st.thsdLatched[s] == 1 && st.thsdFlag[s] == 0) {
-            setBoardStatus(st, s, kStatusClear);
-            st.thermalCleared = 1;
-            st.showValidOnly = 0;
-            CompareReadback();
-            Check_AUTO_Click();
-            paintAllStatus();
-        }
+void Form1::applyThermalStatus() { paintThermalChanges(session_->applyThermalStatus()); }
+
+void Form1::paintThermalChanges(const ThermalChanges& changes) {
+    // The board lamp shows a latch at once, not only from the next read on.
+    for (int s : changes.latched) paintStatusLamp(s);
+    if (!changes.cleared.empty()) {
+        CompareReadback();
+        Check_AUTO_Click();
     }
+    if (changes.any()) paintAllStatus();
 }
 
 }  // namespace zmx

@@ -1,7 +1,8 @@
 #include "modes/KeepAlive.h"
 
-#include "link/Frames.h"
-#include "link/Hex.h"
+#include "protocol/ChipCommands.h"
+#include "protocol/Frames.h"
+#include "protocol/Hex.h"
 
 namespace zmx {
 
@@ -20,6 +21,8 @@ void evaluateKeepAliveState(StackState& st) {
     }
 }
 
-std::string keepAlivePollFrame() { return buildStartFrame("", "40", true); }
+std::string keepAlivePollFrame() {
+    return buildStartFrame("", commandCodeText(chipCommand(ChipCommandId::PLADC)), true);
+}
 
 }  // namespace zmx

@@ -4,7 +4,7 @@
 // shows whether it still has an unread result. Three indicators share this structure:
 // cell read, temperature read and configuration read.
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
 
 namespace zmx {
 

@@ -1,5 +1,8 @@
 #include "modes/SelfTestPatterns.h"
 
+#include "protocol/ChipCommands.h"
+#include "protocol/Hex.h"
+
 namespace zmx {
 
 namespace {
@@ -17,18 +20,9 @@ constexpr std::array<Pattern, kPatternOptions> kPatterns{{
     {"D", "0xFFF ", " 0xFFF ", "CLEAR (FF)"},
 }};
 
-// High digit and name of the command each start button sends, in tool-tip order.
-struct StartCommand {
-    char highDigit;
-    std::string_view name;
-};
-constexpr std::array<StartCommand, 5> kStartCommands{{
-    {'1', "STCVAD"},
-    {'2', "STOWAD"},
-    {'3', "STTMPAD"},
-    {'6', "STCVDC"},
-    {'7', "STOWDC"},
-}};
+// The command each start button sends, in tool-tip order.
+constexpr std::array<ChipCommandId, 5> kStartCommands{
+    ChipCommandId::STCVAD, ChipCommandId::STOWAD, ChipCommandId::STTMPAD, ChipCommandId::STCVDC, ChipCommandId::STOWDC};
 
 const Pattern* patternOfDigit(std::string_view digit) {
     for (const Pattern& p : kPatterns)
@@ -56,9 +50,9 @@ std::array<std::string, 5> selfTestToolTips(int option) {
     const Pattern& p = kPatterns[option >= 0 && option < kPatternOptions ? option : 0];
     std::array<std::string, 5> tips;
     for (std::size_t b = 0; b < kStartCommands.size(); ++b) {
-        const StartCommand& c = kStartCommands[b];
-        tips[b] = "0x" + std::string(1, c.highDigit) + std::string(p.digit) + " " + std::string(c.name) + " " +
-                  std::string(p.tipWords) + " ALL";
+        const ChipCommand& c = chipCommand(kStartCommands[b]);
+        tips[b] = "0x" + std::string(1, hexDigit(c.code >> 4)) + std::string(p.digit) + " " + std::string(c.name) +
+                  " " + std::string(p.tipWords) + " ALL";
     }
     return tips;
 }

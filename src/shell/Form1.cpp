@@ -3,12 +3,18 @@
 #include <QCloseEvent>
 #include <QMessageBox>
 
+#include "session/StackSession.h"
 #include "shell/widgets/WindowDump.h"
 
 namespace zmx {
 
 Form1::Form1(ControllerLink& link, Seams seams, QWidget* parent)
-    : QMainWindow(parent), link_(link), seams_(std::move(seams)) {
+    : QMainWindow(parent),
+      session_(std::make_unique<StackSession>(link)),
+      st(session_->state()),
+      link_(link),
+      seams_(std::move(seams)) {
+    session_->setClock([this] { return seams_.now ? seams_.now() : QDateTime::currentDateTime(); });
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZMX7730-2/-4 ADDRESSABLE MULTICELL MONITOR GUI"));
     buildInventory(this, ui);

@@ -19,16 +19,22 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <memory>
 #include <string>
 
+#include "display/MonitorView.h"
 #include "link/ControllerLink.h"
-#include "link/MonitorView.h"
+#include "model/StackState.h"
 #include "shell/Seams.h"
-#include "shell/StackState.h"
 #include "shell/widgets/Controls.h"
 #include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {
+
+struct ChipCommand;
+class StackSession;
+struct StartResult;
+struct ThermalChanges;
 
 // The three read indicators: the button of the read that is due after a start or a write.
 enum class ReadIndicator { Cell, Temp, Config };
@@ -40,7 +46,13 @@ public:
     Form1(ControllerLink& link, Seams seams, QWidget* parent = nullptr);
     ~Form1() override;
 
-    StackState st;
+private:
+    // The stack session the device handlers call; declared first, as st refers into it.
+    std::unique_ptr<StackSession> session_;
+
+public:
+    StackSession& session() { return *session_; }
+    StackState& st;
     Controls ui;
     QTimer Timer1;
 
@@ -62,6 +74,7 @@ public:
 
     // ---------------------------------------------------------------- transfer monitor
     void paintMonitor(const MonitorView& view);
+    void paintReadTransfer(const ChipCommand& cmd, uint8_t rxPec, uint8_t calcPec);
     QString ShowCommandTransfer(const std::string& name, const std::string& code, const std::string& cmdPec,
                                 const std::string& addrPec, int mode);
     void ShowWriteConfigTransfer();
@@ -71,6 +84,9 @@ public:
     void ShowTempReadTransfer();
     void ClearMonitor();
     void ReshowLastTransfer();
+    // A write-only command as the monitor shows it; lineOnly draws only its byte line
+    // (continuous mode, where the read of the same tick draws the labels).
+    QString paintStart(const StartResult& start, bool lineOnly = false);
 
     // ---------------------------------------------------------------- device commands
     void WriteConfig();
@@ -84,6 +100,12 @@ public:
     void ReadCells(int selector);
     void ReadFlags();
     void ReadTemps();
+    // What a read left in the state, painted: monitor, the board's lamp, the values.
+    void paintConfigRead(int slot);
+    void paintCellRead(int slot, int selector);
+    void paintFlagRead(int slot);
+    void paintTempRead(int slot);
+    void paintThermalChanges(const ThermalChanges& changes);
 
     // ---------------------------------------------------------------- configuration editor
     void ApplyCdc();
@@ -188,7 +210,6 @@ private:
     ControllerLink& link_;
     Seams seams_;
     QString dumpPath_;
-    std::string lastIdentReply_;
     bool ended_ = false;
     // Set while a start command of continuous mode is shown: the read that follows in the
     // same tick draws all of the monitor's labels, so the start draws only its byte line.

@@ -2,22 +2,22 @@
 
 #include <QSignalBlocker>
 
+#include "protocol/BoardAddress.h"
+#include "protocol/Identification.h"
+#include "session/StackSession.h"
 #include "shell/Form1.h"
-#include "shell/Identification.h"
 #include "shell/widgets/Paint.h"
 
 namespace zmx {
 
 void Form1::Identify() {
-    st.txIdent = "IZ";
-    lastIdentReply_ = link_.Identify();
-    ui.Label_IDstring->setText(QString::fromLatin1(identificationCaption(lastIdentReply_)));
-    st.boardIdentified = static_cast<int16_t>(identificationVerdict(lastIdentReply_));
+    session_->identify();
+    ui.Label_IDstring->setText(QString::fromLatin1(identificationCaption(session_->lastIdentReply())));
 }
 
 QString Form1::identificationErrorLine(bool atStartUp) const {
     QString shown;
-    for (unsigned char c : lastIdentReply_) shown += (c >= 0x20 && c < 0x7F) ? QChar(c) : QChar('?');
+    for (unsigned char c : session_->lastIdentReply()) shown += (c >= 0x20 && c < 0x7F) ? QChar(c) : QChar('?');
     const QString what = atStartUp ? QStringLiteral("no supported controller answered")
                                    : QStringLiteral("the controller stopped answering");
     return QStringLiteral(
@@ -32,7 +32,7 @@ QString Form1::identificationErrorLine(bool atStartUp) const {
 
 bool Form1::Form_Load() {
     Identify();
-    if (st.boardIdentified == 0) return false;
+    if (st.boardIdentified == Identified::No) return false;
 
     Timer1.start();
     move(0, 0);
@@ -43,7 +43,7 @@ bool Form1::Form_Load() {
     st.stampTimeDate.clear();
     st.stampDateTime.clear();
 
-    for (int s = 0; s < kBoards; ++s) st.boardAddressHex[s] = "8" + std::string(1, "0123456789"[s]);
+    for (int s = 0; s < kBoards; ++s) st.boardAddressHex[s] = defaultBoardAddress(s);
     {
         // Showing "0" is not a user's choice of address: no handler runs.
         const QSignalBlocker block(ui.Combo2);

@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
-    zmx::LinkChoice choice = zmx::makeLink(cl);
+    zmx::LinkChoice choice = zmx::makeLink(cl.link, {cl.simBoards, cl.simId});
     if (!choice.backend) {
         std::fprintf(stderr, "zmx7730-gui: %s\n", choice.error.c_str());
         return 1;

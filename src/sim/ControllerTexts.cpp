@@ -6,16 +6,16 @@ namespace zmx::sim {
 
 namespace {
 
+bool isPollCommand(int b) { return b == 0x40 || b == 0x50; }
+
+}  // namespace
+
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
-
-bool isPollCommand(int b) { return b == 0x40 || b == 0x50; }
-
-}  // namespace
 
 void TextAssembler::add(std::string_view bytes) { buffer_.append(bytes); }
 

@@ -13,6 +13,9 @@
 
 namespace zmx::sim {
 
+// Value of one hex digit of a controller text (either case), or -1 when it is none.
+int hexValue(char c);
+
 class TextAssembler {
 public:
     void add(std::string_view bytes);

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "link/Hex.h"
-#include "link/Pec.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
+#include "sim/ControllerTexts.h"
 
 namespace zmx::sim {
 
@@ -18,6 +19,9 @@ constexpr double kDischargeDropVolts = 0.02;  // a cell read while its discharge
 constexpr std::size_t kPendingMax = 65536;    // reply characters the controller buffers
 constexpr std::size_t kReceivedLogMax = 4096;
 
+// The simulated chips keep their own command codes on purpose, apart from the program's
+// chip command table: the stack then checks the program's frames against an independent
+// copy, and a wrong entry in either table shows up as a failing test.
 enum Command : uint8_t {
     WRCFG = 0x01,
     RDCFG = 0x02,
@@ -28,13 +32,6 @@ enum Command : uint8_t {
     RDFLG = 0x0C,
     RDTMP = 0x0E,
 };
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 // Self-test digits D, E, F replace every result by a fixed pattern.
 int selfTestPattern(int lowDigit) {

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "link/Frames.h"
+#include "protocol/Frames.h"
 #include "support/TestSupport.h"
 
 namespace zmx::test {

@@ -3,11 +3,11 @@
 
 #include <QtTest>
 
-#include "commands/ReadDecode.h"
 #include "commands/ReadTestSetup.h"
 #include "display/CellFormat.h"
-#include "link/Hex.h"
-#include "link/Pec.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
+#include "protocol/ReadDecode.h"
 #include "shell/widgets/Paint.h"
 #include "shell/widgets/ShapeWidget.h"
 

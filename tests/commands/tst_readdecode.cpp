@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "commands/ReadDecode.h"
 #include "commands/ReadVerdicts.h"
-#include "link/Hex.h"
-#include "link/Pec.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
+#include "protocol/ReadDecode.h"
 
 using namespace zmx;
 
@@ -199,7 +199,7 @@ private slots:
         QFETCH(int, tmpGood);
         StackState st;
         const int s = 5;
-        st.readStatus[s] = 1;
+        st.readStatus[s] = LampState::PecMatch;
         st.rdcvGood[s] = st.rdflgGood[s] = st.rdtmpGood[s] = 1;
         st.showValidOnly = int16_t(showValidOnly);
         st.measureMode[s] = int16_t(measureMode);

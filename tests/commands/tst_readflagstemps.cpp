@@ -3,9 +3,9 @@
 
 #include <QtTest>
 
-#include "commands/ReadDecode.h"
 #include "commands/ReadTestSetup.h"
 #include "display/CellStatus.h"
+#include "protocol/ReadDecode.h"
 #include "shell/widgets/Paint.h"
 #include "shell/widgets/ShapeWidget.h"
 
@@ -110,7 +110,7 @@ private slots:
         const QString flagBox = f.form->ui.Text7[1]->text();
         st.continuousRunning = 1;
         st.scanBoard = 1;
-        st.monitorKind = 8;
+        st.monitorKind = MonitorKind::Flags;
 
         f.form->ReadFlags();
         QCOMPARE(QString::fromStdString(st.flgrText[1][1]), QString("01"));

@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "commands/WriteConfigLogic.h"
-#include "link/Frames.h"
+#include "protocol/Frames.h"
 #include "shell/widgets/Paint.h"
 #include "support/TestSupport.h"
 

@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "config/ConfigModel.h"
-#include "link/Hex.h"
+#include "protocol/Hex.h"
 #include "shell/widgets/Paint.h"
 #include "support/TestSupport.h"
 

@@ -5,9 +5,9 @@
 #include <QGroupBox>
 #include <QtTest>
 
-#include "commands/ReadDecode.h"
 #include "display/CellStatus.h"
 #include "display/Colors.h"
+#include "protocol/ReadDecode.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/Paint.h"
 #include "shell/widgets/ShapeWidget.h"

@@ -74,9 +74,7 @@ private slots:
     // --link d2xx without the library ends at start-up with the cause named.
     void factoryReportsAMissingLibrary() {
         qputenv("ZMX_D2XX_LIBRARY", "/nonexistent/libftd2xx.so");
-        CommandLine cl;
-        cl.link = "d2xx";
-        const LinkChoice c = makeLink(cl);
+        const LinkChoice c = makeLink("d2xx");
         qunsetenv("ZMX_D2XX_LIBRARY");
         QVERIFY(!c.backend);
         QVERIFY(QString::fromStdString(c.error).contains("/nonexistent/libftd2xx.so"));

@@ -5,8 +5,8 @@
 
 #include <QtTest>
 
-#include "link/Hex.h"
-#include "link/Pec.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
 #include "sim/SimStack.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-#include "link/Frames.h"
+#include "protocol/Frames.h"
 
 using namespace zmx;
 

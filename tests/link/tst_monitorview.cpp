@@ -2,8 +2,8 @@
 
 #include <QtTest>
 
-#include "link/MonitorView.h"
-#include "link/Pec.h"
+#include "display/MonitorView.h"
+#include "protocol/Pec.h"
 
 using namespace zmx;
 

@@ -2,9 +2,9 @@
 
 #include <QtTest>
 
-#include "link/Hex.h"
-#include "link/Pec.h"
-#include "link/ReplyParsers.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
+#include "protocol/ReplyParsers.h"
 
 using namespace zmx;
 
@@ -166,10 +166,10 @@ private slots:
     }
 
     void cellVariantsTable() {
-        QCOMPARE(cellReadVariant(0).dataBytes, 18);
-        QCOMPARE(cellReadVariant(1).dataBytes, 15);
-        QCOMPARE(cellReadVariant(5).dataBytes, 3);
-        QCOMPARE(std::string(cellReadVariant(4).cmdHex), std::string("0A"));
+        QCOMPARE(cellReadVariant(0).cmd().dataBytes, 18);
+        QCOMPARE(cellReadVariant(1).cmd().dataBytes, 15);
+        QCOMPARE(cellReadVariant(5).cmd().dataBytes, 3);
+        QCOMPARE(commandCodeText(cellReadVariant(4).cmd()), std::string("0A"));
         QCOMPARE(cellReadVariant(3).firstCell, 5);
     }
 };

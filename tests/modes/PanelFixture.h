@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Pec.h"
+#include "protocol/Pec.h"
 #include "support/TestSupport.h"
 
 namespace zmx::test {

@@ -3,9 +3,9 @@
 
 #include <QtTest>
 
-#include "commands/ReadDecode.h"
 #include "display/CellFormat.h"
 #include "modes/PanelFixture.h"
+#include "protocol/ReadDecode.h"
 #include "shell/widgets/Layout.h"
 #include "shell/widgets/Paint.h"
 #include "shell/widgets/ShapeWidget.h"

@@ -4,8 +4,8 @@
 
 #include <QtTest>
 
-#include "link/Hex.h"
 #include "modes/PanelFixture.h"
+#include "protocol/Hex.h"
 #include "shell/widgets/Paint.h"
 #include "shell/widgets/ShapeWidget.h"
 

@@ -2,8 +2,8 @@
 
 #include <QtTest>
 
+#include "protocol/Identification.h"
 #include "shell/CommandLine.h"
-#include "shell/Identification.h"
 
 using namespace zmx;
 

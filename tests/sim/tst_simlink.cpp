@@ -3,10 +3,10 @@
 #include <QtTest>
 
 #include "link/ControllerLink.h"
-#include "link/Frames.h"
-#include "link/Hex.h"
-#include "link/Pec.h"
 #include "link/SimLink.h"
+#include "protocol/Frames.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
 
 using zmx::sim::SimStack;
 

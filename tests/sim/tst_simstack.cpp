@@ -6,9 +6,9 @@
 #include <bit>
 #include <random>
 
-#include "link/Frames.h"
-#include "link/Hex.h"
-#include "link/Pec.h"
+#include "protocol/Frames.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
 #include "sim/SimStack.h"
 
 using zmx::sim::SimStack;

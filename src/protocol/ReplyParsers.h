@@ -7,7 +7,8 @@
 #include <span>
 #include <string_view>
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
+#include "protocol/ChipCommands.h"
 
 namespace zmx {
 
@@ -18,12 +19,10 @@ uint8_t parseReadReply(std::string_view reply, std::span<uint8_t> out);
 // Cell-read variants in the order of the family: RDCV, RDCV ten-cell, RDCVA, RDCVB,
 // RDCVC, RDCVC ten-cell.
 struct CellReadVariant {
-    const char* name;     // "RDCV"
-    const char* cmdHex;   // "04"
-    int dataBytes;        // 18
-    int firstCell;        // 1
-    int cellCount;        // 12
-    int16_t monitorKind;  // 4
+    ChipCommandId command;  // its row of the chip command table (name, code, data bytes)
+    int firstCell;          // 1
+    int cellCount;          // 12
+    const ChipCommand& cmd() const { return chipCommand(command); }
 };
 const CellReadVariant& cellReadVariant(int selector);
 

@@ -1,9 +1,9 @@
-#include "commands/ReadDecode.h"
+#include "protocol/ReadDecode.h"
 
 #include <algorithm>
 
-#include "link/Hex.h"
-#include "link/ReplyParsers.h"
+#include "protocol/Hex.h"
+#include "protocol/ReplyParsers.h"
 
 namespace zmx {
 
@@ -19,7 +19,7 @@ std::string codeText(std::string_view reply, std::array<std::size_t, 3> position
 void decodeCellReply(StackState& st, int slot, int selector) {
     const CellReadVariant& v = cellReadVariant(selector);
     const std::string_view reply = st.rxCells;
-    const int pairs = v.dataBytes / 3;
+    const int pairs = v.cmd().dataBytes / 3;
     for (int j = 0; j < pairs; ++j) {
         // Pair j packs two codes into bytes 3j..3j+2: b0 and the low nibble of b1 form the
         // first cell, the high nibble of b1 and b2 the second.

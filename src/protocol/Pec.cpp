@@ -1,6 +1,6 @@
-#include "link/Pec.h"
+#include "protocol/Pec.h"
 
-#include "link/Hex.h"
+#include "protocol/Hex.h"
 
 namespace zmx {
 

@@ -1,15 +1,15 @@
-#include "link/ReplyParsers.h"
+#include "protocol/ReplyParsers.h"
 
-#include "link/Hex.h"
-#include "link/Pec.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
 
 namespace zmx {
 
 namespace {
 
 constexpr CellReadVariant kCellReads[] = {
-    {"RDCV", "04", 18, 1, 12, 4}, {"RDCV", "04", 15, 1, 10, 4}, {"RDCVA", "06", 6, 1, 4, 5},
-    {"RDCVB", "08", 6, 5, 4, 6},  {"RDCVC", "0A", 6, 9, 4, 7},  {"RDCVC", "0A", 3, 9, 2, 7},
+    {ChipCommandId::RDCV, 1, 12}, {ChipCommandId::RDCV10, 1, 10}, {ChipCommandId::RDCVA, 1, 4},
+    {ChipCommandId::RDCVB, 5, 4}, {ChipCommandId::RDCVC, 9, 4},   {ChipCommandId::RDCVC10, 9, 2},
 };
 
 template <std::size_t N>
@@ -48,43 +48,46 @@ uint8_t parseReadReply(std::string_view reply, std::span<uint8_t> out) {
 
 void ParseRdcfgReply(StackState& st) {
     const int s = st.selectedBoard;
-    st.rdcfgRxPec[s] = parseReadReply(st.rxConfig, firstN(st.rdcfgRxByte[s], 6));
+    st.rdcfgRxPec[s] =
+        parseReadReply(st.rxConfig, firstN(st.rdcfgRxByte[s], chipCommand(ChipCommandId::RDCFG).dataBytes));
 }
 
 int PEC_GUI_RDCFG_Calc_7730addr(StackState& st) {
     const int s = st.selectedBoard;
-    st.rdcfgCalcPec[s] = pecOf(firstN(st.rdcfgRxByte[s], 6));
+    st.rdcfgCalcPec[s] = pecOf(firstN(st.rdcfgRxByte[s], chipCommand(ChipCommandId::RDCFG).dataBytes));
     return 0;
 }
 
 void ParseRdflgReply(StackState& st) {
     const int s = servedBoard(st);
-    st.rdflgRxPec[s] = parseReadReply(st.rxFlags, firstN(st.rdflgRxByte[s], 3));
+    st.rdflgRxPec[s] =
+        parseReadReply(st.rxFlags, firstN(st.rdflgRxByte[s], chipCommand(ChipCommandId::RDFLG).dataBytes));
 }
 
 void CalcRdflgPec(StackState& st) {
     const int s = servedBoard(st);
-    st.rdflgCalcPec[s] = pecOf(firstN(st.rdflgRxByte[s], 3));
+    st.rdflgCalcPec[s] = pecOf(firstN(st.rdflgRxByte[s], chipCommand(ChipCommandId::RDFLG).dataBytes));
 }
 
 void ParseRdtmpReply(StackState& st) {
     const int s = servedBoard(st);
-    st.rdtmpRxPec[s] = parseReadReply(st.rxTemps, firstN(st.rdtmpRxByte[s], 5));
+    st.rdtmpRxPec[s] =
+        parseReadReply(st.rxTemps, firstN(st.rdtmpRxByte[s], chipCommand(ChipCommandId::RDTMP).dataBytes));
 }
 
 void CalcRdtmpPec(StackState& st) {
     const int s = servedBoard(st);
-    st.rdtmpCalcPec[s] = pecOf(firstN(st.rdtmpRxByte[s], 5));
+    st.rdtmpCalcPec[s] = pecOf(firstN(st.rdtmpRxByte[s], chipCommand(ChipCommandId::RDTMP).dataBytes));
 }
 
 void ParseRdcvReply(StackState& st, int variant) {
-    const int n = cellReadVariant(variant).dataBytes;
+    const int n = cellReadVariant(variant).cmd().dataBytes;
     CellRowRef row = cellRow(st, variant, servedBoard(st));
     *row.rxPec = parseReadReply(st.rxCells, std::span<uint8_t>(row.bytes, static_cast<std::size_t>(n)));
 }
 
 void CalcRdcvPec(StackState& st, int variant) {
-    const int n = cellReadVariant(variant).dataBytes;
+    const int n = cellReadVariant(variant).cmd().dataBytes;
     CellRowRef row = cellRow(st, variant, servedBoard(st));
     *row.calcPec = pecOf(std::span<const uint8_t>(row.bytes, static_cast<std::size_t>(n)));
 }

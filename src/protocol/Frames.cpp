@@ -1,7 +1,8 @@
-#include "link/Frames.h"
+#include "protocol/Frames.h"
 
-#include "link/Hex.h"
-#include "link/Pec.h"
+#include "protocol/ChipCommands.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
 
 namespace zmx {
 
@@ -58,8 +59,10 @@ std::string buildPollFrame(std::string_view addrHex, std::string_view cmdHex, bo
 
 std::string buildWrcfgFrame(std::string_view addrHex, const std::array<std::string, 6>& cfg, bool broadcast) {
     // The first byte goes out as a "T" item (the address, or the command when broadcast).
+    const ChipCommand& wrcfg = chipCommand(ChipCommandId::WRCFG);
+    const std::string command = commandCodeText(wrcfg) + "S" + commandPecText(wrcfg);
     std::string s =
-        broadcast ? std::string("MSxT01SC7") : "MSxT" + std::string(addrHex) + "S" + PecOfHexByte(addrHex) + "S01SC7";
+        broadcast ? "MSxT" + command : "MSxT" + std::string(addrHex) + "S" + PecOfHexByte(addrHex) + "S" + command;
     std::array<uint8_t, 6> bytes{};
     for (std::size_t k = 0; k < 6; ++k) {
         bytes[k] = textToByte(cfg[k]);

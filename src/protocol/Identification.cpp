@@ -1,4 +1,4 @@
-#include "shell/Identification.h"
+#include "protocol/Identification.h"
 
 namespace zmx {
 

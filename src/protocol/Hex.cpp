@@ -1,4 +1,4 @@
-#include "link/Hex.h"
+#include "protocol/Hex.h"
 
 namespace zmx {
 

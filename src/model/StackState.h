@@ -15,6 +15,30 @@ constexpr int kCellsPerBoard = 12;
 constexpr int kCellArray = 151;                        // cellCodeHex / cellVolts: s*12+n (n 1..12), temps at 121+3s+k
 constexpr int kStatusArray = kSlots * kCellsPerBoard;  // cellStatus: s*12+i (i 0..11)
 
+// Board status lamp (readStatus): the values are the lamp codes the window has always used.
+enum class LampState : int16_t { NoData = 0, PecMatch = 1, PecMismatch = 2, ThermalShutdown = 3 };
+
+// What the transfer monitor shows last (monitorKind), so a board change can redraw it.
+enum class MonitorKind : int16_t {
+    Cleared = 0,
+    WriteConfig = 2,
+    ReadConfig = 3,
+    Cells = 4,   // RDCV (twelve or ten cells)
+    CellsA = 5,  // RDCVA
+    CellsB = 6,  // RDCVB
+    CellsC = 7,  // RDCVC
+    Flags = 8,
+    Temps = 9,
+};
+
+// Identification verdict (boardIdentified): -1 true, 0 false, as the identification returns it.
+enum class Identified : int16_t { No = 0, Yes = -1 };
+
+// The step variables of the read indicators (readbackPending, lastCellStep, lastTempStep):
+// nothing pending, a start or write issued whose read is due, the read made. They stay
+// int16_t fields because the indicators treat the three alike through one reference.
+enum ReadStep : int16_t { kStepNone = 0, kStepIssued = 1, kStepRead = 2 };
+
 template <typename T>
 using PerSlot = std::array<T, kSlots>;
 template <typename T, std::size_t N>
@@ -63,20 +87,23 @@ struct StackState {
     std::string rxConfig, rxFlags, rxTemps, rxCells;
 
     // --- read status and freshness ---
-    PerSlot<int16_t> readStatus{};  // 0 white, 1 green, 2 red, 3 orange
+    PerSlot<LampState> readStatus{};  // white, green, red, orange lamp
     PerSlot<int16_t> rdcvGood{}, rdflgGood{}, rdtmpGood{};
     PerSlot<int16_t> thsdFlag{}, thsdLatched{};
+    // 1 after a flag read whose PEC mismatched while "PEC Match Only" hid it: the flag
+    // rule leaves the board's cell status codes as they are until the next flag read.
+    PerSlot<int16_t> flagStatusHeld{};
     int16_t thermalCleared = 0;
     int16_t showValidOnly = 0;
     int16_t forceShowAll = 0;
 
     // --- identification and run state ---
-    int16_t boardIdentified = 0;  // -1 true, 0 false
+    Identified boardIdentified = Identified::No;
     int16_t continuousRunning = 0;
     int16_t suspendIdentify = 0;
 
     // --- transfer monitor ---
-    int16_t monitorKind = 0;  // 0 cleared, 2 WRCFG, 3 RDCFG, 4..7 RDCV family, 8 RDFLG, 9 RDTMP
+    MonitorKind monitorKind = MonitorKind::Cleared;
     uint8_t monitorCellSelector = 0;
 
     // --- start and poll commands ---
@@ -95,7 +122,7 @@ struct StackState {
     int16_t tempHexView = 0;
     int16_t cellSelfTestPending = 0;
     int16_t tempSelfTestPending = 0;
-    int16_t readbackPending = 0;
+    int16_t readbackPending = kStepNone;  // ReadStep of READ CONFIG after a write
     int16_t lastCellStep = 0;
     int16_t lastTempStep = 0;
 

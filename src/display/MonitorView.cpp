@@ -1,7 +1,8 @@
-#include "link/MonitorView.h"
+#include "display/MonitorView.h"
 
-#include "link/Hex.h"
-#include "link/Pec.h"
+#include "protocol/ChipCommands.h"
+#include "protocol/Hex.h"
+#include "protocol/Pec.h"
 
 namespace zmx {
 
@@ -41,20 +42,22 @@ MonitorView writeConfigView(const StackState& st) {
     const int s = st.selectedBoard;
     MonitorView v;
     v.direction = "W R";
-    v.commandLine = "Command = 0x01 WRCFG";
+    const ChipCommand& wrcfg = chipCommand(ChipCommandId::WRCFG);
+    const std::string cmdPec = commandPecText(wrcfg);
+    v.commandLine = commandLine(commandCodeText(wrcfg), wrcfg.name);
     // The DATA column shows the configuration PEC without a leading zero.
     std::string dataPec = byteText(st.wrcfgPec[s]);
     if (dataPec[0] == '0') dataPec.erase(0, 1);
     if (st.bcastWRCFG[s] == 1) {
         v.header2 = "| SENT | SENT  |";
         v.header0 = "|  Cmd  | DATA | ";
-        v.byteLine = "  C7  |  " + dataPec + "  |";
+        v.byteLine = "  " + cmdPec + "  |  " + dataPec + "  |";
         v.destination = kBroadcastTo;
     } else {
         v.header2 = "| SENT  | SENT | SENT  |";
         v.header0 = "| ADDR |  Cmd  | DATA |";
         const std::string addrPec = PecOfHexByte(st.boardAddressHex[s]);
-        v.byteLine = "   " + addrPec + "  |  C7  |  " + dataPec + "  |";
+        v.byteLine = "   " + addrPec + "  |  " + cmdPec + "  |  " + dataPec + "  |";
         v.destination = destinationText(st);
     }
     return v;

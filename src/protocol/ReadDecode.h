@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/StackState.h"
+#include "model/StackState.h"
 
 namespace zmx {
 

@@ -1,0 +1,404 @@
+#include "session/StackSession.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "commands/ReadConfigLogic.h"
+#include "commands/ReadVerdicts.h"
+#include "commands/WriteConfigLogic.h"
+#include "display/CellStatus.h"
+#include "link/ControllerLink.h"
+#include "modes/CommandPanel.h"
+#include "modes/ContinuousSequence.h"
+#include "modes/DatalogStamp.h"
+#include "modes/KeepAlive.h"
+#include "modes/SelfTestPatterns.h"
+#include "protocol/BoardAddress.h"
+#include "protocol/Frames.h"
+#include "protocol/Hex.h"
+#include "protocol/Identification.h"
+#include "protocol/ReadDecode.h"
+#include "protocol/ReplyParsers.h"
+#include "session/BoardReadOf.h"
+
+namespace zmx {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int64_t microsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+StackSession::StackSession(ControllerLink& link) : link_(link) {}
+
+void StackSession::addListener(SessionListener* listener) {
+    if (listener && std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
+        listeners_.push_back(listener);
+}
+
+void StackSession::removeListener(SessionListener* listener) { std::erase(listeners_, listener); }
+
+BoardRead StackSession::finishRead(BoardRead read) {
+    read.utcMs = now().toMSecsSinceEpoch();
+    read.cellStatus = cellStatusOf(st_, read.slot);
+    read.lampState = static_cast<int16_t>(st_.readStatus[read.slot]);
+    for (SessionListener* l : listeners_) l->onRead(read);
+    return read;
+}
+
+void StackSession::notifyWrite(const ConfigWrite& write) {
+    for (SessionListener* l : listeners_) l->onConfigWrite(write);
+}
+
+// ---------------------------------------------------------------------- identification
+
+bool StackSession::identify() {
+    st_.txIdent = "IZ";
+    lastIdentReply_ = link_.Identify();
+    const bool supported = identificationVerdict(lastIdentReply_) == -1;
+    st_.boardIdentified = supported ? Identified::Yes : Identified::No;
+    for (SessionListener* l : listeners_) l->onIdentify(lastIdentReply_, supported);
+    return supported;
+}
+
+void StackSession::resetToDefaults() {
+    st_.forceShowAll = 0;
+    st_.datalogDone = 0;
+    st_.datalogSample = 0;
+    st_.stampTimeDate.clear();
+    st_.stampDateTime.clear();
+    for (int s = 0; s < kBoards; ++s) {
+        st_.boardAddressHex[s] = defaultBoardAddress(s);
+        st_.bcastPLADC[s] = st_.bcastPLINT[s] = st_.bcastSTCVAD[s] = st_.bcastSTOWAD[s] = 0;
+        st_.bcastSTTMPAD[s] = st_.bcastSTCVDC[s] = st_.bcastSTOWDC[s] = 0;
+        st_.bcastWRCFG[s] = 1;
+        st_.cdcValue[s] = 0;
+        st_.cfgImage[s] = {"E0", "00", "00", "00", "00", "00"};
+        st_.vuvCode[s] = 0;
+        st_.vovCode[s] = 0;
+    }
+    st_.continuousRunning = 0;
+    st_.globalScope = 1;
+    st_.selectedBoard = 0;
+    st_.lastBoardIndex = 0;
+    for (int s = 0; s < kSlots; ++s) {
+        st_.rdcvGood[s] = st_.measureMode[s] = st_.rdflgGood[s] = st_.rdtmpGood[s] = 0;
+        st_.thsdFlag[s] = st_.thsdLatched[s] = 0;
+        st_.rdcfgRxByte[s] = {};
+        st_.rdcvRxByte[s] = {};
+        st_.rdcvaRxByte[s] = st_.rdcvbRxByte[s] = st_.rdcvcRxByte[s] = {};
+        st_.rdflgRxByte[s] = {};
+        st_.rdtmpRxByte[s] = {};
+        st_.rdcfgRxPec[s] = st_.rdcfgCalcPec[s] = 0;
+        st_.rdcvRxPec[s] = st_.rdcvaRxPec[s] = st_.rdcvbRxPec[s] = st_.rdcvcRxPec[s] = 0;
+        st_.rdcvCalcPec[s] = st_.rdcvaCalcPec[s] = st_.rdcvbCalcPec[s] = st_.rdcvcCalcPec[s] = 0;
+        st_.rdflgRxPec[s] = st_.rdflgCalcPec[s] = 0;
+        st_.rdtmpRxPec[s] = st_.rdtmpCalcPec[s] = 0;
+        st_.cellDcc[s] = {};
+        st_.cellMask[s] = {};
+    }
+    st_.cellStatus = {};
+    st_.cfgViewIsReadback = 0;
+    st_.cfgWritten[0][0].clear();
+    st_.lastCellStep = 0;
+    st_.lastTempStep = 0;
+    st_.selfTestDigit = "E";
+    st_.cellSelectDigit = "0";
+    st_.tempSelectDigit = "0";
+    st_.suspendIdentify = 0;
+    st_.pollPending = 0;
+    st_.singleCellMode = 0;
+    st_.cellHexView = 0;
+    st_.tempHexView = 0;
+}
+
+bool StackSession::startUp() {
+    if (!identify()) return false;
+    resetToDefaults();
+    st_.showValidOnly = 0;
+    readConfig();
+    return true;
+}
+
+// ---------------------------------------------------------------------- configuration
+
+ConfigWrite StackSession::writeConfig() {
+    const int s = st_.selectedBoard;
+    st_.wrcfgPec[s] = textToByte(PecOfConfig(st_, s));
+    st_.txConfig = wrcfgFrame(st_, s);
+    link_.SendOnly(st_.txConfig);
+    // The read-back of an earlier RDCFG no longer tells what the boards hold.
+    st_.cfgViewIsReadback = 0;
+    recordWrite(st_);
+
+    ConfigWrite w;
+    w.utcMs = now().toMSecsSinceEpoch();
+    w.slot = s;
+    w.address = st_.boardAddressHex[s];
+    w.broadcast = st_.bcastWRCFG[s] == 1;
+    for (int k = 0; k < 6; ++k) w.bytes[k] = textToByte(st_.cfgImage[s][k]);
+    w.request = st_.txConfig;
+    notifyWrite(w);
+    return w;
+}
+
+BoardRead StackSession::readConfig() {
+    const int s = st_.selectedBoard;
+    st_.txConfig = rdcfgFrame(st_, s);
+    const auto start = Clock::now();
+    st_.rxConfig = link_.SendAndReceive(st_.txConfig, kRdcfgReplyChars);
+    const int64_t us = microsSince(start);
+    ParseRdcfgReply(st_);
+    PEC_GUI_RDCFG_Calc_7730addr(st_);
+    applyLampVerdict(st_, s, st_.rdcfgRxPec[s] == st_.rdcfgCalcPec[s]);
+    storeReadback(st_, s);
+    BoardRead r = configReadOf(st_, s);
+    r.roundTripUs = us;
+    return finishRead(std::move(r));
+}
+
+bool StackSession::readbackDiffers(int slot, int k) const { return zmx::readbackDiffers(st_, slot, k); }
+
+std::vector<BoardRead> StackSession::readConfigAll() {
+    std::vector<BoardRead> reads;
+    const int16_t keep = st_.selectedBoard;
+    for (int16_t s = 0; s <= st_.lastBoardIndex; ++s) {
+        st_.selectedBoard = s;
+        reads.push_back(readConfig());
+    }
+    st_.selectedBoard = keep;
+    return reads;
+}
+
+// ---------------------------------------------------------------------- start and poll
+
+StartResult StackSession::startCellConversion(int kind, const std::string& lowDigit) {
+    const WriteOnlyCommand& cmd = cellConversionCommand(kind);
+    StartResult r{&cmd, startTransfer(st_, cmd, lowDigit)};
+    st_.txCommand = r.transfer.text;
+    link_.SendOnly(st_.txCommand);
+    // Every board's earlier cell and flag readings predate this conversion, addressed or not.
+    markCellReadingsStale(st_);
+    return r;
+}
+
+StartResult StackSession::startTempConversion(const std::string& lowDigit) {
+    const WriteOnlyCommand& cmd = tempConversionCommand();
+    StartResult r{&cmd, startTransfer(st_, cmd, lowDigit)};
+    st_.txTemp = r.transfer.text;
+    link_.SendOnly(st_.txTemp);
+    markTempReadingsStale(st_);
+    return r;
+}
+
+StartResult StackSession::sendPoll(int kind) {
+    const WriteOnlyCommand& cmd = pollCommand(kind);
+    StartResult r{&cmd, pollTransfer(st_, cmd)};
+    st_.txCommand = r.transfer.text;
+    link_.SendOnly(st_.txCommand);
+    return r;
+}
+
+void StackSession::closeOpenFrame() {
+    st_.txCommand = std::string(kCloseFrameText);
+    link_.CloseOpenFrame();
+    st_.pollPending = 0;
+}
+
+void StackSession::sendKeepAlivePoll() { link_.SendOnly(keepAlivePollFrame()); }
+
+bool StackSession::keepAlivePollDue() const { return zmx::keepAlivePollDue(st_.keepAliveActive, st_.keepAliveCounter); }
+
+void StackSession::sendLowCurrentStandby() {
+    st_.txCommand = std::string(kLowCurrentText);
+    link_.SendLowCurrentStandby();
+}
+
+void StackSession::prepareLowCurrentStandby() {
+    resetImagesForStandby(st_);
+    for (int s = 0; s <= st_.lastBoardIndex; ++s) st_.cdcValue[s] = 0;
+    const int16_t keep = st_.bcastWRCFG[st_.selectedBoard];
+    st_.bcastWRCFG[st_.selectedBoard] = 1;
+    writeConfig();
+    st_.bcastWRCFG[st_.selectedBoard] = keep;
+    st_.configChanged = 0;
+    for (int s = 0; s <= st_.lastBoardIndex; ++s) evaluateCellStatus(st_, s);
+    readConfigAll();
+    sendLowCurrentStandby();
+    st_.suspendIdentify = 1;
+}
+
+// ---------------------------------------------------------------------- reads
+
+BoardRead StackSession::readCells(int selector) {
+    // The byte rows of the variants are sized for their own selectors only.
+    if (selector < 0 || selector > 5) selector = 0;
+    const CellReadVariant& v = cellReadVariant(selector);
+    const int s = servedBoard(st_);
+    st_.txCommand = readFrameOf(v.cmd(), st_.boardAddressHex[s]);
+    const auto start = Clock::now();
+    st_.rxCells = link_.SendAndReceive(st_.txCommand, replyLength(st_.txCommand));
+    const int64_t us = microsSince(start);
+    ParseRdcvReply(st_, selector);
+    CalcRdcvPec(st_, selector);
+    applyCellReadVerdict(st_, s, rdcvRxPecOf(st_, selector, s) == rdcvCalcPecOf(st_, selector, s));
+    // The values are replaced whatever the verdict: a bad read shows what arrived.
+    decodeCellReply(st_, s, selector);
+    BoardRead r = cellReadOf(st_, s, selector);
+    r.roundTripUs = us;
+    return finishRead(std::move(r));
+}
+
+BoardRead StackSession::readFlags() {
+    const int s = servedBoard(st_);
+    st_.txFlags = readFrameOf(chipCommand(ChipCommandId::RDFLG), st_.boardAddressHex[s]);
+    const auto start = Clock::now();
+    st_.rxFlags = link_.SendAndReceive(st_.txFlags, replyLength(st_.txFlags));
+    const int64_t us = microsSince(start);
+    ParseRdflgReply(st_);
+    CalcRdflgPec(st_);
+    const bool match = st_.rdflgRxPec[s] == st_.rdflgCalcPec[s];
+    applyFlagReadVerdict(st_, s, match);
+    storeFlagTexts(st_, s);
+    // A corrupted flag reply hidden by "PEC Match Only" may not set or clear an under- or
+    // over-voltage code; its boxes still show what arrived.
+    st_.flagStatusHeld[s] = (!match && st_.showValidOnly == 1) ? 1 : 0;
+    BoardRead r = flagReadOf(st_, s);
+    r.roundTripUs = us;
+    return finishRead(std::move(r));
+}
+
+BoardRead StackSession::readTemps() {
+    const int s = servedBoard(st_);
+    st_.txTemp = readFrameOf(chipCommand(ChipCommandId::RDTMP), st_.boardAddressHex[s]);
+    const auto start = Clock::now();
+    st_.rxTemps = link_.SendAndReceive(st_.txTemp, replyLength(st_.txTemp));
+    const int64_t us = microsSince(start);
+    ParseRdtmpReply(st_);
+    CalcRdtmpPec(st_);
+    const bool match = st_.rdtmpRxPec[s] == st_.rdtmpCalcPec[s];
+    applyTempReadVerdict(st_, s, match);
+    decodeTempReply(st_, s);
+    // Only a reply that passed its PEC check may raise or clear a thermal shutdown.
+    updateThermalFlag(st_, s, thermalBitOf(st_.rxTemps), match);
+    BoardRead r = tempReadOf(st_, s);
+    r.roundTripUs = us;
+    return finishRead(std::move(r));
+}
+
+ThermalChanges StackSession::applyThermalStatus() {
+    ThermalChanges c;
+    for (int s = 0; s <= st_.lastBoardIndex; ++s) {
+        if (st_.thsdFlag[s] == 1) {
+            setBoardStatus(st_, s, kStatusThermal);
+            st_.thsdLatched[s] = 1;
+            // The board lamp shows the latch at once, not only from the next read on.
+            st_.readStatus[s] = LampState::ThermalShutdown;
+            c.latched.push_back(s);
+        }
+        if (st_.thsdLatched[s] == 1 && st_.thsdFlag[s] == 0) {
+            setBoardStatus(st_, s, kStatusClear);
+            st_.thermalCleared = 1;
+            st_.showValidOnly = 0;
+            c.cleared.push_back(s);
+        }
+    }
+    return c;
+}
+
+void StackSession::deriveFlagStatus(int slot) {
+    if (st_.flagStatusHeld[slot] == 1) return;
+    zmx::deriveFlagStatus(st_, slot);
+}
+
+// ---------------------------------------------------------------------- self test
+
+namespace {
+
+std::optional<bool> allCodesRead(const StackState& st, std::optional<std::string_view> expected, int first, int count,
+                                 int (*index)(int, int), int slot) {
+    if (!expected) return std::nullopt;
+    // The hex-view texts carry "0x" and padding around the three digits of the code.
+    const std::string_view text = *expected;
+    const auto at = text.find("0x");
+    const std::string_view digits = text.substr(at + 2, 3);
+    for (int n = first; n < first + count; ++n)
+        if (st.cellCodeHex[index(slot, n)] != digits) return false;
+    return true;
+}
+
+}  // namespace
+
+std::optional<bool> StackSession::cellSelfTestPassed(int slot) const {
+    return allCodesRead(st_, expectedCellText(st_.selfTestDigit), 1, kCellsPerBoard, cellValueIndex, slot);
+}
+
+std::optional<bool> StackSession::tempSelfTestPassed(int slot) const {
+    return allCodesRead(st_, expectedTempText(st_.selfTestDigit), 0, 3, tempValueIndex, slot);
+}
+
+// ---------------------------------------------------------------------- continuous mode
+
+void StackSession::beginContinuous() {
+    st_.continuousRunning = 1;
+    st_.sequenceStep = 0;
+    st_.forceShowAll = 0;
+    st_.scanBoard = 0;
+    // The run converts every board at once: STCVAD and STTMPAD go out in broadcast form
+    // (the selected board's switches decide the form of a start).
+    st_.bcastSTCVAD[st_.selectedBoard] = st_.bcastSTTMPAD[st_.selectedBoard] = 1;
+    st_.monitorKind = MonitorKind::Cleared;
+    st_.keepAliveActive = 0;
+}
+
+void StackSession::endContinuous() {
+    st_.continuousRunning = 0;
+    st_.scanBoard = st_.selectedBoard;
+    for (int s = 0; s <= st_.lastBoardIndex; ++s) st_.rdcvGood[s] = 0;
+    zeroStoredVoltages(st_);
+    evaluateKeepAliveState(st_);
+}
+
+void StackSession::continuousStep(StepHooks* hooks) {
+    if (st_.continuousRunning != 1) return;
+    StepHooks none;
+    StepHooks& h = hooks ? *hooks : none;
+    const bool datalog = st_.datalogArmed == 1;
+    switch (st_.sequenceStep) {
+        case 0: {
+            if (datalog) h.configRead(readConfig());
+            h.started(startCellConversion(0, st_.cellSelectDigit));
+            st_.cellHexView = 0;
+            // An empty write-only transfer (nothing written) between the start and the
+            // read: the only pause the conversion gets before its cells are read.
+            link_.SendOnly("");
+            h.cellsRead(readCells(st_.tenCellMode), st_.tenCellMode);
+            if (datalog) {
+                updateDatalogStamp(st_, now());
+                h.datalogStamped();
+            }
+            break;
+        }
+        case 1: {
+            h.started(startTempConversion(st_.tempSelectDigit));
+            st_.tempHexView = 0;
+            const BoardRead r = readTemps();
+            h.tempsRead(r, applyThermalStatus());
+            break;
+        }
+        case 2: h.flagsRead(readFlags()); break;
+        default: break;  // the datalog variant's idle step
+    }
+    const SequencePosition next = advanceSequence({st_.sequenceStep, st_.scanBoard}, st_.lastBoardIndex, datalog);
+    st_.sequenceStep = next.step;
+    st_.scanBoard = next.board;
+    if (datalog) wrapDatalogSample(st_);
+    deriveFlagStatus(servedBoard(st_));
+    h.stepDone();
+}
+
+}  // namespace zmx

@@ -1,0 +1,165 @@
+#pragma once
+// A stack session: the state of one daisy-chained stack of ZMX7730 boards and the
+// controller link it is reached through, with every device command the program knows.
+// It needs no window: the window calls it and paints what it stored, a command line or
+// a recording calls it and prints or keeps what it returned.
+//
+// How to use it:
+//   ControllerLink link(makeLink("sim", {}, {}).backend);
+//   StackSession session(link);
+//   if (!session.startUp()) { ... session.lastIdentReply() says what answered ... }
+//   session.state().lastBoardIndex = 9;          // ten boards in the stack
+//   session.writeConfig();                       // the selected board's image (broadcast by default)
+//   session.startCellConversion(0, "0");         // STCVAD, all cells
+//   BoardRead r = session.readCells(0);          // RDCV of the served board
+//
+// Every method makes its transfers at once and returns when they are done (or timed out:
+// 200 ms for the identification, 1000 ms otherwise). Results are stored in state() under
+// the names the window has always used, returned, and handed to every listener. Reads and
+// one-board commands act on the served board: the board continuous mode scans while it
+// runs, the selected board (state().selectedBoard, slot 0..9) otherwise. Not thread safe:
+// call it from one thread.
+
+#include <QDateTime>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "commands/StartPollLogic.h"
+#include "model/StackState.h"
+#include "session/ReadEvents.h"
+
+namespace zmx {
+
+class ControllerLink;
+
+// A write-only command (start or poll) as it went out.
+struct StartResult {
+    const ChipCommand* command = nullptr;
+    WriteOnlyTransfer transfer;
+};
+
+// Boards whose thermal shutdown latched or cleared after a temperature read.
+struct ThermalChanges {
+    std::vector<int> latched;  // thsdFlag set: every cell code 7, lamp orange
+    std::vector<int> cleared;  // latched earlier, flag now clear: codes back to 0
+    bool any() const { return !latched.empty() || !cleared.empty(); }
+};
+
+// Called by continuousStep() at the points where a window repaints, with the state as it
+// stands at that moment. A caller without a window passes none.
+class StepHooks {
+public:
+    virtual ~StepHooks() = default;
+    virtual void configRead(const BoardRead& read) { (void)read; }
+    virtual void started(const StartResult& start) { (void)start; }
+    virtual void cellsRead(const BoardRead& read, int selector) {
+        (void)read;
+        (void)selector;
+    }
+    virtual void tempsRead(const BoardRead& read, const ThermalChanges& thermal) {
+        (void)read;
+        (void)thermal;
+    }
+    virtual void flagsRead(const BoardRead& read) { (void)read; }
+    virtual void datalogStamped() {}
+    // After the position moved on and the flag rule ran for the board now served.
+    virtual void stepDone() {}
+};
+
+class StackSession {
+public:
+    // The link must outlive the session.
+    explicit StackSession(ControllerLink& link);
+
+    StackState& state() { return st_; }
+    const StackState& state() const { return st_; }
+    ControllerLink& link() { return link_; }
+
+    // Listeners receive every read, configuration write and identification (not owned).
+    void addListener(SessionListener* listener);
+    void removeListener(SessionListener* listener);
+    // "Now" for time stamps; the system clock unless replaced (tests fix it).
+    void setClock(std::function<QDateTime()> now) { now_ = std::move(now); }
+    QDateTime now() const { return now_ ? now_() : QDateTime::currentDateTime(); }
+
+    // ------------------------------------------------------------------ identification
+    // One "IZ" exchange; true when the reply names a supported chip. Sets boardIdentified.
+    bool identify();
+    const std::string& lastIdentReply() const { return lastIdentReply_; }
+    // Identification, then the state a new window starts from (default addresses 0x80
+    // upward, every command addressed except WRCFG, default images, one board), then the
+    // READ CONFIG of board 1. False when the controller is not identified: nothing else sent.
+    bool startUp();
+    // The state part of startUp() alone.
+    void resetToDefaults();
+
+    // ------------------------------------------------------------------ configuration
+    // WRCFG of the selected board's composed image (cfgImage), broadcast when its
+    // bcastWRCFG is set; records what every reached board now holds (cfgWritten).
+    ConfigWrite writeConfig();
+    // RDCFG of the selected board: lamp verdict, read-back texts and measure mode.
+    BoardRead readConfig();
+    // True where read-back byte k (0..5) of the slot differs from its composed image.
+    bool readbackDiffers(int slot, int k) const;
+    // RDCFG of every board of the stack in turn; the selection is restored afterwards.
+    std::vector<BoardRead> readConfigAll();
+
+    // ------------------------------------------------------------------ start and poll
+    // Cell conversion by kind (0 STCVAD, 1 STOWAD, 2 STCVDC, 3 STOWDC) with the low digit
+    // ("0" all cells, "1".."6" a pair, "E"/"F"/"D" a self-test pattern).
+    StartResult startCellConversion(int kind, const std::string& lowDigit);
+    StartResult startTempConversion(const std::string& lowDigit);
+    // PLADC (kind 0) or PLINT (kind 1): the frame stays open until closeOpenFrame().
+    StartResult sendPoll(int kind);
+    void closeOpenFrame();
+    // The watchdog keep-alive: broadcast PLADC closed at once.
+    void sendKeepAlivePoll();
+    // True when the keep-alive poll is due this tick (counter 1, 3 or 5 while active).
+    bool keepAlivePollDue() const;
+    // "MI": the controller forces its SPI lines high for the standby current measurement.
+    void sendLowCurrentStandby();
+    // Every board of the stack to standby (CDC 0, default image) by one broadcast WRCFG,
+    // every configuration read back, then "MI".
+    void prepareLowCurrentStandby();
+
+    // ------------------------------------------------------------------ reads
+    // Selector: 0 RDCV, 1 RDCV ten-cell, 2 RDCVA, 3 RDCVB, 4 RDCVC, 5 RDCVC ten-cell.
+    BoardRead readCells(int selector);
+    BoardRead readFlags();
+    // Also follows the thermal-shutdown bit when the PEC matched.
+    BoardRead readTemps();
+    // Latches or clears thermal shutdown of every board from its thsdFlag.
+    ThermalChanges applyThermalStatus();
+    // The flag rule (under-/over-voltage codes) for the slot from its last flag read.
+    void deriveFlagStatus(int slot);
+
+    // ------------------------------------------------------------------ self test
+    // True when every cell code of the served board reads the pattern of the self-test
+    // digit (0x555 for "E", 0xAAA for "F", 0xFFF for "D"); nothing when the digit is not a
+    // pattern. All twelve codes count, also in ten-cell mode.
+    std::optional<bool> cellSelfTestPassed(int slot) const;
+    std::optional<bool> tempSelfTestPassed(int slot) const;
+
+    // ------------------------------------------------------------------ continuous mode
+    // The state part of starting and stopping the run (the window adds its controls).
+    void beginContinuous();
+    void endContinuous();
+    // One tick's command group of continuous mode: a cell conversion and read, a
+    // temperature conversion and read, or a flag read of the scanned board, then the
+    // position moves on. Does nothing unless continuousRunning is 1.
+    void continuousStep(StepHooks* hooks = nullptr);
+
+private:
+    BoardRead finishRead(BoardRead read);
+    void notifyWrite(const ConfigWrite& write);
+
+    ControllerLink& link_;
+    StackState st_;
+    std::string lastIdentReply_;
+    std::vector<SessionListener*> listeners_;
+    std::function<QDateTime()> now_;
+};
+
+}  // namespace zmx

@@ -1,0 +1,346 @@
+// The stack session without a window, against the in-process simulated stack: one group
+// per device command, checking the controller texts sent and what the session stored and
+// handed to its listeners.
+
+#include <QtTest>
+
+#include "display/CellStatus.h"
+#include "link/SimLink.h"
+#include "protocol/ChipCommands.h"
+#include "protocol/Frames.h"
+#include "protocol/ReadDecode.h"
+#include "session/BoardReadOf.h"
+#include "session/StackSession.h"
+#include "support/TestSupport.h"
+
+using namespace zmx;
+using namespace zmx::test;
+
+namespace {
+
+// Keeps every event the session hands out.
+struct EventLog : SessionListener {
+    std::vector<BoardRead> reads;
+    std::vector<ConfigWrite> writes;
+    std::vector<std::string> idents;
+    void onRead(const BoardRead& r) override { reads.push_back(r); }
+    void onConfigWrite(const ConfigWrite& w) override { writes.push_back(w); }
+    void onIdentify(const std::string& reply, bool) override { idents.push_back(reply); }
+};
+
+// A session on a simulated stack of `boards` chips, started up, recording what it sends.
+struct SessionRig {
+    explicit SessionRig(int boards = 10, bool start = true) {
+        sim::SimOptions o;
+        o.boards = boards;
+        sim = std::make_shared<sim::SimStack>(o);
+        auto rec = std::make_unique<RecordingBackend>(std::make_unique<SimLink>(sim));
+        recorder = rec.get();
+        link = std::make_unique<ControllerLink>(std::move(rec));
+        session = std::make_unique<StackSession>(*link);
+        session->addListener(&log);
+        if (start) QVERIFY(session->startUp());
+        session->state().lastBoardIndex = static_cast<int16_t>(boards - 1);
+        recorder->writes.clear();
+        log = {};
+    }
+    StackState& st() { return session->state(); }
+    std::vector<std::string> takeWrites() { return std::exchange(recorder->writes, {}); }
+
+    std::shared_ptr<sim::SimStack> sim;
+    RecordingBackend* recorder = nullptr;
+    std::unique_ptr<ControllerLink> link;
+    std::unique_ptr<StackSession> session;
+    EventLog log;
+};
+
+QStringList qlist(const std::vector<std::string>& v) {
+    QStringList out;
+    for (const auto& s : v) out << QString::fromStdString(s);
+    return out;
+}
+
+}  // namespace
+
+class TestStackSession : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUpIdentifiesThenReadsBoardOne();
+    void startUpStopsOnAnUnknownController();
+    void writeConfigBroadcastAndAddressed();
+    void readConfigVerdictAndReadback();
+    void cellFlagAndTempReadsDecodeTheChips();
+    void mismatchedFlagReadUnderPecMatchOnlyKeepsStatus();
+    void continuousPassCoversTenBoards();
+    void selfTestPatternsPassAndFail();
+    void lowCurrentStandbyPutsTheStackToSleep();
+};
+
+void TestStackSession::startUpIdentifiesThenReadsBoardOne() {
+    SessionRig rig(3, false);
+    QVERIFY(rig.session->startUp());
+    QCOMPARE(qlist(rig.takeWrites()), (QStringList{"IZ", "MSxT80T49T02TCERRRRRRRX"}));
+    QCOMPARE(rig.st().boardIdentified, Identified::Yes);
+    QCOMPARE(rig.log.idents.size(), std::size_t{1});
+    QCOMPARE(rig.log.reads.size(), std::size_t{1});
+    const BoardRead& r = rig.log.reads[0];
+    QCOMPARE(r.kind, ReadKind::Config);
+    QVERIFY(r.pecMatch);
+    QCOMPARE(r.config, rig.sim->config(0));
+    QCOMPARE(rig.st().readStatus[0], LampState::PecMatch);
+    QCOMPARE(rig.st().cfgReadback[0][0], std::string("E0"));
+}
+
+void TestStackSession::startUpStopsOnAnUnknownController() {
+    SessionRig rig(1, false);
+    rig.sim->setIdText("SOMETHING ELSE");
+    QVERIFY(!rig.session->startUp());
+    QCOMPARE(qlist(rig.takeWrites()), QStringList{"IZ"});
+    QCOMPARE(rig.st().boardIdentified, Identified::No);
+    QVERIFY(rig.session->lastIdentReply().starts_with("SOMETHING ELSE"));
+}
+
+void TestStackSession::writeConfigBroadcastAndAddressed() {
+    SessionRig rig(3);
+    StackState& st = rig.st();
+    // Broadcast (the start-up default): every board takes the image and records it.
+    st.cfgImage[0] = {"E1", "00", "00", "00", "00", "00"};
+    for (int s = 1; s < 3; ++s) st.cfgImage[s] = st.cfgImage[0];
+    const ConfigWrite w = rig.session->writeConfig();
+    QCOMPARE(qlist(rig.takeWrites()), QStringList{"MSxT01SC7SE1S00S00S00S00S00SD7X"});
+    QVERIFY(w.broadcast);
+    QCOMPARE(w.bytes[0], uint8_t{0xE1});
+    QCOMPARE(rig.log.writes.size(), std::size_t{1});
+    for (int s = 0; s < 3; ++s) {
+        QCOMPARE(rig.sim->config(s)[0], uint8_t{0xE1});
+        QCOMPARE(st.cfgWritten[s][0], std::string("E1"));
+    }
+    QCOMPARE(st.cfgViewIsReadback, int16_t{0});
+
+    // Addressed to board 2: only that chip and that record change.
+    st.selectedBoard = 1;
+    st.bcastWRCFG[1] = 0;
+    st.cfgImage[1][0] = "E2";
+    rig.session->writeConfig();
+    QCOMPARE(qlist(rig.takeWrites()), QStringList{"MSxT81S4ES01SC7SE2S00S00S00S00S00SACX"});
+    QCOMPARE(rig.sim->config(1)[0], uint8_t{0xE2});
+    QCOMPARE(rig.sim->config(0)[0], uint8_t{0xE1});
+    QCOMPARE(st.cfgWritten[1][0], std::string("E2"));
+    QCOMPARE(st.cfgWritten[0][0], std::string("E1"));
+}
+
+void TestStackSession::readConfigVerdictAndReadback() {
+    SessionRig rig(2);
+    StackState& st = rig.st();
+    st.cfgImage[0] = {"E1", "00", "00", "00", "00", "00"};
+    st.cfgImage[1] = st.cfgImage[0];
+    rig.session->writeConfig();
+    rig.takeWrites();
+
+    const std::vector<BoardRead> all = rig.session->readConfigAll();
+    QCOMPARE(qlist(rig.takeWrites()), (QStringList{"MSxT80T49T02TCERRRRRRRX", "MSxT81T4ET02TCERRRRRRRX"}));
+    QCOMPARE(all.size(), std::size_t{2});
+    for (int s = 0; s < 2; ++s) {
+        QVERIFY(all[s].pecMatch);
+        QCOMPARE(all[s].slot, s);
+        QCOMPARE(st.readStatus[s], LampState::PecMatch);  // measure mode now
+        QCOMPARE(st.measureMode[s], int16_t{1});
+        for (int k = 0; k < 6; ++k) QVERIFY(!rig.session->readbackDiffers(s, k));
+    }
+    QCOMPARE(st.selectedBoard, int16_t{0});
+
+    // A corrupted reply: red lamp, the event says so, the read-back shows what arrived.
+    st.cfgImage[0][1] = "01";  // composed but not written: the read-back differs there
+    rig.sim->corruptNextReplies(1);
+    const BoardRead bad = rig.session->readConfig();
+    QVERIFY(!bad.pecMatch);
+    QCOMPARE(st.readStatus[0], LampState::PecMismatch);
+    QCOMPARE(bad.lampState, int16_t{2});
+    QVERIFY(rig.session->readbackDiffers(0, 1));
+}
+
+void TestStackSession::cellFlagAndTempReadsDecodeTheChips() {
+    SessionRig rig(2);
+    StackState& st = rig.st();
+    // Measure mode with thresholds: VUV code 0x7F (2.304 V) and VOV code 0xC7 (4.008 V).
+    st.cfgImage[0] = {"E1", "00", "00", "00", "7F", "C7"};
+    st.cfgImage[1] = st.cfgImage[0];
+    rig.session->writeConfig();
+    rig.session->readConfigAll();
+    rig.sim->setCellVolts(1, 3, 1.2);   // under the VUV threshold
+    rig.sim->setCellVolts(1, 12, 4.1);  // over the VOV threshold
+    rig.sim->setTempVolts(1, 0, 1.5);
+    rig.takeWrites();
+    rig.log = {};
+
+    st.selectedBoard = 1;
+    rig.session->startCellConversion(0, "0");
+    QCOMPARE(qlist(rig.takeWrites()), QStringList{"MSxS81S4ES10SB0X"});
+    const BoardRead cells = rig.session->readCells(0);
+    QCOMPARE(qlist(rig.takeWrites()),
+             QStringList{QString::fromStdString(readFrameOf(chipCommand(ChipCommandId::RDCV), "81"))});
+    QVERIFY(cells.pecMatch);
+    QCOMPARE(cells.slot, 1);
+    QCOMPARE(cells.cellCount, 12);
+    QCOMPARE(cells.cellCodes[2], rig.sim->cellCode(1, 3));
+    QVERIFY(qAbs(cells.cellVolts[2] - 1.2f) < 0.002f);
+    QVERIFY(qAbs(cells.cellVolts[11] - 4.1f) < 0.002f);
+    QCOMPARE(st.rdcvGood[1], int16_t{1});
+
+    const BoardRead flags = rig.session->readFlags();
+    QVERIFY(flags.pecMatch);
+    QCOMPARE(int(flags.flags[0] & 0x30), 0x10);  // cell 3 under-voltage
+    QCOMPARE(int(flags.flags[2] & 0xC0), 0x80);  // cell 12 over-voltage
+    rig.session->deriveFlagStatus(1);
+    QCOMPARE(st.cellStatus[statusIndex(1, 2)], int16_t{kStatusUnderVoltage});
+    QCOMPARE(st.cellStatus[statusIndex(1, 11)], int16_t{kStatusOverVoltage});
+
+    rig.session->startTempConversion("0");
+    const BoardRead temps = rig.session->readTemps();
+    QVERIFY(temps.pecMatch);
+    QVERIFY(qAbs(temps.tempVolts[0] - 1.5f) < 0.002f);
+    QCOMPARE(temps.thermalBit, 0);
+
+    // Thermal shutdown: the bit comes with the read, the latch with applyThermalStatus.
+    rig.sim->setThermalShutdown(1, true);
+    rig.session->startTempConversion("0");
+    QCOMPARE(rig.session->readTemps().thermalBit, 1);
+    const ThermalChanges c = rig.session->applyThermalStatus();
+    QCOMPARE(c.latched, std::vector<int>{1});
+    QCOMPARE(st.readStatus[1], LampState::ThermalShutdown);
+    QCOMPARE(st.cellStatus[statusIndex(1, 0)], int16_t{kStatusThermal});
+
+    // Every read reached the listener, with the board's status codes as they stood then.
+    QCOMPARE(rig.log.reads.size(), std::size_t{4});
+    QCOMPARE(rig.log.reads[2].cellStatus[2], int16_t{kStatusUnderVoltage});
+}
+
+// With "PEC Match Only" a corrupted flag reply may not set or clear a cell status code;
+// without it the reply is taken as it came, as before.
+void TestStackSession::mismatchedFlagReadUnderPecMatchOnlyKeepsStatus() {
+    for (const int16_t pecMatchOnly : {int16_t{1}, int16_t{0}}) {
+        SessionRig rig(1);
+        StackState& st = rig.st();
+        st.cfgImage[0] = {"E1", "00", "00", "00", "7F", "C7"};
+        rig.session->writeConfig();
+        rig.session->readConfig();
+        rig.session->startCellConversion(0, "0");
+        rig.session->readCells(0);
+        evaluateCellStatus(st, 0);
+        QCOMPARE(st.cellStatus[statusIndex(0, 0)], int16_t{kStatusGood});
+
+        st.showValidOnly = pecMatchOnly;
+        rig.sim->corruptNextReplies(1);
+        const BoardRead r = rig.session->readFlags();
+        QVERIFY(!r.pecMatch);
+        const std::array<int16_t, 12> before = cellStatusOf(st, 0);
+        // Make the stored flag texts claim every cell is under-voltage, as a corrupted
+        // reply can.
+        for (auto& t : st.flgrText[0]) t = "55";
+        rig.session->deriveFlagStatus(0);
+        if (pecMatchOnly == 1) QCOMPARE(cellStatusOf(st, 0), before);
+        else QCOMPARE(st.cellStatus[statusIndex(0, 0)], int16_t{kStatusUnderVoltage});
+
+        // A good flag read lifts the hold again; an under-voltage code it no longer
+        // reports goes back to 0.
+        rig.session->readFlags();
+        rig.session->deriveFlagStatus(0);
+        QCOMPARE(st.cellStatus[statusIndex(0, 0)], int16_t(pecMatchOnly == 1 ? kStatusGood : kStatusClear));
+    }
+}
+
+void TestStackSession::continuousPassCoversTenBoards() {
+    SessionRig rig(10);
+    StackState& st = rig.st();
+    for (int s = 0; s < 10; ++s) st.cfgImage[s] = {"E1", "00", "00", "00", "00", "00"};
+    rig.session->writeConfig();
+    rig.session->readConfigAll();
+    rig.takeWrites();
+    rig.log = {};
+
+    rig.session->beginContinuous();
+    struct Counter : StepHooks {
+        int starts = 0, steps = 0;
+        void started(const StartResult&) override { ++starts; }
+        void stepDone() override { ++steps; }
+    } hooks;
+    for (int i = 0; i < 30; ++i) rig.session->continuousStep(&hooks);
+    QCOMPARE(hooks.steps, 30);
+    QCOMPARE(hooks.starts, 20);
+    QCOMPARE(st.scanBoard, int16_t{0});
+    QCOMPARE(st.sequenceStep, int16_t{0});
+
+    // Each board: cells, temperatures, flags, in that order, all good.
+    QCOMPARE(rig.log.reads.size(), std::size_t{30});
+    for (int s = 0; s < 10; ++s) {
+        QCOMPARE(rig.log.reads[3 * s].kind, ReadKind::Cells);
+        QCOMPARE(rig.log.reads[3 * s + 1].kind, ReadKind::Temps);
+        QCOMPARE(rig.log.reads[3 * s + 2].kind, ReadKind::Flags);
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(rig.log.reads[3 * s + k].slot, s);
+            QVERIFY(rig.log.reads[3 * s + k].pecMatch);
+        }
+    }
+    // The conversions go out in broadcast form; the read of board 10 is addressed to 0x89.
+    const QStringList sent = qlist(rig.takeWrites());
+    QCOMPARE(sent.count("MSxS10SB0X"), 10);
+    QCOMPARE(sent.count("MSxS30S50X"), 10);
+    QVERIFY(sent.contains(QString::fromStdString(readFrameOf(chipCommand(ChipCommandId::RDFLG), "89"))));
+
+    rig.session->endContinuous();
+    QCOMPARE(st.continuousRunning, int16_t{0});
+    QCOMPARE(st.cellVolts[cellValueIndex(3, 1)], 0.0f);
+    QCOMPARE(st.keepAliveActive, int16_t{1});  // boards measuring, nothing else serves them
+}
+
+void TestStackSession::selfTestPatternsPassAndFail() {
+    SessionRig rig(2);
+    StackState& st = rig.st();
+    st.cfgImage[0] = {"E1", "00", "00", "00", "00", "00"};  // a chip in standby converts nothing
+    rig.session->writeConfig();
+    for (const char* digit : {"E", "F", "D"}) {
+        st.selfTestDigit = digit;
+        rig.session->startCellConversion(0, digit);
+        rig.session->readCells(0);
+        QCOMPARE(rig.session->cellSelfTestPassed(0), std::optional<bool>(true));
+        rig.session->startTempConversion(digit);
+        rig.session->readTemps();
+        QCOMPARE(rig.session->tempSelfTestPassed(0), std::optional<bool>(true));
+    }
+    rig.sim->setSelfTestFault(0, 7, 0x123);
+    rig.sim->setSelfTestTempFault(0, 2, 0x456);
+    rig.session->startCellConversion(0, "D");
+    rig.session->readCells(0);
+    QCOMPARE(rig.session->cellSelfTestPassed(0), std::optional<bool>(false));
+    rig.session->startTempConversion("D");
+    rig.session->readTemps();
+    QCOMPARE(rig.session->tempSelfTestPassed(0), std::optional<bool>(false));
+    st.selfTestDigit = "0";  // not a pattern: no verdict
+    QCOMPARE(rig.session->cellSelfTestPassed(0), std::nullopt);
+}
+
+void TestStackSession::lowCurrentStandbyPutsTheStackToSleep() {
+    SessionRig rig(3);
+    StackState& st = rig.st();
+    for (int s = 0; s < 3; ++s) st.cfgImage[s] = {"E2", "00", "00", "00", "00", "00"};
+    st.bcastWRCFG[0] = 0;  // an addressed write is selected: standby still goes to all
+    rig.session->writeConfig();
+    rig.takeWrites();
+
+    rig.session->prepareLowCurrentStandby();
+    const QStringList sent = qlist(rig.takeWrites());
+    QCOMPARE(sent.first(), QString("MSxT01SC7SE0S00S00S00S00S00SFEX"));
+    QCOMPARE(sent.size(), 5);  // the write, three read-backs, "MI"
+    QCOMPARE(sent.last(), QString("MI"));
+    QVERIFY(rig.sim->spiForcedHigh());
+    for (int s = 0; s < 3; ++s) {
+        QVERIFY(rig.sim->inStandby(s));
+        QCOMPARE(st.measureMode[s], int16_t{0});
+    }
+    QCOMPARE(st.bcastWRCFG[0], int16_t{0});
+    QCOMPARE(st.suspendIdentify, int16_t{1});
+}
+
+QTEST_GUILESS_MAIN(TestStackSession)
+#include "tst_stacksession.moc"
