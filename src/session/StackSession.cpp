@@ -13,13 +13,13 @@
 #include "modes/DatalogStamp.h"
 #include "modes/KeepAlive.h"
 #include "modes/SelfTestPatterns.h"
-#include "protocol/BoardAddress.h"
 #include "protocol/Frames.h"
 #include "protocol/Hex.h"
 #include "protocol/Identification.h"
 #include "protocol/ReadDecode.h"
 #include "protocol/ReplyParsers.h"
 #include "session/BoardReadOf.h"
+#include "session/StackDefaults.h"
 
 namespace zmx {
 
@@ -71,11 +71,8 @@ void StackSession::resetToDefaults() {
     st_.datalogSample = 0;
     st_.stampTimeDate.clear();
     st_.stampDateTime.clear();
+    setDefaultAddressing(st_);
     for (int s = 0; s < kBoards; ++s) {
-        st_.boardAddressHex[s] = defaultBoardAddress(s);
-        st_.bcastPLADC[s] = st_.bcastPLINT[s] = st_.bcastSTCVAD[s] = st_.bcastSTOWAD[s] = 0;
-        st_.bcastSTTMPAD[s] = st_.bcastSTCVDC[s] = st_.bcastSTOWDC[s] = 0;
-        st_.bcastWRCFG[s] = 1;
         st_.cdcValue[s] = 0;
         st_.cfgImage[s] = {"E0", "00", "00", "00", "00", "00"};
         st_.vuvCode[s] = 0;
@@ -88,20 +85,8 @@ void StackSession::resetToDefaults() {
     for (int s = 0; s < kSlots; ++s) {
         st_.rdcvGood[s] = st_.measureMode[s] = st_.rdflgGood[s] = st_.rdtmpGood[s] = 0;
         st_.thsdFlag[s] = st_.thsdLatched[s] = 0;
-        st_.rdcfgRxByte[s] = {};
-        st_.rdcvRxByte[s] = {};
-        st_.rdcvaRxByte[s] = st_.rdcvbRxByte[s] = st_.rdcvcRxByte[s] = {};
-        st_.rdflgRxByte[s] = {};
-        st_.rdtmpRxByte[s] = {};
-        st_.rdcfgRxPec[s] = st_.rdcfgCalcPec[s] = 0;
-        st_.rdcvRxPec[s] = st_.rdcvaRxPec[s] = st_.rdcvbRxPec[s] = st_.rdcvcRxPec[s] = 0;
-        st_.rdcvCalcPec[s] = st_.rdcvaCalcPec[s] = st_.rdcvbCalcPec[s] = st_.rdcvcCalcPec[s] = 0;
-        st_.rdflgRxPec[s] = st_.rdflgCalcPec[s] = 0;
-        st_.rdtmpRxPec[s] = st_.rdtmpCalcPec[s] = 0;
-        st_.cellDcc[s] = {};
-        st_.cellMask[s] = {};
     }
-    st_.cellStatus = {};
+    clearReceivedData(st_);
     st_.cfgViewIsReadback = 0;
     st_.cfgWritten[0][0].clear();
     st_.lastCellStep = 0;

@@ -2,8 +2,8 @@
 
 #include <QSignalBlocker>
 
-#include "protocol/BoardAddress.h"
 #include "protocol/Identification.h"
+#include "session/StackDefaults.h"
 #include "session/StackSession.h"
 #include "shell/Form1.h"
 #include "shell/widgets/Paint.h"
@@ -43,16 +43,11 @@ bool Form1::Form_Load() {
     st.stampTimeDate.clear();
     st.stampDateTime.clear();
 
-    for (int s = 0; s < kBoards; ++s) st.boardAddressHex[s] = defaultBoardAddress(s);
+    setDefaultAddressing(st);
     {
         // Showing "0" is not a user's choice of address: no handler runs.
         const QSignalBlocker block(ui.Combo2);
         ui.Combo2->setCurrentIndex(0);
-    }
-    for (int s = 0; s < kBoards; ++s) {
-        st.bcastPLADC[s] = st.bcastPLINT[s] = st.bcastSTCVAD[s] = st.bcastSTOWAD[s] = 0;
-        st.bcastSTTMPAD[s] = st.bcastSTCVDC[s] = st.bcastSTOWDC[s] = 0;
-        st.bcastWRCFG[s] = 1;
     }
     ui.Check5[5]->setChecked(true);
     for (int i = 0; i < 6; ++i) Check5_Click(i);
@@ -111,21 +106,7 @@ void Form1::InitWindowAndState() {
     for (auto* box : ui.Text5) box->clear();
     ClearFlags();
 
-    for (int s = 0; s < kSlots; ++s) {
-        st.rdcfgRxByte[s] = {};
-        st.rdcvRxByte[s] = {};
-        st.rdcvaRxByte[s] = st.rdcvbRxByte[s] = st.rdcvcRxByte[s] = {};
-        st.rdflgRxByte[s] = {};
-        st.rdtmpRxByte[s] = {};
-        st.rdcfgRxPec[s] = st.rdcfgCalcPec[s] = 0;
-        st.rdcvRxPec[s] = st.rdcvaRxPec[s] = st.rdcvbRxPec[s] = st.rdcvcRxPec[s] = 0;
-        st.rdcvCalcPec[s] = st.rdcvaCalcPec[s] = st.rdcvbCalcPec[s] = st.rdcvcCalcPec[s] = 0;
-        st.rdflgRxPec[s] = st.rdflgCalcPec[s] = 0;
-        st.rdtmpRxPec[s] = st.rdtmpCalcPec[s] = 0;
-        st.cellDcc[s] = {};
-        st.cellMask[s] = {};
-    }
-    st.cellStatus = {};
+    clearReceivedData(st);
 
     for (int n = 0; n < 4; ++n) LoadCfgrBoxes(n);
     const QColor olive(0x80, 0x80, 0x00), lightGrey(0xE0, 0xE0, 0xE0);
