@@ -1,16 +1,19 @@
 #pragma once
 // A recording as a CSV table or as the datalog workbook.
 //
-// One CSV row per board read of cells: the time and board of that cell read, its volts
-// and the board's status codes, with the latest configuration read back, flags and
-// temperatures of the same board recorded before it (empty when there was none yet).
-// Reads of configuration, flags and temperatures alone make no row; a board that is
-// never read for cells still gets its rows from its flag and temperature reads (one per
-// temperature read). A partial cell read (RDCVA/B/C) fills its own cells and keeps the
-// board's other cells from earlier reads. The PEC verdict is that of the cell read.
+// One row per board read: a row gathers one cell read, one temperature read and one flag
+// read of a board, in the order the passes make them; a read of a kind the row already
+// holds (or of cells it already holds) starts the board's next row. The row's time is
+// that of its first read. Values a row did not read itself (a pass without a flag read,
+// cells 11 and 12 in ten-cell mode, the configuration read back) are the board's latest
+// from earlier rows, and empty until the board has any. UVTHR/OVTHR come from the latest
+// configuration read back, or the thresholds of the recording's context before that.
+// Configuration reads alone make no row. The PEC verdict says MATCH when every read of
+// the row matched, otherwise MISMATCH. Rows are written in time order.
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,22 +40,35 @@ public:
         std::array<uint8_t, 6> config{};
         bool haveFlags = false;
         std::array<uint8_t, 3> flags{};
-        int uvthr = -1;  // VUV / VOV codes of the configuration read back (-1 unknown)
+        int uvthr = -1;  // VUV / VOV codes (-1 unknown)
         int ovthr = -1;
         std::array<bool, 12> haveCell{};
         std::array<float, 12> cellVolts{};
         std::array<int16_t, 12> cellStatus{};
         bool haveTemps = false;
         std::array<float, 3> tempVolts{};
-        bool pecMatch = false;
+        bool pecMatch = true;
+        // Which kinds this row read itself (not carried over).
+        bool readCells = false, readTemps = false, readFlags = false;
+        std::array<bool, 12> readCell{};
+        bool open = false;
     };
-    // Returns true and fills *row when this read completes a row.
-    bool add(const BoardRead& read, Row* row);
+    explicit BoardRowMerger(const RecordingContext* context = nullptr);
+    void add(const BoardRead& read);
+    // Rows complete so far, in time order, that no later read can precede.
+    std::vector<Row> take();
+    // Every remaining row, in time order (end of the recording).
+    std::vector<Row> finish();
 
 private:
+    void close(int slot);
     std::array<Row, 10> boards_{};
-    std::array<bool, 10> cellsSeen_{};
+    std::map<std::pair<int64_t, int64_t>, Row> done_;  // (time, sequence) -> row
+    int64_t seq_ = 0;
 };
+
+// Two-letter status of a cell status code: NR OK DC UV OV MI MD TS.
+const char* statusAbbreviation(int code);
 
 // The row as CSV fields in csvColumns() order.
 std::vector<std::string> csvFields(const BoardRowMerger::Row& row);

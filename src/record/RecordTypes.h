@@ -19,8 +19,8 @@ struct BoardContext {
     std::string address;                      // "80"
     std::array<uint8_t, 6> configWritten{};   // CFGR0..CFGR5 last written
     std::array<uint8_t, 6> configReadBack{};  // CFGR0..CFGR5 last read back
-    int vuvCode = 0;                          // under-voltage threshold code (CFGR3)
-    int vovCode = 0;                          // over-voltage threshold code (CFGR4)
+    int vuvCode = 0;                          // under-voltage threshold code (CFGR4)
+    int vovCode = 0;                          // over-voltage threshold code (CFGR5)
     int cdc = 0;                              // CDC mode (0 = standby, converts nothing)
 };
 

@@ -1,0 +1,370 @@
+#include "record/RecordWriter.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSysInfo>
+#include <QVariant>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <variant>
+
+#include "record/StoreDb.h"
+#include "record/StoreRows.h"
+
+namespace zmx {
+
+namespace {
+using Clock = std::chrono::steady_clock;
+using Row = std::variant<BoardRead, ConfigWrite>;
+}  // namespace
+
+struct RecordWriter::Impl {
+    store::Target target;
+    RecordingContext context;
+    WriterOptions opt;
+    std::thread thread;
+
+    mutable std::mutex m;
+    std::condition_variable wake;     // rows to write, a flush asked for, or stop
+    std::condition_variable written;  // a batch committed or the thread ended
+    std::deque<Row> queue;
+    std::size_t inflight = 0;  // rows taken from the queue whose transaction has not committed
+    int64_t accepted = 0;      // rows taken into the queue so far
+    int64_t rowsWritten = 0;
+    int64_t dropped = 0;
+    int64_t droppedReported = 0;
+    bool answering = true;
+    std::string lastError;
+    std::vector<std::string> events;
+    bool flushAsked = false;
+    bool stop = false;
+    bool finished = false;
+    Clock::time_point stopDeadline;
+    int64_t recordingId = 0;
+    std::optional<WriterStatus> closedStatus;
+
+    // Writer thread only.
+    QSqlDatabase db;
+    std::optional<QSqlQuery> insertRead, insertWrite, updateRecording;
+
+    void run(std::promise<std::string> opened);
+    bool connect(std::string* error);
+    void disconnect();
+    bool createRecording(std::string* error);
+    bool writeBatch(std::vector<Row>& batch, std::string* error);
+    void noteFailure(const std::string& error);
+    void push(Row row);
+    QString shown() const { return target.shown; }
+};
+
+bool RecordWriter::Impl::connect(std::string* error) {
+    db = store::openConnection(target, true, opt.connectTimeoutS, error);
+    if (!db.isValid()) return false;
+    QSqlQuery q(db);
+    if (!target.postgres) {
+        // WAL: readers (replay --follow, export) never block the writer; a killed writer
+        // loses at most its open transaction. NORMAL sync is safe against process death.
+        if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next() ||
+            q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+            *error = store::errorText(shown() + QStringLiteral(": cannot switch to WAL mode"), q.lastError());
+            q = QSqlQuery();
+            disconnect();
+            return false;
+        }
+        q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    }
+    insertRead.emplace(db);
+    insertWrite.emplace(db);
+    updateRecording.emplace(db);
+    if (!insertRead->prepare(store::insertReadSql()) || !insertWrite->prepare(store::insertWriteSql()) ||
+        !updateRecording->prepare(
+            QStringLiteral("UPDATE recordings SET end_utc_ms = CASE WHEN end_utc_ms > ? THEN end_utc_ms ELSE ? END, "
+                           "read_count = read_count + ?, write_count = write_count + ? WHERE id = ?"))) {
+        const QSqlError e = !insertRead->lastError().isValid()    ? insertRead->lastError()
+                            : !insertWrite->lastError().isValid() ? insertWrite->lastError()
+                                                                  : updateRecording->lastError();
+        *error = store::errorText(shown() + QStringLiteral(": cannot prepare the inserts"),
+                                  e.isValid() ? e : insertRead->lastError());
+        disconnect();
+        return false;
+    }
+    return true;
+}
+
+void RecordWriter::Impl::disconnect() {
+    insertRead.reset();
+    insertWrite.reset();
+    updateRecording.reset();
+    if (db.isValid()) store::dropConnection(db);
+}
+
+bool RecordWriter::Impl::createRecording(std::string* error) {
+    const RecordingContext& c = context;
+    QSqlQuery q(db);
+    auto failed = [&](const QString& what, const QSqlError& e) {
+        *error = store::errorText(shown() + QStringLiteral(": ") + what, e);
+        db.rollback();
+        return false;
+    };
+    if (!db.transaction()) return failed(QStringLiteral("cannot start a transaction"), db.lastError());
+    QString sql = QStringLiteral(
+        "INSERT INTO recordings (start_utc_ms, host, label, program_version, link, controller_id, board_count) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?)");
+    if (target.postgres) sql += QStringLiteral(" RETURNING id");
+    q.prepare(sql);
+    q.addBindValue(QVariant::fromValue<qint64>(c.startUtcMs));
+    q.addBindValue(QString::fromStdString(c.host));
+    q.addBindValue(QString::fromStdString(c.label));
+    q.addBindValue(QString::fromStdString(c.programVersion));
+    q.addBindValue(QString::fromStdString(c.link));
+    q.addBindValue(QString::fromStdString(c.controllerId));
+    q.addBindValue(c.boardCount);
+    if (!q.exec()) return failed(QStringLiteral("cannot add the recording"), q.lastError());
+    int64_t id = 0;
+    if (target.postgres) id = q.next() ? q.value(0).toLongLong() : 0;
+    else id = q.lastInsertId().toLongLong();
+    if (id <= 0) return failed(QStringLiteral("no id for the new recording"), q.lastError());
+    q.prepare(
+        QStringLiteral("INSERT INTO recording_boards (recording_id, slot, address, cfg_written, cfg_read_back, "
+                       "vuv_code, vov_code, cdc) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const BoardContext& b : c.boards) {
+        q.addBindValue(QVariant::fromValue<qint64>(id));
+        q.addBindValue(b.slot);
+        q.addBindValue(QString::fromStdString(b.address));
+        q.addBindValue(QString::fromStdString(store::bytesText(b.configWritten.data(), 6)));
+        q.addBindValue(QString::fromStdString(store::bytesText(b.configReadBack.data(), 6)));
+        q.addBindValue(b.vuvCode);
+        q.addBindValue(b.vovCode);
+        q.addBindValue(b.cdc);
+        if (!q.exec()) return failed(QStringLiteral("cannot add the recording's boards"), q.lastError());
+    }
+    if (!db.commit()) return failed(QStringLiteral("cannot add the recording"), db.lastError());
+    recordingId = id;
+    return true;
+}
+
+bool RecordWriter::Impl::writeBatch(std::vector<Row>& batch, std::string* error) {
+    auto failed = [&](const QSqlError& e) {
+        *error = store::errorText(shown(), e);
+        db.rollback();
+        return false;
+    };
+    if (!db.transaction()) return failed(db.lastError());
+    int64_t reads = 0, writes = 0, lastMs = 0;
+    for (const Row& row : batch) {
+        if (const BoardRead* r = std::get_if<BoardRead>(&row)) {
+            store::bindRead(*insertRead, recordingId, *r);
+            if (!insertRead->exec()) return failed(insertRead->lastError());
+            ++reads;
+            lastMs = std::max(lastMs, r->utcMs);
+        } else {
+            const ConfigWrite& w = std::get<ConfigWrite>(row);
+            store::bindWrite(*insertWrite, recordingId, w);
+            if (!insertWrite->exec()) return failed(insertWrite->lastError());
+            ++writes;
+            lastMs = std::max(lastMs, w.utcMs);
+        }
+    }
+    QSqlQuery& u = *updateRecording;
+    u.bindValue(0, QVariant::fromValue<qint64>(lastMs));
+    u.bindValue(1, QVariant::fromValue<qint64>(lastMs));
+    u.bindValue(2, QVariant::fromValue<qint64>(reads));
+    u.bindValue(3, QVariant::fromValue<qint64>(writes));
+    u.bindValue(4, QVariant::fromValue<qint64>(recordingId));
+    if (!u.exec()) return failed(u.lastError());
+    if (!db.commit()) return failed(db.lastError());
+    return true;
+}
+
+void RecordWriter::Impl::noteFailure(const std::string& error) {
+    std::lock_guard lk(m);
+    lastError = error;
+    if (answering) {
+        answering = false;
+        events.push_back("recording: database not answering (" + error + "); keeping up to " +
+                         std::to_string(opt.queueBound) + " rows queued and retrying every " +
+                         std::to_string(opt.retryMs) + " ms");
+    }
+}
+
+void RecordWriter::Impl::run(std::promise<std::string> opened) {
+    std::string error;
+    if (!connect(&error) || !createRecording(&error)) {
+        disconnect();
+        opened.set_value(error.empty() ? shown().toStdString() + ": cannot open" : error);
+        return;
+    }
+    opened.set_value({});
+
+    std::vector<Row> batch;
+    Clock::time_point failedAt{};
+    for (;;) {
+        {
+            std::unique_lock lk(m);
+            if (batch.empty()) {
+                wake.wait_for(lk, std::chrono::milliseconds(opt.batchMs), [&] {
+                    return stop || flushAsked || queue.size() >= static_cast<std::size_t>(opt.batchRows);
+                });
+                flushAsked = false;
+                if (queue.empty()) {
+                    if (stop) break;
+                    continue;
+                }
+                const std::size_t n = std::min(queue.size(), static_cast<std::size_t>(opt.batchRows));
+                batch.assign(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.begin() + n));
+                queue.erase(queue.begin(), queue.begin() + n);
+                inflight = n;
+            }
+        }
+        bool ok = db.isValid() || connect(&error);
+        if (ok) ok = writeBatch(batch, &error);
+        if (ok) {
+            std::lock_guard lk(m);
+            rowsWritten += static_cast<int64_t>(batch.size());
+            inflight = 0;
+            if (!answering) {
+                answering = true;
+                const auto pause = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - failedAt);
+                events.push_back("recording: database answering again after " +
+                                 std::to_string(pause.count() / 1000.0).substr(0, 5) + " s; " +
+                                 std::to_string(rowsWritten) + " rows written, " + std::to_string(queue.size()) +
+                                 " still queued");
+            }
+            batch.clear();
+            written.notify_all();
+            continue;
+        }
+        // The connection may be broken (server restarted, file locked): start afresh next time.
+        disconnect();
+        {
+            std::lock_guard lk(m);
+            if (answering) failedAt = Clock::now();
+        }
+        noteFailure(error);
+        std::unique_lock lk(m);
+        const auto until = Clock::now() + std::chrono::milliseconds(opt.retryMs);
+        wake.wait_until(lk, stop ? std::min(until, stopDeadline) : until,
+                        [&] { return stop && Clock::now() >= stopDeadline; });
+        if (stop && Clock::now() >= stopDeadline) {
+            const int64_t lost = static_cast<int64_t>(queue.size() + batch.size());
+            dropped += lost;
+            events.push_back("recording: closed while the database was not answering; " + std::to_string(lost) +
+                             " queued rows not written (dropped)");
+            queue.clear();
+            batch.clear();
+            inflight = 0;
+            break;
+        }
+    }
+    disconnect();
+    std::lock_guard lk(m);
+    finished = true;
+    written.notify_all();
+}
+
+void RecordWriter::Impl::push(Row row) {
+    std::lock_guard lk(m);
+    if (stop || queue.size() + inflight >= static_cast<std::size_t>(opt.queueBound)) {
+        ++dropped;
+        return;
+    }
+    queue.push_back(std::move(row));
+    ++accepted;
+}
+
+std::unique_ptr<RecordWriter> RecordWriter::open(const std::string& target, const RecordingContext& context,
+                                                 std::string* error, const WriterOptions& options) {
+    auto d = std::make_unique<Impl>();
+    std::string why;
+    if (!store::parseTarget(target, &d->target, &why)) {
+        if (error) *error = why;
+        return nullptr;
+    }
+    d->context = context;
+    if (d->context.programVersion.empty()) d->context.programVersion = ZMX_VERSION;
+    if (d->context.host.empty()) d->context.host = QSysInfo::machineHostName().toStdString();
+    if (d->context.startUtcMs == 0) d->context.startUtcMs = QDateTime::currentMSecsSinceEpoch();
+    d->opt = options;
+    if (d->opt.queueBound < 1) d->opt.queueBound = 1;
+    if (d->opt.batchRows < 1) d->opt.batchRows = 1;
+    std::promise<std::string> opened;
+    std::future<std::string> result = opened.get_future();
+    Impl* impl = d.get();
+    d->thread = std::thread([impl, p = std::move(opened)]() mutable { impl->run(std::move(p)); });
+    why = result.get();
+    if (!why.empty()) {
+        d->thread.join();
+        if (error) *error = why;
+        return nullptr;
+    }
+    return std::unique_ptr<RecordWriter>(new RecordWriter(std::move(d)));
+}
+
+RecordWriter::RecordWriter(std::unique_ptr<Impl> impl) : d_(std::move(impl)) {}
+
+RecordWriter::~RecordWriter() { close(); }
+
+void RecordWriter::onRead(const BoardRead& read) { d_->push(read); }
+void RecordWriter::onConfigWrite(const ConfigWrite& write) { d_->push(write); }
+
+WriterStatus RecordWriter::status() const {
+    std::lock_guard lk(d_->m);
+    if (d_->closedStatus) return *d_->closedStatus;
+    WriterStatus s;
+    s.target = d_->target.shown.toStdString();
+    s.recordingId = d_->recordingId;
+    s.rowsWritten = d_->rowsWritten;
+    s.rowsQueued = static_cast<int64_t>(d_->queue.size() + d_->inflight);
+    s.rowsDropped = d_->dropped;
+    s.answering = d_->answering;
+    s.lastError = d_->lastError;
+    return s;
+}
+
+int64_t RecordWriter::recordingId() const { return d_->recordingId; }
+
+std::vector<std::string> RecordWriter::takeEvents() {
+    std::lock_guard lk(d_->m);
+    if (d_->dropped > d_->droppedReported) {
+        d_->events.push_back("recording: queue full (" + std::to_string(d_->opt.queueBound) +
+                             " rows): " + std::to_string(d_->dropped - d_->droppedReported) + " rows dropped, " +
+                             std::to_string(d_->dropped) + " in all");
+        d_->droppedReported = d_->dropped;
+    }
+    return std::exchange(d_->events, {});
+}
+
+bool RecordWriter::flush(int timeoutMs) {
+    std::unique_lock lk(d_->m);
+    const int64_t target = d_->accepted;
+    d_->flushAsked = true;
+    d_->wake.notify_all();
+    return d_->written.wait_for(lk, std::chrono::milliseconds(timeoutMs), [&] {
+        return d_->finished || d_->rowsWritten >= target;
+    }) && d_->rowsWritten >= target;
+}
+
+WriterStatus RecordWriter::close(int timeoutMs) {
+    {
+        std::lock_guard lk(d_->m);
+        if (d_->closedStatus) return *d_->closedStatus;
+        if (!d_->stop) {
+            d_->stop = true;
+            d_->stopDeadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        }
+        d_->wake.notify_all();
+    }
+    if (d_->thread.joinable()) d_->thread.join();
+    WriterStatus s = status();
+    std::lock_guard lk(d_->m);
+    d_->closedStatus = s;
+    return s;
+}
+
+}  // namespace zmx
