@@ -10,7 +10,7 @@ namespace zmx {
 
 namespace {
 
-const std::set<std::string> kDeviceCommands = {"identify",  "read-config", "write-config", "read-cells",
+const std::set<std::string> kDeviceCommands = {"identify",   "read-config", "write-config", "read-cells",
                                                "read-flags", "read-temps",  "selftest",     "record"};
 const std::set<std::string> kStoreCommands = {"export", "replay", "list"};
 
@@ -121,7 +121,7 @@ CliOptions parseCliArgs(const std::vector<std::string>& args) {
             if (toInt(value(), 1, 10, &n)) o.boards = static_cast<int>(n);
             else if (o.error.empty()) o.error = "--boards takes a number from 1 to 10";
         } else if (a.rfind("--sim-", 0) == 0 && (a == "--sim-absent" || a == "--sim-thermal" || a == "--sim-cell" ||
-                                                  a == "--sim-self-test-fault" || a == "--sim-corrupt-one-in")) {
+                                                 a == "--sim-self-test-fault" || a == "--sim-corrupt-one-in")) {
             SimFaultOption f;
             const std::string v = value();
             if (o.error.empty() && simFault(a, v, &f, &o.error)) o.simFaults.push_back(f);
@@ -185,8 +185,8 @@ CliOptions parseCliArgs(const std::vector<std::string>& args) {
         return o.error = "the --sim-... faults need the simulated stack (--simulate)", o;
     if (o.board > 0 && o.all) return o.error = "--board and --all exclude each other", o;
     if (o.board > o.boards)
-        return o.error = "--board " + std::to_string(o.board) + " is not in the stack of " +
-                         std::to_string(o.boards) + " board(s) (--boards)",
+        return o.error = "--board " + std::to_string(o.board) + " is not in the stack of " + std::to_string(o.boards) +
+                         " board(s) (--boards)",
                o;
     if (o.command == "write-config" && o.operand.empty()) return o.error = "write-config needs a FILE", o;
     if (kStoreCommands.count(o.command) && o.operand.empty())
@@ -199,9 +199,9 @@ CliOptions parseCliArgs(const std::vector<std::string>& args) {
 
 std::vector<int> targetSlots(const CliOptions& o) {
     if (o.board > 0) return {o.board - 1};
-    std::vector<int> slots;
-    for (int s = 0; s < (o.all ? o.boards : 1); ++s) slots.push_back(s);
-    return slots;
+    std::vector<int> boardSlots;
+    for (int s = 0; s < (o.all ? o.boards : 1); ++s) boardSlots.push_back(s);
+    return boardSlots;
 }
 
 bool commandNeedsDevice(const std::string& command) { return kDeviceCommands.count(command) > 0; }

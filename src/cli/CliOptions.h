@@ -52,7 +52,7 @@ struct CliOptions {
 
 CliOptions parseCliArgs(const std::vector<std::string>& args);
 
-// The board slots a read command acts on: --board N, --all, or board 1.
+// The board boardSlots a read command acts on: --board N, --all, or board 1.
 std::vector<int> targetSlots(const CliOptions& o);
 
 // True for the commands that talk to the stack (the others only read a recording).

@@ -36,6 +36,7 @@ public:
                 line += r[c];
                 if (c + 1 < r.size()) line += std::string(width[c] - r[c].size() + 2, ' ');
             }
+            while (!line.empty() && line.back() == ' ') line.pop_back();
             out += line + "\n";
         }
         return out;
@@ -54,9 +55,7 @@ std::string fixed(double v, int decimals) {
 // Volts rounded to the 0.1 mV the codes resolve, as JSON numbers without float noise.
 double volts4(float v) { return std::round(static_cast<double>(v) * 10000.0) / 10000.0; }
 
-std::string jsonText(const QJsonObject& o) {
-    return QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString();
-}
+std::string jsonText(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString(); }
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -136,7 +135,10 @@ std::vector<int> flaggedCells(const std::array<uint8_t, 3>& flags, bool overVolt
     return cells;
 }
 
-std::string formatIdentify(const std::string& reply, bool supported, const std::string& link, bool json) {
+std::string formatIdentify(const std::string& rawReply, bool supported, const std::string& link, bool json) {
+    // The controller pads its identification with blanks to a fixed length.
+    std::string reply = rawReply;
+    while (!reply.empty() && (reply.back() == ' ' || reply.back() == '\0')) reply.pop_back();
     if (json) {
         QJsonObject o;
         o["command"] = "identify";
@@ -166,7 +168,9 @@ std::string formatConfigReads(const std::vector<BoardRead>& reads, bool json) {
 }
 
 std::string formatVerification(const ConfigVerification& v, bool json) {
-    auto differs = [&](int slot) { return std::find(v.mismatched.begin(), v.mismatched.end(), slot) != v.mismatched.end(); };
+    auto differs = [&](int slot) {
+        return std::find(v.mismatched.begin(), v.mismatched.end(), slot) != v.mismatched.end();
+    };
     if (json) {
         QJsonArray writes, boards;
         for (const ConfigWrite& w : v.writes) {
@@ -227,7 +231,9 @@ std::string formatBoardResults(ReadWhat what, const std::vector<BoardResult>& re
             }
             boards.append(o);
         }
-        const char* cmd = what == ReadWhat::Cells ? "read-cells" : what == ReadWhat::Flags ? "read-flags" : "read-temps";
+        const char* cmd = what == ReadWhat::Cells   ? "read-cells"
+                          : what == ReadWhat::Flags ? "read-flags"
+                                                    : "read-temps";
         return jsonText(QJsonObject{{"command", cmd}, {"boards", boards}});
     }
     std::vector<std::string> header{"BOARD", "ADDR", "PEC"};
@@ -303,17 +309,20 @@ std::string formatSelfTest(const std::vector<SelfTestVerdict>& verdicts, bool js
     Table t({"BOARD", "ADDR", "CELLS", "TEMPS", "VERDICT"});
     for (const auto& v : verdicts)
         t.add({std::to_string(v.slot + 1), defaultBoardAddress(v.slot), patterns(v, v.cellsPassed),
-               patterns(v, v.tempsPassed), v.standby ? "FAIL (standby, CDC 0)" : v.passed() ? "pass" : "FAIL"});
+               patterns(v, v.tempsPassed),
+               v.standby    ? "FAIL (standby, CDC 0)"
+               : v.passed() ? "pass"
+                            : "FAIL"});
     return t.text();
 }
 
-std::string standbyNotice(const std::vector<int>& slots) {
-    if (slots.empty()) return {};
+std::string standbyNotice(const std::vector<int>& boardSlots) {
+    if (boardSlots.empty()) return {};
     std::string boards;
-    for (int s : slots) boards += (boards.empty() ? "" : ", ") + std::to_string(s + 1);
-    return std::string(slots.size() == 1 ? "board " : "boards ") + boards + (slots.size() == 1 ? " is" : " are") +
-           " in standby (CDC 0) and convert" + (slots.size() == 1 ? "s" : "") +
-           " nothing: write a configuration with CDC 1..7 first (--config)";
+    for (int s : boardSlots) boards += (boards.empty() ? "" : ", ") + std::to_string(s + 1);
+    return std::string(boardSlots.size() == 1 ? "board " : "boards ") + boards +
+           (boardSlots.size() == 1 ? " is" : " are") + " in standby (CDC 0) and convert" +
+           (boardSlots.size() == 1 ? "s" : "") + " nothing: write a configuration with CDC 1..7 first (--config)";
 }
 
 std::string formatReplayRow(int64_t rowId, const BoardRead& r, bool json) {

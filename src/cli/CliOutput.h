@@ -16,9 +16,9 @@ std::string formatVerification(const ConfigVerification& v, bool json);
 std::string formatBoardResults(ReadWhat what, const std::vector<BoardResult>& results, bool json);
 std::string formatSelfTest(const std::vector<SelfTestVerdict>& verdicts, bool json);
 
-// "board 2 (0x81) is in standby (CDC 0) and converts nothing; ..." for the slots given;
+// "board 2 (0x81) is in standby (CDC 0) and converts nothing; ..." for the boardSlots given;
 // empty when there are none.
-std::string standbyNotice(const std::vector<int>& slots);
+std::string standbyNotice(const std::vector<int>& boardSlots);
 
 // One recorded read as a line of replay: time, board, command, verdict and its values.
 std::string formatReplayRow(int64_t rowId, const BoardRead& read, bool json);

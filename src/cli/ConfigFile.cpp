@@ -93,8 +93,7 @@ std::array<bool, 12> cellSet(const QJsonValue& v, const std::string& field) {
     if (!v.isArray()) throw FieldError{field, "takes a list of cell numbers 1..12, e.g. [1, 5]"};
     std::array<bool, 12> cells{};
     for (const QJsonValue& item : v.toArray())
-        cells[static_cast<std::size_t>(wholeNumber(item, field, 1, 12, "takes cell numbers from 1 to 12") - 1)] =
-            true;
+        cells[static_cast<std::size_t>(wholeNumber(item, field, 1, 12, "takes cell numbers from 1 to 12") - 1)] = true;
     return cells;
 }
 
@@ -133,8 +132,7 @@ struct Entry {
 float volts(const QJsonValue& v, const std::string& field, Threshold which) {
     if (!v.isDouble()) throw FieldError{field, "takes a number of volts"};
     const float f = static_cast<float>(v.toDouble());
-    if (!inEntryRange(which, f))
-        throw FieldError{field, which == Threshold::Vuv ? kVuvRangeMessage : kVovRangeMessage};
+    if (!inEntryRange(which, f)) throw FieldError{field, which == Threshold::Vuv ? kVuvRangeMessage : kVovRangeMessage};
     return f;
 }
 
@@ -158,8 +156,9 @@ Entry entryOf(const QJsonValue& value) {
         else if (k == "vuv") e.vuv = volts(v, k, Threshold::Vuv);
         else if (k == "vov") e.vov = volts(v, k, Threshold::Vov);
         else
-            throw FieldError{k, "is not a configuration field (cfgr, cdc, tenCells, lvlpl, gpio, discharge, mask, "
-                                "vuv, vov)"};
+            throw FieldError{k,
+                             "is not a configuration field (cfgr, cdc, tenCells, lvlpl, gpio, discharge, mask, "
+                             "vuv, vov)"};
     }
     return e;
 }
@@ -239,8 +238,7 @@ ConfigFile parseConfigFile(std::string_view text, int boards, std::string_view s
     const auto lines = keyLines(text);
     auto fail = [&](const std::string& path, const std::string& message) {
         const auto it = lines.find(path);
-        out.error = src + (it != lines.end() ? " line " + std::to_string(it->second) : std::string()) + ": " +
-                    message;
+        out.error = src + (it != lines.end() ? " line " + std::to_string(it->second) : std::string()) + ": " + message;
         out.images.clear();
     };
     if (!doc.isObject() || !doc.object().contains("boards") || !doc.object()["boards"].isObject()) {
@@ -268,8 +266,8 @@ ConfigFile parseConfigFile(std::string_view text, int boards, std::string_view s
                 return out;
             }
             if (n > boards) {
-                fail("boards/" + key, "board " + key + " is not in the stack of " + std::to_string(boards) +
-                                          " board(s) (--boards)");
+                fail("boards/" + key,
+                     "board " + key + " is not in the stack of " + std::to_string(boards) + " board(s) (--boards)");
                 return out;
             }
             slot = n - 1;
@@ -280,8 +278,7 @@ ConfigFile parseConfigFile(std::string_view text, int boards, std::string_view s
             else own[static_cast<std::size_t>(slot)] = std::move(e);
         } catch (const FieldError& err) {
             fail("boards/" + key + (err.field.empty() ? "" : "/" + err.field),
-                 (err.field.empty() ? "entry " + where : "field \"" + err.field + "\" " + where) + ": " +
-                     err.message);
+                 (err.field.empty() ? "entry " + where : "field \"" + err.field + "\" " + where) + ": " + err.message);
             return out;
         }
     }

@@ -23,15 +23,15 @@ using ConfigBytes = std::array<uint8_t, 6>;
 
 // The named fields of a configuration, decoded from or encoded into the six bytes.
 struct ConfigFields {
-    int cdc = 0;                        // CFGR0 bits 2..0
-    bool tenCells = false;              // CFGR0 bit 3
-    bool levelPoll = false;             // CFGR0 bit 4 (LVLPL)
-    std::array<bool, 2> gpio{};         // CFGR0 bits 5, 6: GPIO1, GPIO2 (1 = Hi-Z)
-    bool wdt = false;                   // CFGR0 bit 7
-    std::array<bool, 12> discharge{};   // cells 1..12
-    std::array<bool, 12> mask{};        // cells 1..12
-    int vuvCode = 0;                    // CFGR4
-    int vovCode = 0;                    // CFGR5
+    int cdc = 0;                       // CFGR0 bits 2..0
+    bool tenCells = false;             // CFGR0 bit 3
+    bool levelPoll = false;            // CFGR0 bit 4 (LVLPL)
+    std::array<bool, 2> gpio{};        // CFGR0 bits 5, 6: GPIO1, GPIO2 (1 = Hi-Z)
+    bool wdt = false;                  // CFGR0 bit 7
+    std::array<bool, 12> discharge{};  // cells 1..12
+    std::array<bool, 12> mask{};       // cells 1..12
+    int vuvCode = 0;                   // CFGR4
+    int vovCode = 0;                   // CFGR5
 };
 
 ConfigFields decodeConfig(const ConfigBytes& bytes);

@@ -20,17 +20,17 @@ int heldCdc(const StackState& st, int s) {
     return text.empty() ? 0 : textToByte(text) & 0x07;
 }
 
-int measureMsOf(const StackState& st, const std::vector<int>& slots) {
+int measureMsOf(const StackState& st, const std::vector<int>& boardSlots) {
     int ms = 0;
-    for (int s : slots) ms = std::max(ms, cdcMeasureMs(heldCdc(st, s)));
+    for (int s : boardSlots) ms = std::max(ms, cdcMeasureMs(heldCdc(st, s)));
     return ms;
 }
 
 // RDCFG of each slot: the measure mode, the lamp and the standby verdict.
-std::vector<BoardRead> readConfigs(StackSession& session, const std::vector<int>& slots) {
+std::vector<BoardRead> readConfigs(StackSession& session, const std::vector<int>& boardSlots) {
     StackState& st = session.state();
     std::vector<BoardRead> reads;
-    for (int s : slots) {
+    for (int s : boardSlots) {
         st.selectedBoard = static_cast<int16_t>(s);
         reads.push_back(session.readConfig());
         evaluateCellStatus(st, s);
@@ -81,9 +81,8 @@ ConfigVerification writeAndVerify(StackSession& session, const std::vector<std::
     }
     if (named.empty()) return v;
     const bool sameEverywhere = static_cast<int>(named.size()) == boards &&
-                                std::all_of(named.begin(), named.end(), [&](int s) {
-                                    return images[static_cast<std::size_t>(s)] == images[0];
-                                });
+                                std::all_of(named.begin(), named.end(),
+                                            [&](int s) { return images[static_cast<std::size_t>(s)] == images[0]; });
     const int16_t keepSelected = st.selectedBoard;
     const auto keepForms = st.bcastWRCFG;
     if (sameEverywhere) {
@@ -112,22 +111,22 @@ ConfigVerification writeAndVerify(StackSession& session, const std::vector<std::
     return v;
 }
 
-std::vector<BoardResult> convertAndRead(StackSession& session, ReadWhat what, const std::vector<int>& slots,
+std::vector<BoardResult> convertAndRead(StackSession& session, ReadWhat what, const std::vector<int>& boardSlots,
                                         const WaitMs& wait) {
     StackState& st = session.state();
     std::vector<BoardResult> results;
-    if (slots.empty()) return results;
+    if (boardSlots.empty()) return results;
     const int16_t keepSelected = st.selectedBoard;
-    const std::vector<BoardRead> configs = readConfigs(session, slots);
-    for (std::size_t i = 0; i < slots.size(); ++i)
-        results.push_back({configs[i], heldCdc(st, slots[i]) == 0, {}});
+    const std::vector<BoardRead> configs = readConfigs(session, boardSlots);
+    for (std::size_t i = 0; i < boardSlots.size(); ++i)
+        results.push_back({configs[i], heldCdc(st, boardSlots[i]) == 0, {}});
 
-    st.selectedBoard = static_cast<int16_t>(slots.front());
+    st.selectedBoard = static_cast<int16_t>(boardSlots.front());
     const bool cells = what != ReadWhat::Temps;
-    convertAndWait(session, cells, cells ? st.cellSelectDigit : st.tempSelectDigit, slots.size() > 1,
-                   measureMsOf(st, slots), wait);
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        const int s = slots[i];
+    convertAndWait(session, cells, cells ? st.cellSelectDigit : st.tempSelectDigit, boardSlots.size() > 1,
+                   measureMsOf(st, boardSlots), wait);
+    for (std::size_t i = 0; i < boardSlots.size(); ++i) {
+        const int s = boardSlots[i];
         st.selectedBoard = static_cast<int16_t>(s);
         st.showValidOnly = 0;
         st.forceShowAll = 1;
@@ -160,22 +159,23 @@ bool SelfTestVerdict::passed() const {
            std::all_of(tempsPassed.begin(), tempsPassed.end(), [](bool b) { return b; });
 }
 
-std::vector<SelfTestVerdict> runSelfTest(StackSession& session, const std::vector<int>& slots, const WaitMs& wait) {
+std::vector<SelfTestVerdict> runSelfTest(StackSession& session, const std::vector<int>& boardSlots,
+                                         const WaitMs& wait) {
     StackState& st = session.state();
     std::vector<SelfTestVerdict> verdicts;
-    if (slots.empty()) return verdicts;
+    if (boardSlots.empty()) return verdicts;
     const int16_t keepSelected = st.selectedBoard;
-    readConfigs(session, slots);
-    for (int s : slots) verdicts.push_back({s, heldCdc(st, s) == 0, {}, {}, {}});
-    const int ms = measureMsOf(st, slots);
-    const bool many = slots.size() > 1;
+    readConfigs(session, boardSlots);
+    for (int s : boardSlots) verdicts.push_back({s, heldCdc(st, s) == 0, {}, {}, {}});
+    const int ms = measureMsOf(st, boardSlots);
+    const bool many = boardSlots.size() > 1;
     for (const char* digit : kPatternDigits) {
         st.selfTestDigit = digit;
         for (const bool cells : {true, false}) {
-            st.selectedBoard = static_cast<int16_t>(slots.front());
+            st.selectedBoard = static_cast<int16_t>(boardSlots.front());
             convertAndWait(session, cells, digit, many, ms, wait);
-            for (std::size_t i = 0; i < slots.size(); ++i) {
-                const int s = slots[i];
+            for (std::size_t i = 0; i < boardSlots.size(); ++i) {
+                const int s = boardSlots[i];
                 st.selectedBoard = static_cast<int16_t>(s);
                 if (cells) {
                     const bool pec = session.readCells(st.tenCellMode).pecMatch;
@@ -193,10 +193,10 @@ std::vector<SelfTestVerdict> runSelfTest(StackSession& session, const std::vecto
 }
 
 std::vector<int> standbySlots(const StackState& st) {
-    std::vector<int> slots;
+    std::vector<int> boardSlots;
     for (int s = 0; s <= st.lastBoardIndex; ++s)
-        if (heldCdc(st, s) == 0) slots.push_back(s);
-    return slots;
+        if (heldCdc(st, s) == 0) boardSlots.push_back(s);
+    return boardSlots;
 }
 
 int stackMeasureMs(const StackState& st) {
@@ -217,17 +217,18 @@ bool windowTick(StackSession& session) {
     return true;
 }
 
-void fastPass(StackSession& session, const WaitMs& wait) {
+int fastPass(StackSession& session, const WaitMs& wait) {
     StackState& st = session.state();
     const int16_t keepSelected = st.selectedBoard;
     const int ms = stackMeasureMs(st);
+    int good = 0;
     st.selectedBoard = 0;
     st.bcastSTCVAD[0] = 1;
     session.startCellConversion(0, st.cellSelectDigit);
     if (wait && ms > 0) wait(ms);
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
         st.selectedBoard = static_cast<int16_t>(s);
-        session.readCells(st.tenCellMode);
+        good += session.readCells(st.tenCellMode).pecMatch ? 1 : 0;
         evaluateCellStatus(st, s);
     }
     st.selectedBoard = 0;
@@ -236,15 +237,16 @@ void fastPass(StackSession& session, const WaitMs& wait) {
     if (wait && ms > 0) wait(ms);
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
         st.selectedBoard = static_cast<int16_t>(s);
-        session.readTemps();
+        good += session.readTemps().pecMatch ? 1 : 0;
     }
     session.applyThermalStatus();
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
         st.selectedBoard = static_cast<int16_t>(s);
-        session.readFlags();
+        good += session.readFlags().pecMatch ? 1 : 0;
         session.deriveFlagStatus(s);
     }
     st.selectedBoard = keepSelected;
+    return good;
 }
 
 }  // namespace zmx

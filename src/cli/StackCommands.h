@@ -24,7 +24,7 @@ void setStackSize(StackSession& session, int boards);
 struct ConfigVerification {
     std::vector<ConfigWrite> writes;
     std::vector<BoardRead> readbacks;  // every board the file names, in slot order
-    std::vector<int> mismatched;       // slots whose read-back differs or failed its PEC
+    std::vector<int> mismatched;       // boardSlots whose read-back differs or failed its PEC
     bool ok() const { return mismatched.empty(); }
 };
 
@@ -46,7 +46,7 @@ struct BoardResult {
 // broadcast form for more than one board), sends the poll, waits the longest measure time
 // of the measuring boards, closes the poll frame and reads each board. Flags follow a
 // cell conversion. The cell status codes and thermal latches follow as in the panel.
-std::vector<BoardResult> convertAndRead(StackSession& session, ReadWhat what, const std::vector<int>& slots,
+std::vector<BoardResult> convertAndRead(StackSession& session, ReadWhat what, const std::vector<int>& boardSlots,
                                         const WaitMs& wait);
 
 // ------------------------------------------------------------------ self test
@@ -59,7 +59,7 @@ struct SelfTestVerdict {
     bool passed() const;
 };
 
-std::vector<SelfTestVerdict> runSelfTest(StackSession& session, const std::vector<int>& slots, const WaitMs& wait);
+std::vector<SelfTestVerdict> runSelfTest(StackSession& session, const std::vector<int>& boardSlots, const WaitMs& wait);
 
 // ------------------------------------------------------------------ recording paces
 // Slots 0..lastBoardIndex whose last read-back configuration has CDC 0.
@@ -70,8 +70,9 @@ std::vector<int> standbySlots(const StackState& st);
 bool windowTick(StackSession& session);
 
 // One pass of the fast pace: broadcast cell conversion, wait, every board's cells; the same
-// for temperatures; then every board's flags.
-void fastPass(StackSession& session, const WaitMs& wait);
+// for temperatures; then every board's flags. Returns how many of its reads passed their PEC
+// check (none: the controller may be gone).
+int fastPass(StackSession& session, const WaitMs& wait);
 
 // The longest cell measure time of the measuring boards of the stack (0 when all stand by).
 int stackMeasureMs(const StackState& st);

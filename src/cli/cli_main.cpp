@@ -83,7 +83,7 @@ int runDeviceCommand(const CliOptions& o) {
     }
     if (o.command == "record") {
         std::string why;
-        if (!checkRecordTarget(o.to, &why)) {
+        if (!checkOutputPath(o.to, &why)) {
             complain(why);
             return kExitUsage;
         }
@@ -110,7 +110,8 @@ int runDeviceCommand(const CliOptions& o) {
         return supported ? kExitDone : kExitFailure;
     }
     if (!session.startUp()) {
-        const std::string reply = session.lastIdentReply();
+        std::string reply = session.lastIdentReply();
+        while (!reply.empty() && reply.back() == ' ') reply.pop_back();
         complain("no supported controller answered on " + linkText +
                  (reply.empty() ? std::string(" (no reply)") : " (reply \"" + reply + "\")"));
         return kExitFailure;
@@ -120,11 +121,11 @@ int runDeviceCommand(const CliOptions& o) {
     if (o.command == "write-config") return writeConfigFile(session, config, o.json, true) ? kExitDone : kExitFailure;
     if (!configPath.empty() && !writeConfigFile(session, config, o.json, false)) return kExitFailure;
 
-    const std::vector<int> slots = targetSlots(o);
+    const std::vector<int> boardSlots = targetSlots(o);
     if (o.command == "read-config") {
         std::vector<BoardRead> reads;
         const int16_t keep = session.state().selectedBoard;
-        for (int s : slots) {
+        for (int s : boardSlots) {
             session.state().selectedBoard = static_cast<int16_t>(s);
             reads.push_back(session.readConfig());
         }
@@ -138,7 +139,7 @@ int runDeviceCommand(const CliOptions& o) {
         const ReadWhat what = o.command == "read-cells"   ? ReadWhat::Cells
                               : o.command == "read-flags" ? ReadWhat::Flags
                                                           : ReadWhat::Temps;
-        const std::vector<BoardResult> results = convertAndRead(session, what, slots, sleepMs);
+        const std::vector<BoardResult> results = convertAndRead(session, what, boardSlots, sleepMs);
         std::vector<int> standby;
         bool good = true;
         for (const BoardResult& r : results) {
@@ -150,7 +151,7 @@ int runDeviceCommand(const CliOptions& o) {
         return good ? kExitDone : kExitFailure;
     }
     if (o.command == "selftest") {
-        const std::vector<SelfTestVerdict> verdicts = runSelfTest(session, slots, sleepMs);
+        const std::vector<SelfTestVerdict> verdicts = runSelfTest(session, boardSlots, sleepMs);
         std::vector<int> standby;
         bool good = true;
         for (const SelfTestVerdict& v : verdicts) {
