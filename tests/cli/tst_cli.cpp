@@ -247,7 +247,8 @@ void TestCli::signalEndsRecordingCleanly() {
         p.start(program(), {"--simulate", "--boards", "2", "--json", "record", "--config", path("cdc1.json"), "--to",
                             db, "--pace", sig == SIGINT ? "window" : "fast"});
         QVERIFY(p.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(p.readAllStandardError().contains("until interrupted"), 10000);
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("until interrupted"), 10000);
         QTest::qWait(800);
         ::kill(static_cast<pid_t>(p.processId()), sig);
         QVERIFY(p.waitForFinished(10000));
