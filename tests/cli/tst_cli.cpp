@@ -11,7 +11,9 @@ struct Run {
     QString out, err;
 };
 
-QString program() { return QDir(qEnvironmentVariable("ZMX_BINARY_DIR")).filePath("zmx7730-cli"); }
+QString program(const char* name = "zmx7730-cli") {
+    return QDir(qEnvironmentVariable("ZMX_BINARY_DIR")).filePath(name);
+}
 
 Run cli(const QStringList& args, const QString& dir = {}) {
     QProcess p;
@@ -48,6 +50,7 @@ private slots:
     void malformedConfigSendsNothing();
     void readsAfterAConfiguration();
     void selfTestVerdicts();
+    void overAPseudoTerminal();
     void recordListExportReplay();
     void signalEndsRecordingCleanly();
 
@@ -194,6 +197,29 @@ void TestCli::selfTestVerdicts() {
     r = cli({"--simulate", "selftest"});
     QCOMPARE(r.code, 1);
     QVERIFY(r.out.contains("FAIL (standby, CDC 0)"));
+}
+
+// The same commands through the serial link to zmx7730-sim, as to a controller on a port.
+void TestCli::overAPseudoTerminal() {
+    QProcess sim;
+    sim.start(program("zmx7730-sim"), {"--sim-boards", "2", "--self-test-fault", "1:3:123"});
+    QVERIFY(sim.waitForStarted());
+    QVERIFY(sim.waitForReadyRead(10000));
+    const QString link = "serial:" + QString::fromLatin1(sim.readLine()).trimmed();
+
+    Run r = cli({"--link", link, "identify"});
+    QCOMPARE(r.code, 0);
+    r = cli({"--link", link, "--boards", "2", "--json", "read-cells", "--all", "--config", path("cdc1.json")});
+    QCOMPARE(r.code, 0);
+    const QJsonArray boards = json(r)["boards"].toArray();
+    QCOMPARE(boards.size(), 2);
+    QVERIFY(qAbs(boards[1].toObject()["volts"].toArray()[11].toDouble() - 3.7) < 0.1);
+    r = cli({"--link", link, "--boards", "2", "selftest", "--all", "--config", path("cdc1.json")});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.out.contains(QRegularExpression(R"(\n2\s+81\s+555:FAIL)")));
+
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(10000));
 }
 
 void TestCli::recordListExportReplay() {
