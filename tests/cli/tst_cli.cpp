@@ -53,6 +53,7 @@ private slots:
     void overAPseudoTerminal();
     void recordListExportReplay();
     void signalEndsRecordingCleanly();
+    void killedRecorderLeavesAUsableRecording();
 
 private:
     QTemporaryDir dir_;
@@ -286,6 +287,33 @@ void TestCli::signalEndsRecordingCleanly() {
         const Run r = cli({"--json", "list", db});
         QCOMPARE(json(r)["recordings"].toArray()[0].toObject()["reads"].toInt(), summary["rowsWritten"].toInt());
     }
+}
+
+// kill -9 gives the writer no chance to flush: what it committed up to the last second or so
+// still lists, exports and replays.
+void TestCli::killedRecorderLeavesAUsableRecording() {
+    const QString db = path("killed.sqlite");
+    QProcess p;
+    p.start(program(), {"--simulate", "--boards", "3", "record", "--config", path("cdc1.json"), "--to", db});
+    QVERIFY(p.waitForStarted());
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("until interrupted"), 10000);
+    QElapsedTimer recorded;
+    recorded.start();
+    QTest::qWait(2500);
+    p.kill();
+    QVERIFY(p.waitForFinished(10000));
+    const qint64 reads = recorded.elapsed() / 100;  // one read a tick
+
+    Run r = cli({"--json", "list", db});
+    QCOMPARE(r.code, 0);
+    const qint64 kept = json(r)["recordings"].toArray()[0].toObject()["reads"].toInteger();
+    QVERIFY2(kept >= reads - 12 && kept <= reads + 2, qPrintable(QString("%1 of %2").arg(kept).arg(reads)));
+    r = cli({"export", db, "--csv", path("killed.csv")});
+    QCOMPARE(r.code, 0);
+    r = cli({"replay", db});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out.count('\n'), kept);
 }
 
 QTEST_GUILESS_MAIN(TestCli)
