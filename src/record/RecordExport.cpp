@@ -48,6 +48,11 @@ BoardRowMerger::BoardRowMerger(const RecordingContext* context) {
         boards_[b.slot].address = b.address;
         boards_[b.slot].uvthr = b.vuvCode;
         boards_[b.slot].ovthr = b.vovCode;
+        // The read-back the recording started with; all zero means it was never read.
+        if (std::any_of(b.configReadBack.begin(), b.configReadBack.end(), [](uint8_t v) { return v != 0; })) {
+            boards_[b.slot].haveConfig = true;
+            boards_[b.slot].config = b.configReadBack;
+        }
     }
 }
 
@@ -167,7 +172,7 @@ namespace detail {
 
 // Every row of the recording through the merger, in time order; false on a query failure.
 bool forEachRow(RecordReader& reader, int64_t id, ExportStats* stats,
-                const std::function<void(const BoardRowMerger::Row&)>& emit, std::string* error) {
+                const std::function<void(const BoardRowMerger::Row&)>& sink, std::string* error) {
     const auto context = reader.context(id);
     if (!context) {
         if (error) *error = reader.lastError();
@@ -185,14 +190,14 @@ bool forEachRow(RecordReader& reader, int64_t id, ExportStats* stats,
         for (const StoredRead& s : chunk) merger.add(s.read);
         counts.reads += static_cast<int64_t>(chunk.size());
         for (const auto& row : merger.take()) {
-            emit(row);
+            sink(row);
             ++counts.rows;
         }
         if (chunk.size() < static_cast<std::size_t>(kChunk)) break;
         after = chunk.back().rowId;
     }
     for (const auto& row : merger.finish()) {
-        emit(row);
+        sink(row);
         ++counts.rows;
     }
     if (stats) *stats = counts;

@@ -6,8 +6,9 @@
 // holds (or of cells it already holds) starts the board's next row. The row's time is
 // that of its first read. Values a row did not read itself (a pass without a flag read,
 // cells 11 and 12 in ten-cell mode, the configuration read back) are the board's latest
-// from earlier rows, and empty until the board has any. UVTHR/OVTHR come from the latest
-// configuration read back, or the thresholds of the recording's context before that.
+// from earlier rows, and empty until the board has any. The configuration read back and
+// UVTHR/OVTHR come from the latest configuration read of the board, or from the
+// recording's context before that.
 // Configuration reads alone make no row. The PEC verdict says MATCH when every read of
 // the row matched, otherwise MISMATCH. Rows are written in time order.
 

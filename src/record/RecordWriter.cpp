@@ -54,7 +54,7 @@ struct RecordWriter::Impl {
     std::optional<QSqlQuery> insertRead, insertWrite, updateRecording;
 
     void run(std::promise<std::string> opened);
-    bool connect(std::string* error);
+    bool connect(std::string* error, bool first = false);
     void disconnect();
     bool createRecording(std::string* error);
     bool writeBatch(std::vector<Row>& batch, std::string* error);
@@ -63,9 +63,15 @@ struct RecordWriter::Impl {
     QString shown() const { return target.shown; }
 };
 
-bool RecordWriter::Impl::connect(std::string* error) {
+bool RecordWriter::Impl::connect(std::string* error, bool first) {
     db = store::openConnection(target, true, opt.connectTimeoutS, error);
     if (!db.isValid()) return false;
+    // The schema is checked (and made in a new database) once, before anything is written or
+    // the journal mode changes: a file this program does not own is left byte for byte.
+    if (first && !store::checkSchema(db, target, true, nullptr, error)) {
+        disconnect();
+        return false;
+    }
     QSqlQuery q(db);
     if (!target.postgres) {
         // WAL: readers (replay --follow, export) never block the writer; a killed writer
@@ -86,11 +92,10 @@ bool RecordWriter::Impl::connect(std::string* error) {
         !updateRecording->prepare(
             QStringLiteral("UPDATE recordings SET end_utc_ms = CASE WHEN end_utc_ms > ? THEN end_utc_ms ELSE ? END, "
                            "read_count = read_count + ?, write_count = write_count + ? WHERE id = ?"))) {
-        const QSqlError e = !insertRead->lastError().isValid()    ? insertRead->lastError()
-                            : !insertWrite->lastError().isValid() ? insertWrite->lastError()
-                                                                  : updateRecording->lastError();
-        *error = store::errorText(shown() + QStringLiteral(": cannot prepare the inserts"),
-                                  e.isValid() ? e : insertRead->lastError());
+        QSqlError e = insertRead->lastError();
+        if (!e.isValid()) e = insertWrite->lastError();
+        if (!e.isValid()) e = updateRecording->lastError();
+        *error = store::errorText(shown() + QStringLiteral(": cannot prepare the inserts"), e);
         disconnect();
         return false;
     }
@@ -195,7 +200,7 @@ void RecordWriter::Impl::noteFailure(const std::string& error) {
 
 void RecordWriter::Impl::run(std::promise<std::string> opened) {
     std::string error;
-    if (!connect(&error) || !createRecording(&error)) {
+    if (!connect(&error, true) || !createRecording(&error)) {
         disconnect();
         opened.set_value(error.empty() ? shown().toStdString() + ": cannot open" : error);
         return;

@@ -13,7 +13,7 @@ namespace zmx {
 
 namespace detail {
 bool forEachRow(RecordReader& reader, int64_t id, ExportStats* stats,
-                const std::function<void(const BoardRowMerger::Row&)>& emit, std::string* error);
+                const std::function<void(const BoardRowMerger::Row&)>& sink, std::string* error);
 }
 
 bool exportXlsx(RecordReader& reader, int64_t recordingId, const std::string& path, std::string* error,
