@@ -56,18 +56,23 @@ std::vector<std::string> splitColons(const std::string& s) {
     return parts;
 }
 
+bool refuse(std::string* error, std::string message) {
+    *error = std::move(message);
+    return false;
+}
+
 bool simFault(const std::string& opt, const std::string& v, SimFaultOption* f, std::string* error) {
     constexpr long kMaxSlot = 15;
     long a = 0, b = 0;
     if (opt == "--sim-absent" || opt == "--sim-thermal") {
         f->kind = opt == "--sim-absent" ? SimFaultOption::Absent : SimFaultOption::Thermal;
-        if (!toInt(v, 0, kMaxSlot, &a)) return *error = opt + " takes a slot from 0 to 15 (0 = 0x80)", false;
+        if (!toInt(v, 0, kMaxSlot, &a)) return refuse(error, opt + " takes a slot from 0 to 15 (0 = 0x80)");
         f->slot = static_cast<int>(a);
         return true;
     }
     if (opt == "--sim-corrupt-one-in") {
         f->kind = SimFaultOption::CorruptOneIn;
-        if (!toInt(v, 1, 1000000, &a)) return *error = opt + " takes a number from 1", false;
+        if (!toInt(v, 1, 1000000, &a)) return refuse(error, opt + " takes a number from 1");
         f->code = static_cast<int>(a);
         return true;
     }
@@ -76,14 +81,14 @@ bool simFault(const std::string& opt, const std::string& v, SimFaultOption* f, s
         f->kind = SimFaultOption::Cell;
         if (p.size() != 3 || !toInt(p[0], 0, kMaxSlot, &a) || !toInt(p[1], 1, 12, &b) ||
             !toDouble(p[2], -1.0, 6.0, &f->volts))
-            return *error = opt + " takes SLOT:CELL:VOLTS (slot 0..15, cell 1..12, volts -1..6)", false;
+            return refuse(error, opt + " takes SLOT:CELL:VOLTS (slot 0..15, cell 1..12, volts -1..6)");
     } else {  // --sim-self-test-fault
         f->kind = SimFaultOption::SelfTest;
         char* end = nullptr;
         const long code = p.size() == 3 ? std::strtol(p[2].c_str(), &end, 16) : -1;
         if (p.size() != 3 || !toInt(p[0], 0, kMaxSlot, &a) || !toInt(p[1], 1, 12, &b) || p[2].empty() ||
             p[2].size() > 3 || *end || code < 0)
-            return *error = opt + " takes SLOT:CELL:CODE (slot 0..15, cell 1..12, hex code 000..FFF)", false;
+            return refuse(error, opt + " takes SLOT:CELL:CODE (slot 0..15, cell 1..12, hex code 000..FFF)");
         f->code = static_cast<int>(code);
     }
     f->slot = static_cast<int>(a);
@@ -120,8 +125,8 @@ CliOptions parseCliArgs(const std::vector<std::string>& args) {
         } else if (a == "--boards") {
             if (toInt(value(), 1, 10, &n)) o.boards = static_cast<int>(n);
             else if (o.error.empty()) o.error = "--boards takes a number from 1 to 10";
-        } else if (a.rfind("--sim-", 0) == 0 && (a == "--sim-absent" || a == "--sim-thermal" || a == "--sim-cell" ||
-                                                 a == "--sim-self-test-fault" || a == "--sim-corrupt-one-in")) {
+        } else if ((a == "--sim-absent" || a == "--sim-thermal" || a == "--sim-cell" || a == "--sim-self-test-fault" ||
+                    a == "--sim-corrupt-one-in")) {
             SimFaultOption f;
             const std::string v = value();
             if (o.error.empty() && simFault(a, v, &f, &o.error)) o.simFaults.push_back(f);
@@ -170,30 +175,33 @@ CliOptions parseCliArgs(const std::vector<std::string>& args) {
         }
     }
     if (!o.error.empty() || o.version || (o.help && o.command.empty())) return o;
+    auto fail = [&o](std::string message) {
+        o.error = std::move(message);
+        return o;
+    };
 
-    if (o.command.empty()) return o.error = "no command given", o;
+    if (o.command.empty()) return fail("no command given");
     const auto known = kCommandOptions.find(o.command);
-    if (known == kCommandOptions.end()) return o.error = "unknown command " + o.command, o;
+    if (known == kCommandOptions.end()) return fail("unknown command " + o.command);
     if (o.help) return o;
     for (const std::string& opt : own)
-        if (!known->second.count(opt)) return o.error = opt + " is not an option of " + o.command, o;
+        if (!known->second.count(opt)) return fail(opt + " is not an option of " + o.command);
 
     if (!o.link.empty() && o.link != "sim" && o.link != "ftdi" && o.link != "d2xx" && o.link.rfind("serial:", 0) != 0)
-        return o.error = "--link takes sim, serial:PATH, ftdi or d2xx", o;
-    if (o.link == "serial:") return o.error = "--link serial: needs a device path", o;
+        return fail("--link takes sim, serial:PATH, ftdi or d2xx");
+    if (o.link == "serial:") return fail("--link serial: needs a device path");
     if (!o.simFaults.empty() && o.link != "sim")
-        return o.error = "the --sim-... faults need the simulated stack (--simulate)", o;
-    if (o.board > 0 && o.all) return o.error = "--board and --all exclude each other", o;
+        return fail("the --sim-... faults need the simulated stack (--simulate)");
+    if (o.board > 0 && o.all) return fail("--board and --all exclude each other");
     if (o.board > o.boards)
-        return o.error = "--board " + std::to_string(o.board) + " is not in the stack of " + std::to_string(o.boards) +
-                         " board(s) (--boards)",
-               o;
-    if (o.command == "write-config" && o.operand.empty()) return o.error = "write-config needs a FILE", o;
+        return fail("--board " + std::to_string(o.board) + " is not in the stack of " + std::to_string(o.boards) +
+                    " board(s) (--boards)");
+    if (o.command == "write-config" && o.operand.empty()) return fail("write-config needs a FILE");
     if (kStoreCommands.count(o.command) && o.operand.empty())
-        return o.error = o.command + " needs a RECORDING (a file or a postgresql:// URL)", o;
-    if (o.command == "record" && o.to.empty()) return o.error = "record needs --to FILE|URL", o;
+        return fail(o.command + " needs a RECORDING (a file or a postgresql:// URL)");
+    if (o.command == "record" && o.to.empty()) return fail("record needs --to FILE|URL");
     if (o.command == "export" && o.csvOut.empty() == o.xlsxOut.empty())
-        return o.error = "export takes one of --csv OUT or --xlsx OUT", o;
+        return fail("export takes one of --csv OUT or --xlsx OUT");
     return o;
 }
 
