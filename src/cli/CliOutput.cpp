@@ -325,6 +325,26 @@ std::string standbyNotice(const std::vector<int>& boardSlots) {
            (boardSlots.size() == 1 ? "s" : "") + " nothing: write a configuration with CDC 1..7 first (--config)";
 }
 
+std::string formatRecordingList(const std::vector<RecordingInfo>& recordings, bool json) {
+    if (json) {
+        QJsonArray list;
+        for (const RecordingInfo& r : recordings)
+            list.append(QJsonObject{{"id", static_cast<qint64>(r.id)},
+                                    {"start", qs(isoUtc(r.startUtcMs))},
+                                    {"end", r.endUtcMs ? QJsonValue(qs(isoUtc(r.endUtcMs))) : QJsonValue()},
+                                    {"host", qs(r.host)},
+                                    {"label", qs(r.label)},
+                                    {"boards", r.boards},
+                                    {"reads", static_cast<qint64>(r.rows)}});
+        return jsonText(QJsonObject{{"command", "list"}, {"recordings", list}});
+    }
+    Table t({"ID", "START", "END", "HOST", "BOARDS", "READS", "LABEL"});
+    for (const RecordingInfo& r : recordings)
+        t.add({std::to_string(r.id), isoUtc(r.startUtcMs), r.endUtcMs ? isoUtc(r.endUtcMs) : "-", r.host,
+               std::to_string(r.boards), std::to_string(r.rows), r.label});
+    return t.text();
+}
+
 std::string formatReplayRow(int64_t rowId, const BoardRead& r, bool json) {
     if (json) {
         QJsonObject o = boardObject(r);

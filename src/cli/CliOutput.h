@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/StackCommands.h"
+#include "record/RecordTypes.h"
 #include "session/ReadEvents.h"
 
 namespace zmx {
@@ -22,6 +23,9 @@ std::string standbyNotice(const std::vector<int>& boardSlots);
 
 // One recorded read as a line of replay: time, board, command, verdict and its values.
 std::string formatReplayRow(int64_t rowId, const BoardRead& read, bool json);
+
+// The recordings of a database, oldest first.
+std::string formatRecordingList(const std::vector<RecordingInfo>& recordings, bool json);
 
 // Cells with their under- (UV) and over-voltage (OV) flag set, from the three flag bytes.
 std::vector<int> flaggedCells(const std::array<uint8_t, 3>& flags, bool overVoltage);

@@ -171,28 +171,7 @@ int runStoreCommand(const CliOptions& o, volatile std::sig_atomic_t& stop, const
         return kExitUsage;
     }
     if (o.command == "list") {
-        const std::vector<RecordingInfo> all = reader->list();
-        if (o.json) {
-            QJsonArray list;
-            for (const RecordingInfo& r : all)
-                list.append(QJsonObject{
-                    {"id", static_cast<qint64>(r.id)},
-                    {"start", QString::fromStdString(isoUtc(r.startUtcMs))},
-                    {"end", r.endUtcMs ? QJsonValue(QString::fromStdString(isoUtc(r.endUtcMs))) : QJsonValue()},
-                    {"host", QString::fromStdString(r.host)},
-                    {"label", QString::fromStdString(r.label)},
-                    {"boards", r.boards},
-                    {"reads", static_cast<qint64>(r.rows)}});
-            print(QJsonDocument(QJsonObject{{"command", "list"}, {"recordings", list}})
-                      .toJson(QJsonDocument::Indented)
-                      .toStdString());
-        } else {
-            std::string text = "ID  START                     HOST  BOARDS  READS  LABEL\n";
-            for (const RecordingInfo& r : all)
-                text += std::to_string(r.id) + "  " + isoUtc(r.startUtcMs) + "  " + r.host + "  " +
-                        std::to_string(r.boards) + "  " + std::to_string(r.rows) + "  " + r.label + "\n";
-            print(text);
-        }
+        print(formatRecordingList(reader->list(), o.json));
         return kExitDone;
     }
 

@@ -54,6 +54,7 @@ private slots:
     void recordListExportReplay();
     void signalEndsRecordingCleanly();
     void killedRecorderLeavesAUsableRecording();
+    void replayFollowsARecordingInProgress();
 
 private:
     QTemporaryDir dir_;
@@ -314,6 +315,32 @@ void TestCli::killedRecorderLeavesAUsableRecording() {
     r = cli({"replay", db});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out.count('\n'), kept);
+}
+
+void TestCli::replayFollowsARecordingInProgress() {
+    const QString db = path("follow.sqlite");
+    QProcess recorder;
+    recorder.start(program(), {"--simulate", "--json", "record", "--config", path("cdc1.json"), "--to", db});
+    QVERIFY(recorder.waitForStarted());
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += recorder.readAllStandardError()).contains("until interrupted"), 10000);
+
+    QProcess replay;
+    replay.start(program(), {"replay", db, "--follow"});
+    QVERIFY(replay.waitForStarted());
+    QByteArray rows;
+    QTRY_VERIFY_WITH_TIMEOUT((rows += replay.readAllStandardOutput()).count('\n') >= 5, 10000);
+    const qsizetype early = rows.count('\n');
+    QTRY_VERIFY_WITH_TIMEOUT((rows += replay.readAllStandardOutput()).count('\n') >= early + 5, 10000);
+
+    ::kill(static_cast<pid_t>(recorder.processId()), SIGINT);
+    QVERIFY(recorder.waitForFinished(10000));
+    const int written = QJsonDocument::fromJson(recorder.readAllStandardOutput()).object()["rowsWritten"].toInt();
+    // Every row of the finished recording reaches the follower, then SIGINT ends it.
+    QTRY_COMPARE_WITH_TIMEOUT((rows += replay.readAllStandardOutput()).count('\n'), qsizetype(written), 10000);
+    ::kill(static_cast<pid_t>(replay.processId()), SIGINT);
+    QVERIFY(replay.waitForFinished(10000));
+    QCOMPARE(replay.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCli)
