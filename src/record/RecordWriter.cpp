@@ -57,7 +57,7 @@ struct RecordWriter::Impl {
     bool connect(std::string* error, bool first = false);
     void disconnect();
     bool createRecording(std::string* error);
-    bool writeBatch(std::vector<Row>& batch, std::string* error);
+    bool writeBatch(std::deque<Row>& batch, std::string* error);
     void noteFailure(const std::string& error);
     void push(Row row);
     QString shown() const { return target.shown; }
@@ -154,7 +154,7 @@ bool RecordWriter::Impl::createRecording(std::string* error) {
     return true;
 }
 
-bool RecordWriter::Impl::writeBatch(std::vector<Row>& batch, std::string* error) {
+bool RecordWriter::Impl::writeBatch(std::deque<Row>& batch, std::string* error) {
     auto failed = [&](const QSqlError& e) {
         *error = store::errorText(shown(), e);
         db.rollback();
@@ -207,7 +207,7 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
     }
     opened.set_value({});
 
-    std::vector<Row> batch;
+    std::deque<Row> batch;
     Clock::time_point failedAt{};
     for (;;) {
         {
@@ -221,17 +221,24 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
                     if (stop) break;
                     continue;
                 }
+                // The session waits on this lock: take the whole queue by a swap when it fits.
                 const std::size_t n = std::min(queue.size(), static_cast<std::size_t>(opt.batchRows));
-                batch.assign(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.begin() + n));
-                queue.erase(queue.begin(), queue.begin() + n);
+                if (n == queue.size()) {
+                    batch.swap(queue);
+                } else {
+                    batch.assign(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.begin() + n));
+                    queue.erase(queue.begin(), queue.begin() + n);
+                }
                 inflight = n;
             }
         }
         bool ok = db.isValid() || connect(&error);
         if (ok) ok = writeBatch(batch, &error);
         if (ok) {
+            const auto n = static_cast<int64_t>(batch.size());
+            batch.clear();  // freed outside the lock the session takes
             std::lock_guard lk(m);
-            rowsWritten += static_cast<int64_t>(batch.size());
+            rowsWritten += n;
             inflight = 0;
             if (!answering) {
                 answering = true;
@@ -241,7 +248,6 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
                                  std::to_string(rowsWritten) + " rows written, " + std::to_string(queue.size()) +
                                  " still queued");
             }
-            batch.clear();
             written.notify_all();
             continue;
         }
