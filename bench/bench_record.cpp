@@ -65,7 +65,11 @@ void recordDay(int) {
     constexpr int kPasses = 28800;
     const auto pass = onePass();
     QTemporaryDir dir;
-    const std::string file = dir.filePath("day.sqlite").toStdString();
+    // ZMX_BENCH_DAY_DIR keeps the day's file and CSV in that folder for a look afterwards.
+    const QString keep = qEnvironmentVariable("ZMX_BENCH_DAY_DIR");
+    const QDir out(keep.isEmpty() ? dir.path() : keep);
+    const std::string file = out.filePath("day.sqlite").toStdString();
+    QFile::remove(QString::fromStdString(file));
     std::string error;
     WriterOptions opt;
     opt.queueBound = 2000000;
@@ -94,7 +98,7 @@ void recordDay(int) {
     }
     t0 = std::chrono::steady_clock::now();
     ExportStats stats;
-    if (!exportCsv(*reader, *reader->latestId(), dir.filePath("day.csv").toStdString(), &error, &stats))
+    if (!exportCsv(*reader, *reader->latestId(), out.filePath("day.csv").toStdString(), &error, &stats))
         std::printf("recordday: %s\n", error.c_str());
     std::printf("recordday: CSV export of %lld board rows in %.1f s\n", static_cast<long long>(stats.rows),
                 microsecondsSince(t0) / 1e6);

@@ -144,7 +144,8 @@ std::optional<RecordingContext> RecordReader::context(int64_t id) {
 std::vector<StoredRead> RecordReader::reads(int64_t id, int64_t afterRow, int limit) {
     std::vector<StoredRead> out;
     QSqlQuery q(d_->db);
-    q.prepare(store::selectReadsSql() + QStringLiteral(" WHERE recording_id = ? AND id > ? ORDER BY id LIMIT ?"));
+    q.prepare(store::selectReadsSql() +
+              QStringLiteral(" WHERE r.recording_id = ? AND r.id > ? ORDER BY r.id LIMIT ?"));
     q.addBindValue(QVariant::fromValue<qint64>(id));
     q.addBindValue(QVariant::fromValue<qint64>(afterRow));
     q.addBindValue(limit);

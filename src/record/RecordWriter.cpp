@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 #include <variant>
 
 #include "record/StoreDb.h"
@@ -51,13 +52,17 @@ struct RecordWriter::Impl {
 
     // Writer thread only.
     QSqlDatabase db;
-    std::optional<QSqlQuery> insertRead, insertWrite, updateRecording;
+    std::optional<QSqlQuery> insertRead, insertWrite, updateRecording, insertText, findText;
+    // Ids of the request texts known to be committed in request_texts; those added in the
+    // open transaction are in pendingTexts until it commits.
+    std::unordered_map<std::string, int64_t> textIds, pendingTexts;
 
     void run(std::promise<std::string> opened);
     bool connect(std::string* error, bool first = false);
     void disconnect();
     bool createRecording(std::string* error);
     bool writeBatch(std::deque<Row>& batch, std::string* error);
+    int64_t requestTextId(const std::string& text, QSqlError* error);
     void noteFailure(const std::string& error);
     void push(Row row);
     QString shown() const { return target.shown; }
@@ -88,13 +93,20 @@ bool RecordWriter::Impl::connect(std::string* error, bool first) {
     insertRead.emplace(db);
     insertWrite.emplace(db);
     updateRecording.emplace(db);
-    if (!insertRead->prepare(store::insertReadSql()) || !insertWrite->prepare(store::insertWriteSql()) ||
+    insertText.emplace(db);
+    findText.emplace(db);
+    // Another bench may add the same text at the same moment: the unique key keeps one row.
+    if (!insertText->prepare(QStringLiteral("INSERT INTO request_texts (text) VALUES (?) ON CONFLICT (text) DO NOTHING")) ||
+        !findText->prepare(QStringLiteral("SELECT id FROM request_texts WHERE text = ?")) ||
+        !insertRead->prepare(store::insertReadSql()) || !insertWrite->prepare(store::insertWriteSql()) ||
         !updateRecording->prepare(
             QStringLiteral("UPDATE recordings SET end_utc_ms = CASE WHEN end_utc_ms > ? THEN end_utc_ms ELSE ? END, "
                            "read_count = read_count + ?, write_count = write_count + ? WHERE id = ?"))) {
         QSqlError e = insertRead->lastError();
         if (!e.isValid()) e = insertWrite->lastError();
         if (!e.isValid()) e = updateRecording->lastError();
+        if (!e.isValid()) e = insertText->lastError();
+        if (!e.isValid()) e = findText->lastError();
         *error = store::errorText(shown() + QStringLiteral(": cannot prepare the inserts"), e);
         disconnect();
         return false;
@@ -106,6 +118,9 @@ void RecordWriter::Impl::disconnect() {
     insertRead.reset();
     insertWrite.reset();
     updateRecording.reset();
+    insertText.reset();
+    findText.reset();
+    pendingTexts.clear();
     if (db.isValid()) store::dropConnection(db);
 }
 
@@ -154,17 +169,41 @@ bool RecordWriter::Impl::createRecording(std::string* error) {
     return true;
 }
 
+int64_t RecordWriter::Impl::requestTextId(const std::string& text, QSqlError* error) {
+    if (const auto it = textIds.find(text); it != textIds.end()) return it->second;
+    if (const auto it = pendingTexts.find(text); it != pendingTexts.end()) return it->second;
+    const QString t = QString::fromStdString(text);
+    insertText->bindValue(0, t);
+    if (!insertText->exec()) {
+        *error = insertText->lastError();
+        return 0;
+    }
+    findText->bindValue(0, t);
+    if (!findText->exec() || !findText->next()) {
+        *error = findText->lastError();
+        return 0;
+    }
+    const int64_t id = findText->value(0).toLongLong();
+    findText->finish();
+    pendingTexts.emplace(text, id);
+    return id;
+}
+
 bool RecordWriter::Impl::writeBatch(std::deque<Row>& batch, std::string* error) {
     auto failed = [&](const QSqlError& e) {
         *error = store::errorText(shown(), e);
         db.rollback();
+        pendingTexts.clear();  // rolled back with the batch
         return false;
     };
     if (!db.transaction()) return failed(db.lastError());
     int64_t reads = 0, writes = 0, lastMs = 0;
     for (const Row& row : batch) {
         if (const BoardRead* r = std::get_if<BoardRead>(&row)) {
-            store::bindRead(*insertRead, recordingId, *r);
+            QSqlError e;
+            const int64_t requestId = requestTextId(r->request, &e);
+            if (requestId <= 0) return failed(e);
+            store::bindRead(*insertRead, recordingId, requestId, *r);
             if (!insertRead->exec()) return failed(insertRead->lastError());
             ++reads;
             lastMs = std::max(lastMs, r->utcMs);
@@ -184,6 +223,8 @@ bool RecordWriter::Impl::writeBatch(std::deque<Row>& batch, std::string* error) 
     u.bindValue(4, QVariant::fromValue<qint64>(recordingId));
     if (!u.exec()) return failed(u.lastError());
     if (!db.commit()) return failed(db.lastError());
+    textIds.merge(pendingTexts);
+    pendingTexts.clear();
     return true;
 }
 

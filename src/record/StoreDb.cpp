@@ -13,28 +13,31 @@ namespace zmx::store {
 
 namespace {
 
-enum class Type { Big, Int, Small, Text, Real };
+enum class Type { Big, Int, Small, Text, Blob };
 
 struct Column {
     QString name;
     Type type;
 };
 
+// A read keeps what the volts and the data bytes are made from, not the results: volts are
+// computed from the codes on the way out, and the data bytes are cut from the reply again
+// unless they differ from it. The request text, the same for every read of a command and
+// board, is kept once in request_texts.
 std::vector<Column> readColumnTable() {
-    std::vector<Column> c = {{"recording_id", Type::Big},  {"utc_ms", Type::Big},     {"slot", Type::Small},
-                             {"address", Type::Text},      {"kind", Type::Small},     {"command", Type::Text},
-                             {"request", Type::Text},      {"reply", Type::Text},     {"data_hex", Type::Text},
-                             {"rx_pec", Type::Small},      {"calc_pec", Type::Small}, {"pec_ok", Type::Small},
-                             {"round_trip_us", Type::Int}, {"lamp", Type::Small},     {"first_cell", Type::Small},
-                             {"cell_count", Type::Small}};
+    std::vector<Column> c = {{"recording_id", Type::Big},  {"utc_ms", Type::Big},        {"slot", Type::Small},
+                             {"address", Type::Text},      {"kind", Type::Small},        {"command", Type::Text},
+                             {"request_id", Type::Big},    {"reply", Type::Text},        {"data_len", Type::Small},
+                             {"data", Type::Blob},         {"rx_pec", Type::Small},      {"calc_pec", Type::Small},
+                             {"pec_ok", Type::Small},      {"round_trip_us", Type::Int}, {"lamp", Type::Small},
+                             {"first_cell", Type::Small},  {"cell_count", Type::Small}};
     for (int i = 1; i <= 12; ++i) c.push_back({QStringLiteral("c%1").arg(i), Type::Small});
-    for (int i = 1; i <= 12; ++i) c.push_back({QStringLiteral("v%1").arg(i), Type::Real});
     for (int i = 0; i < 3; ++i) c.push_back({QStringLiteral("flg%1").arg(i), Type::Small});
     for (const char* n : {"etmp1", "etmp2", "itmp"}) c.push_back({QString::fromLatin1(n), Type::Small});
-    for (const char* n : {"etmp1_v", "etmp2_v", "itmp_v"}) c.push_back({QString::fromLatin1(n), Type::Real});
     c.push_back({QStringLiteral("thermal"), Type::Small});
     for (int i = 0; i < 6; ++i) c.push_back({QStringLiteral("cfg%1").arg(i), Type::Small});
-    for (int i = 1; i <= 12; ++i) c.push_back({QStringLiteral("s%1").arg(i), Type::Small});
+    c.push_back({QStringLiteral("status"), Type::Big});
+    c.push_back({QStringLiteral("volts_exact"), Type::Blob});
     return c;
 }
 
@@ -55,7 +58,7 @@ QString typeName(Type t, bool pg) {
         case Type::Int: return QStringLiteral("INTEGER");
         case Type::Small: return pg ? QStringLiteral("SMALLINT") : QStringLiteral("INTEGER");
         case Type::Text: return QStringLiteral("TEXT");
-        case Type::Real: return QStringLiteral("REAL");
+        case Type::Blob: return pg ? QStringLiteral("BYTEA") : QStringLiteral("BLOB");
     }
     return {};
 }
@@ -79,6 +82,23 @@ QString insertSql(const QString& table, const QStringList& cols) {
         .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
 }
 
+// The reads with their request text and volts, for dashboards and ad-hoc queries.
+QString readVoltsView() {
+    QStringList cols;
+    for (const Column& c : readColumnTable())
+        if (c.name != QLatin1String("request_id") && c.name != QLatin1String("volts_exact"))
+            cols << QStringLiteral("r.") + c.name;
+    cols.insert(0, QStringLiteral("r.id"));
+    cols << QStringLiteral("t.text AS request");
+    for (int i = 1; i <= 12; ++i) cols << QStringLiteral("(r.c%1 - 512) * 0.0015 AS v%1").arg(i);
+    for (const char* n : {"etmp1", "etmp2", "itmp"})
+        cols << QStringLiteral("(r.%1 - 512) * 0.0015 AS %1_v").arg(QString::fromLatin1(n));
+    for (int i = 1; i <= 12; ++i) cols << QStringLiteral("(r.status >> %1) & 7 AS s%2").arg(3 * (i - 1)).arg(i);
+    return QStringLiteral("CREATE VIEW read_volts AS SELECT %1 FROM reads r LEFT JOIN request_texts t ON t.id = "
+                          "r.request_id")
+        .arg(cols.join(QStringLiteral(", ")));
+}
+
 // The tables of the schema in creation order.
 QStringList schemaDdl(bool pg) {
     const QString id = pg ? QStringLiteral("id BIGSERIAL PRIMARY KEY") : QStringLiteral("id INTEGER PRIMARY KEY");
@@ -93,8 +113,10 @@ QStringList schemaDdl(bool pg) {
                        "address TEXT, cfg_written TEXT, cfg_read_back TEXT, vuv_code INTEGER, vov_code INTEGER, "
                        "cdc INTEGER, PRIMARY KEY (recording_id, slot))")
             .arg(big),
+        QStringLiteral("CREATE TABLE request_texts (%1, text TEXT NOT NULL UNIQUE)").arg(id),
         QStringLiteral("CREATE TABLE reads (%1, %2)").arg(id, columnsDdl(readColumnTable(), pg)),
         QStringLiteral("CREATE INDEX reads_by_recording ON reads (recording_id, id)"),
+        readVoltsView(),
         QStringLiteral("CREATE TABLE config_writes (%1, %2)").arg(id, columnsDdl(writeColumnTable(), pg)),
         QStringLiteral("CREATE INDEX config_writes_by_recording ON config_writes (recording_id, id)"),
         QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(kSchemaVersion),

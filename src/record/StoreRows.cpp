@@ -1,7 +1,11 @@
 #include "record/StoreRows.h"
 
 #include <QVariant>
+#include <QtEndian>
+#include <bit>
 
+#include "protocol/ReadDecode.h"
+#include "protocol/ReplyParsers.h"
 #include "record/StoreDb.h"
 
 namespace zmx::store {
@@ -18,6 +22,7 @@ enum ReadCol {
     kCommand,
     kRequest,
     kReply,
+    kDataLen,
     kData,
     kRxPec,
     kCalcPec,
@@ -27,15 +32,47 @@ enum ReadCol {
     kFirstCell,
     kCellCount,
     kCodes,
-    kVolts = kCodes + 12,
-    kFlags = kVolts + 12,
+    kFlags = kCodes + 12,
     kTempCodes = kFlags + 3,
-    kTempVolts = kTempCodes + 3,
-    kThermal = kTempVolts + 3,
+    kThermal = kTempCodes + 3,
     kConfig,
     kStatus = kConfig + 6,
-    kReadColumns = kStatus + 12
+    kVoltsExact,
+    kReadColumns
 };
+
+// Volts kept as such only when a read's volts are not those of its codes (a reply with
+// characters that are not hex): cells 1..12 then ETMP1, ETMP2, ITMP, little-endian floats.
+constexpr int kExactVolts = 15;
+
+bool carried(const BoardRead& r, int i) {
+    return r.kind == ReadKind::Cells && i + 1 >= r.firstCell && i + 1 < r.firstCell + r.cellCount;
+}
+
+bool sameFloat(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b); }
+
+QByteArray exactVolts(const BoardRead& r) {
+    bool differs = false;
+    for (int i = 0; i < 12; ++i)
+        if (carried(r, i) && !sameFloat(r.cellVolts[i], codeToVolts(r.cellCodes[i]))) differs = true;
+    if (r.kind == ReadKind::Temps)
+        for (int k = 0; k < 3; ++k)
+            if (!sameFloat(r.tempVolts[k], codeToVolts(r.tempCodes[k]))) differs = true;
+    if (!differs) return {};
+    QByteArray out(kExactVolts * 4, Qt::Uninitialized);
+    for (int i = 0; i < kExactVolts; ++i) {
+        const float v = i < 12 ? r.cellVolts[i] : r.tempVolts[i - 12];
+        qToLittleEndian(std::bit_cast<uint32_t>(v), out.data() + 4 * i);
+    }
+    return out;
+}
+
+// The data bytes as the reply gives them when they are exactly what the read holds.
+bool dataOfReply(const BoardRead& r) {
+    std::vector<uint8_t> cut(r.data.size());
+    parseReadReply(r.reply, cut);
+    return cut == r.data;
+}
 
 enum WriteCol { wRecording = 0, wUtc, wSlot, wAddress, wBroadcast, wConfig, wRequest = wConfig + 6, kWriteColumns };
 
@@ -75,17 +112,32 @@ std::vector<uint8_t> bytesOfText(const std::string& text) {
     return out;
 }
 
-void bindRead(QSqlQuery& q, int64_t recordingId, const BoardRead& r) {
-    static_assert(kReadColumns == 68);
+uint64_t packStatus(const std::array<int16_t, 12>& codes) {
+    uint64_t v = 0;
+    for (int i = 0; i < 12; ++i) v |= static_cast<uint64_t>(codes[i] & 7) << (3 * i);
+    return v;
+}
+
+std::array<int16_t, 12> unpackStatus(uint64_t packed) {
+    std::array<int16_t, 12> codes{};
+    for (int i = 0; i < 12; ++i) codes[i] = static_cast<int16_t>(packed >> (3 * i) & 7);
+    return codes;
+}
+
+void bindRead(QSqlQuery& q, int64_t recordingId, int64_t requestId, const BoardRead& r) {
+    static_assert(kReadColumns == 44);
     q.bindValue(kRecording, big(recordingId));
     q.bindValue(kUtc, big(r.utcMs));
     q.bindValue(kSlot, r.slot);
     q.bindValue(kAddress, text(r.address));
     q.bindValue(kKind, static_cast<int>(r.kind));
     q.bindValue(kCommand, text(r.command));
-    q.bindValue(kRequest, text(r.request));
+    q.bindValue(kRequest, big(requestId));
     q.bindValue(kReply, text(r.reply));
-    q.bindValue(kData, text(bytesText(r.data.data(), r.data.size())));
+    q.bindValue(kDataLen, static_cast<int>(r.data.size()));
+    q.bindValue(kData, dataOfReply(r) ? QVariant(QMetaType::fromType<QByteArray>())
+                                      : QVariant(QByteArray(reinterpret_cast<const char*>(r.data.data()),
+                                                            static_cast<qsizetype>(r.data.size()))));
     q.bindValue(kRxPec, r.rxPec);
     q.bindValue(kCalcPec, r.calcPec);
     q.bindValue(kPecOk, r.pecMatch ? 1 : 0);
@@ -94,23 +146,18 @@ void bindRead(QSqlQuery& q, int64_t recordingId, const BoardRead& r) {
     const bool cells = r.kind == ReadKind::Cells;
     q.bindValue(kFirstCell, cells ? QVariant(r.firstCell) : QVariant());
     q.bindValue(kCellCount, cells ? QVariant(r.cellCount) : QVariant());
-    // Only the cells the read carried have values; the others stay empty (NULL).
-    for (int i = 0; i < 12; ++i) {
-        const bool carried = cells && i + 1 >= r.firstCell && i + 1 < r.firstCell + r.cellCount;
-        q.bindValue(kCodes + i, carried ? QVariant(r.cellCodes[i]) : QVariant());
-        q.bindValue(kVolts + i, carried ? QVariant(static_cast<double>(r.cellVolts[i])) : QVariant());
-    }
+    // Only the cells the read carried have codes; the others stay empty (NULL).
+    for (int i = 0; i < 12; ++i) q.bindValue(kCodes + i, carried(r, i) ? QVariant(r.cellCodes[i]) : QVariant());
     const bool flags = r.kind == ReadKind::Flags;
     for (int i = 0; i < 3; ++i) q.bindValue(kFlags + i, flags ? QVariant(r.flags[i]) : QVariant());
     const bool temps = r.kind == ReadKind::Temps;
-    for (int i = 0; i < 3; ++i) {
-        q.bindValue(kTempCodes + i, temps ? QVariant(r.tempCodes[i]) : QVariant());
-        q.bindValue(kTempVolts + i, temps ? QVariant(static_cast<double>(r.tempVolts[i])) : QVariant());
-    }
+    for (int i = 0; i < 3; ++i) q.bindValue(kTempCodes + i, temps ? QVariant(r.tempCodes[i]) : QVariant());
     q.bindValue(kThermal, temps ? QVariant(r.thermalBit) : QVariant());
     const bool config = r.kind == ReadKind::Config;
     for (int i = 0; i < 6; ++i) q.bindValue(kConfig + i, config ? QVariant(r.config[i]) : QVariant());
-    for (int i = 0; i < 12; ++i) q.bindValue(kStatus + i, r.cellStatus[i]);
+    q.bindValue(kStatus, big(static_cast<int64_t>(packStatus(r.cellStatus))));
+    const QByteArray exact = exactVolts(r);
+    q.bindValue(kVoltsExact, exact.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>()) : QVariant(exact));
 }
 
 void bindWrite(QSqlQuery& q, int64_t recordingId, const ConfigWrite& w) {
@@ -125,7 +172,11 @@ void bindWrite(QSqlQuery& q, int64_t recordingId, const ConfigWrite& w) {
 }
 
 QString selectReadsSql() {
-    return QStringLiteral("SELECT id, %1 FROM reads").arg(readColumns().join(QStringLiteral(", ")));
+    QStringList cols;
+    for (const QString& c : readColumns())
+        cols << (c == QLatin1String("request_id") ? QStringLiteral("t.text") : QStringLiteral("r.") + c);
+    return QStringLiteral("SELECT r.id, %1 FROM reads r LEFT JOIN request_texts t ON t.id = r.request_id")
+        .arg(cols.join(QStringLiteral(", ")));
 }
 
 QString selectWritesSql() {
@@ -144,7 +195,14 @@ BoardRead readOfRow(const QSqlQuery& q, int64_t* rowId) {
     r.command = str(v(kCommand));
     r.request = str(v(kRequest));
     r.reply = str(v(kReply));
-    r.data = bytesOfText(str(v(kData)));
+    r.data.assign(static_cast<std::size_t>(std::max(0, v(kDataLen).toInt())), 0);
+    const QVariant data = v(kData);
+    if (data.isNull()) {
+        parseReadReply(r.reply, r.data);
+    } else {
+        const QByteArray b = data.toByteArray();
+        r.data.assign(b.begin(), b.end());
+    }
     r.rxPec = static_cast<uint8_t>(v(kRxPec).toInt());
     r.calcPec = static_cast<uint8_t>(v(kCalcPec).toInt());
     r.pecMatch = v(kPecOk).toInt() != 0;
@@ -156,16 +214,23 @@ BoardRead readOfRow(const QSqlQuery& q, int64_t* rowId) {
     }
     for (int i = 0; i < 12; ++i) {
         r.cellCodes[i] = v(kCodes + i).toInt();
-        r.cellVolts[i] = static_cast<float>(v(kVolts + i).toDouble());
-        r.cellStatus[i] = static_cast<int16_t>(v(kStatus + i).toInt());
+        if (carried(r, i)) r.cellVolts[i] = codeToVolts(r.cellCodes[i]);
     }
+    r.cellStatus = unpackStatus(static_cast<uint64_t>(v(kStatus).toLongLong()));
     for (int i = 0; i < 3; ++i) {
         r.flags[i] = static_cast<uint8_t>(v(kFlags + i).toInt());
         r.tempCodes[i] = v(kTempCodes + i).toInt();
-        r.tempVolts[i] = static_cast<float>(v(kTempVolts + i).toDouble());
+        if (r.kind == ReadKind::Temps) r.tempVolts[i] = codeToVolts(r.tempCodes[i]);
     }
     r.thermalBit = v(kThermal).toInt();
     for (int i = 0; i < 6; ++i) r.config[i] = static_cast<uint8_t>(v(kConfig + i).toInt());
+    const QByteArray exact = v(kVoltsExact).toByteArray();
+    if (exact.size() == kExactVolts * 4)
+        for (int i = 0; i < kExactVolts; ++i) {
+            const float f = std::bit_cast<float>(qFromLittleEndian<uint32_t>(exact.constData() + 4 * i));
+            if (i < 12 && carried(r, i)) r.cellVolts[i] = f;
+            if (i >= 12 && r.kind == ReadKind::Temps) r.tempVolts[i - 12] = f;
+        }
     return r;
 }
 
