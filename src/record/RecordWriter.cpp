@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <algorithm>
 #include <unordered_map>
 #include <variant>
 
@@ -56,12 +57,14 @@ struct RecordWriter::Impl {
     // Ids of the request texts known to be committed in request_texts; those added in the
     // open transaction are in pendingTexts until it commits.
     std::unordered_map<std::string, int64_t> textIds, pendingTexts;
+    int64_t readsCommitted = 0;  // numbers 1..readsCommitted of this recording's reads are stored
 
     void run(std::promise<std::string> opened);
     bool connect(std::string* error, bool first = false);
     void disconnect();
     bool createRecording(std::string* error);
     bool writeBatch(std::deque<Row>& batch, std::string* error);
+    bool batchCommitted(const std::deque<Row>& batch, bool* committed, std::string* error);
     int64_t requestTextId(const std::string& text, QSqlError* error);
     void noteFailure(const std::string& error);
     void push(Row row);
@@ -198,12 +201,13 @@ bool RecordWriter::Impl::writeBatch(std::deque<Row>& batch, std::string* error) 
     };
     if (!db.transaction()) return failed(db.lastError());
     int64_t reads = 0, writes = 0, lastMs = 0;
+    int64_t number = readsCommitted;
     for (const Row& row : batch) {
         if (const BoardRead* r = std::get_if<BoardRead>(&row)) {
             QSqlError e;
             const int64_t requestId = requestTextId(r->request, &e);
             if (requestId <= 0) return failed(e);
-            store::bindRead(*insertRead, recordingId, requestId, *r);
+            store::bindRead(*insertRead, store::readId(recordingId, ++number), recordingId, requestId, *r);
             if (!insertRead->exec()) return failed(insertRead->lastError());
             ++reads;
             lastMs = std::max(lastMs, r->utcMs);
@@ -225,6 +229,29 @@ bool RecordWriter::Impl::writeBatch(std::deque<Row>& batch, std::string* error) 
     if (!db.commit()) return failed(db.lastError());
     textIds.merge(pendingTexts);
     pendingTexts.clear();
+    readsCommitted = number;
+    return true;
+}
+
+// After a lost connection, whether the batch's transaction committed all the same (its
+// commit was sent but the answer never came): its reads are then in the database, and
+// writing it again would store them twice.
+bool RecordWriter::Impl::batchCommitted(const std::deque<Row>& batch, bool* committed, std::string* error) {
+    *committed = false;
+    if (std::none_of(batch.begin(), batch.end(), [](const Row& r) { return std::holds_alternative<BoardRead>(r); }))
+        return true;
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT max(id) FROM reads WHERE id > ? AND id < ?"));
+    q.addBindValue(QVariant::fromValue<qint64>(store::readId(recordingId, readsCommitted)));
+    q.addBindValue(QVariant::fromValue<qint64>(store::readId(recordingId + 1, 0)));
+    if (!q.exec() || !q.next()) {
+        *error = store::errorText(shown(), q.lastError());
+        return false;
+    }
+    if (q.value(0).isNull()) return true;
+    // A transaction stores all of its rows or none: one of them there means all are.
+    readsCommitted = q.value(0).toLongLong() - store::readId(recordingId, 0);
+    *committed = true;
     return true;
 }
 
@@ -273,8 +300,9 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
                 inflight = n;
             }
         }
-        bool ok = db.isValid() || connect(&error);
-        if (ok) ok = writeBatch(batch, &error);
+        bool ok = true, committed = false;
+        if (!db.isValid()) ok = connect(&error) && batchCommitted(batch, &committed, &error);
+        if (ok && !committed) ok = writeBatch(batch, &error);
         if (ok) {
             const auto n = static_cast<int64_t>(batch.size());
             batch.clear();  // freed outside the lock the session takes

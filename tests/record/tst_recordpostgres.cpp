@@ -84,7 +84,7 @@ void TestRecordPostgres::roundTripAndQuery() {
              int64_t(rig.log.reads.size()));
     QCOMPARE(scalar(QStringLiteral("SELECT label FROM recordings WHERE id = %1").arg(id)).toString(),
              QStringLiteral("line 2"));
-    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM read_volts WHERE command = 'RDCV' AND v1 BETWEEN 3.5 AND 3.9 "
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM read_values WHERE command = 'RDCV' AND v1 BETWEEN 3.5 AND 3.9 "
                                    "AND recording_id = %1")
                         .arg(id))
                  .toInt(),
