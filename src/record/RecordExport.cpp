@@ -14,25 +14,6 @@ namespace {
 
 constexpr int kChunk = 20000;  // reads fetched per query
 
-std::string fixed(float v, int decimals) {
-    char buf[32];
-    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::fixed, decimals);
-    return std::string(buf, res.ptr);
-}
-
-std::string hexByte(uint8_t b) { return store::bytesText(&b, 1); }
-
-// A field needs quotes when it holds a separator, a quote or a line break.
-std::string csvQuoted(const std::string& f) {
-    if (f.find_first_of(",\"\r\n") == std::string::npos) return f;
-    std::string out = "\"";
-    for (char c : f) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
 }  // namespace
 
 const char* statusAbbreviation(int code) {
@@ -151,20 +132,59 @@ std::vector<std::string> csvColumns() {
     return c;
 }
 
+namespace {
+
+// Calls field(std::string_view) with each field of the row in csvColumns() order; the
+// views live until the next call.
+template <class Field>
+void eachField(const BoardRowMerger::Row& r, Field&& field) {
+    static const char* digits = "0123456789ABCDEF";
+    char buf[64];
+    const std::string_view none;
+    auto number = [&](double v, int decimals) {
+        const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+        field(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
+    };
+    auto hex = [&](uint8_t b) {
+        const char pair[2] = {digits[b >> 4], digits[b & 15]};
+        field(std::string_view(pair, 2));
+    };
+    field(std::string_view(buf, isoUtc(r.utcMs, buf)));
+    {
+        const auto res = std::to_chars(buf, buf + sizeof buf, r.slot + 1);
+        field(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
+    }
+    field(std::string_view(r.address));
+    for (int i = 0; i < 6; ++i) r.haveConfig ? hex(r.config[i]) : field(none);
+    for (int i = 0; i < 3; ++i) r.haveFlags ? hex(r.flags[i]) : field(none);
+    r.uvthr >= 0 ? number(codeVolts(Threshold::Vuv, r.uvthr), 3) : field(none);
+    r.ovthr >= 0 ? number(codeVolts(Threshold::Vov, r.ovthr), 3) : field(none);
+    for (int i = 0; i < 12; ++i) r.haveCell[i] ? number(r.cellVolts[i], 4) : field(none);
+    for (int i = 0; i < 12; ++i) field(std::string_view(statusAbbreviation(r.cellStatus[i])));
+    for (int i = 0; i < 3; ++i) r.haveTemps ? number(r.tempVolts[i], 4) : field(none);
+    field(std::string_view(r.pecMatch ? "MATCH" : "MISMATCH"));
+}
+
+// A field needs quotes when it holds a separator, a quote or a line break.
+void appendCsvField(std::string& out, std::string_view f) {
+    if (f.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out.append(f);
+        return;
+    }
+    out += '"';
+    for (char c : f) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+}  // namespace
+
 std::vector<std::string> csvFields(const BoardRowMerger::Row& r) {
     std::vector<std::string> f;
     f.reserve(45);
-    f.push_back(isoUtc(r.utcMs));
-    f.push_back(std::to_string(r.slot + 1));
-    f.push_back(r.address);
-    for (int i = 0; i < 6; ++i) f.push_back(r.haveConfig ? hexByte(r.config[i]) : std::string());
-    for (int i = 0; i < 3; ++i) f.push_back(r.haveFlags ? hexByte(r.flags[i]) : std::string());
-    f.push_back(r.uvthr >= 0 ? fixed(codeVolts(Threshold::Vuv, r.uvthr), 3) : std::string());
-    f.push_back(r.ovthr >= 0 ? fixed(codeVolts(Threshold::Vov, r.ovthr), 3) : std::string());
-    for (int i = 0; i < 12; ++i) f.push_back(r.haveCell[i] ? fixed(r.cellVolts[i], 4) : std::string());
-    for (int i = 0; i < 12; ++i) f.push_back(statusAbbreviation(r.cellStatus[i]));
-    for (int i = 0; i < 3; ++i) f.push_back(r.haveTemps ? fixed(r.tempVolts[i], 4) : std::string());
-    f.push_back(r.pecMatch ? "MATCH" : "MISMATCH");
+    eachField(r, [&](std::string_view v) { f.emplace_back(v); });
     return f;
 }
 
@@ -182,7 +202,7 @@ bool forEachRow(RecordReader& reader, int64_t id, ExportStats* stats,
     ExportStats counts;
     int64_t after = 0;
     for (;;) {
-        const auto chunk = reader.reads(id, after, kChunk);
+        const auto chunk = reader.readValues(id, after, kChunk);
         if (!reader.lastError().empty()) {
             if (error) *error = reader.lastError();
             return false;
@@ -216,24 +236,41 @@ bool exportCsv(RecordReader& reader, int64_t recordingId, const std::string& pat
     }
     std::string buf;
     buf.reserve(1 << 20);
-    auto line = [&](const std::vector<std::string>& fields) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (i) buf += ',';
-            buf += csvQuoted(fields[i]);
-        }
-        buf += "\r\n";
-        if (buf.size() > (1 << 20) - 4096) {
-            file.write(buf.data(), static_cast<qint64>(buf.size()));
-            buf.clear();
-        }
+    bool writeFailed = false;
+    auto spill = [&] {
+        if (file.write(buf.data(), static_cast<qint64>(buf.size())) != static_cast<qint64>(buf.size()))
+            writeFailed = true;
+        buf.clear();
     };
-    line(csvColumns());
+    bool first = true;
+    auto field = [&](std::string_view f) {
+        if (!first) buf += ',';
+        first = false;
+        appendCsvField(buf, f);
+    };
+    auto endLine = [&] {
+        buf += "\r\n";
+        first = true;
+        if (buf.size() > (1 << 20) - 4096) spill();
+    };
+    for (const std::string& c : csvColumns()) field(c);
+    endLine();
     if (!detail::forEachRow(
-            reader, recordingId, stats, [&](const BoardRowMerger::Row& r) { line(csvFields(r)); }, error)) {
+            reader, recordingId, stats,
+            [&](const BoardRowMerger::Row& r) {
+                eachField(r, field);
+                endLine();
+            },
+            error)) {
         file.cancelWriting();
         return false;
     }
-    file.write(buf.data(), static_cast<qint64>(buf.size()));
+    spill();
+    if (writeFailed) {
+        if (error) *error = path + ": cannot write (" + file.errorString().toStdString() + ")";
+        file.cancelWriting();
+        return false;
+    }
     if (!file.commit()) {
         if (error) *error = path + ": cannot write (" + file.errorString().toStdString() + ")";
         return false;

@@ -67,6 +67,13 @@ RecordingInfo infoOfRow(const QSqlQuery& q) {
     return i;
 }
 
+// The reads of the recording after afterRow: one range of the primary key.
+void bindReadRange(QSqlQuery& q, int64_t id, int64_t afterRow, int limit) {
+    q.addBindValue(QVariant::fromValue<qint64>(std::max(afterRow, store::readId(id, 0))));
+    q.addBindValue(QVariant::fromValue<qint64>(store::readId(id + 1, 0)));
+    q.addBindValue(limit);
+}
+
 }  // namespace
 
 std::vector<RecordingInfo> RecordReader::list() {
@@ -144,15 +151,28 @@ std::optional<RecordingContext> RecordReader::context(int64_t id) {
 std::vector<StoredRead> RecordReader::reads(int64_t id, int64_t afterRow, int limit) {
     std::vector<StoredRead> out;
     QSqlQuery q(d_->db);
-    q.prepare(store::selectReadsSql() + QStringLiteral(" WHERE recording_id = ? AND id > ? ORDER BY id LIMIT ?"));
-    q.addBindValue(QVariant::fromValue<qint64>(id));
-    q.addBindValue(QVariant::fromValue<qint64>(afterRow));
-    q.addBindValue(limit);
+    q.prepare(store::selectReadsSql() + QStringLiteral(" WHERE r.id > ? AND r.id < ? ORDER BY r.id LIMIT ?"));
+    bindReadRange(q, id, afterRow, limit);
     if (!d_->exec(q, QStringLiteral("cannot read the reads of recording %1").arg(id))) return out;
     out.reserve(static_cast<std::size_t>(std::max(0, std::min(limit, 100000))));
     while (q.next()) {
         StoredRead s;
         s.read = store::readOfRow(q, &s.rowId);
+        out.push_back(std::move(s));
+    }
+    return out;
+}
+
+std::vector<StoredRead> RecordReader::readValues(int64_t id, int64_t afterRow, int limit) {
+    std::vector<StoredRead> out;
+    QSqlQuery q(d_->db);
+    q.prepare(store::selectValuesSql() + QStringLiteral(" WHERE r.id > ? AND r.id < ? ORDER BY r.id LIMIT ?"));
+    bindReadRange(q, id, afterRow, limit);
+    if (!d_->exec(q, QStringLiteral("cannot read the reads of recording %1").arg(id))) return out;
+    out.reserve(static_cast<std::size_t>(std::max(0, std::min(limit, 100000))));
+    while (q.next()) {
+        StoredRead s;
+        s.read = store::valuesOfRow(q, &s.rowId);
         out.push_back(std::move(s));
     }
     return out;

@@ -33,6 +33,11 @@ public:
     // Up to limit reads of the recording whose row id is greater than afterRow, in row
     // order. --follow polls with the last row id it printed.
     std::vector<StoredRead> reads(int64_t id, int64_t afterRow, int limit);
+    // The same reads with only what an exported table row is made of: time, slot, address,
+    // kind, the cells carried with codes and volts, flag bytes, temperature codes and volts,
+    // configuration bytes, cell status codes and PEC verdict. Request, reply, command, data
+    // bytes, PEC values, round trip, lamp and thermal bit stay empty.
+    std::vector<StoredRead> readValues(int64_t id, int64_t afterRow, int limit);
     std::vector<StoredConfigWrite> configWrites(int64_t id);
 
     RecordReader(const RecordReader&) = delete;

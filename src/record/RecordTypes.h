@@ -62,5 +62,7 @@ struct StoredConfigWrite {
 
 // "2026-07-12T14:05:09.123Z"
 std::string isoUtc(int64_t utcMs);
+// The same into out (32 characters at least); returns its length.
+std::size_t isoUtc(int64_t utcMs, char* out);
 
 }  // namespace zmx

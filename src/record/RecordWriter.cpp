@@ -12,6 +12,8 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <algorithm>
+#include <unordered_map>
 #include <variant>
 
 #include "record/StoreDb.h"
@@ -51,13 +53,19 @@ struct RecordWriter::Impl {
 
     // Writer thread only.
     QSqlDatabase db;
-    std::optional<QSqlQuery> insertRead, insertWrite, updateRecording;
+    std::optional<QSqlQuery> insertRead, insertWrite, updateRecording, insertText, findText;
+    // Ids of the request texts known to be committed in request_texts; those added in the
+    // open transaction are in pendingTexts until it commits.
+    std::unordered_map<std::string, int64_t> textIds, pendingTexts;
+    int64_t readsCommitted = 0;  // numbers 1..readsCommitted of this recording's reads are stored
 
     void run(std::promise<std::string> opened);
     bool connect(std::string* error, bool first = false);
     void disconnect();
     bool createRecording(std::string* error);
-    bool writeBatch(std::vector<Row>& batch, std::string* error);
+    bool writeBatch(std::deque<Row>& batch, std::string* error);
+    bool batchCommitted(const std::deque<Row>& batch, bool* committed, std::string* error);
+    int64_t requestTextId(const std::string& text, QSqlError* error);
     void noteFailure(const std::string& error);
     void push(Row row);
     QString shown() const { return target.shown; }
@@ -88,13 +96,20 @@ bool RecordWriter::Impl::connect(std::string* error, bool first) {
     insertRead.emplace(db);
     insertWrite.emplace(db);
     updateRecording.emplace(db);
-    if (!insertRead->prepare(store::insertReadSql()) || !insertWrite->prepare(store::insertWriteSql()) ||
+    insertText.emplace(db);
+    findText.emplace(db);
+    // Another bench may add the same text at the same moment: the unique key keeps one row.
+    if (!insertText->prepare(QStringLiteral("INSERT INTO request_texts (text) VALUES (?) ON CONFLICT (text) DO NOTHING")) ||
+        !findText->prepare(QStringLiteral("SELECT id FROM request_texts WHERE text = ?")) ||
+        !insertRead->prepare(store::insertReadSql()) || !insertWrite->prepare(store::insertWriteSql()) ||
         !updateRecording->prepare(
             QStringLiteral("UPDATE recordings SET end_utc_ms = CASE WHEN end_utc_ms > ? THEN end_utc_ms ELSE ? END, "
                            "read_count = read_count + ?, write_count = write_count + ? WHERE id = ?"))) {
         QSqlError e = insertRead->lastError();
         if (!e.isValid()) e = insertWrite->lastError();
         if (!e.isValid()) e = updateRecording->lastError();
+        if (!e.isValid()) e = insertText->lastError();
+        if (!e.isValid()) e = findText->lastError();
         *error = store::errorText(shown() + QStringLiteral(": cannot prepare the inserts"), e);
         disconnect();
         return false;
@@ -106,6 +121,9 @@ void RecordWriter::Impl::disconnect() {
     insertRead.reset();
     insertWrite.reset();
     updateRecording.reset();
+    insertText.reset();
+    findText.reset();
+    pendingTexts.clear();
     if (db.isValid()) store::dropConnection(db);
 }
 
@@ -154,17 +172,42 @@ bool RecordWriter::Impl::createRecording(std::string* error) {
     return true;
 }
 
-bool RecordWriter::Impl::writeBatch(std::vector<Row>& batch, std::string* error) {
+int64_t RecordWriter::Impl::requestTextId(const std::string& text, QSqlError* error) {
+    if (const auto it = textIds.find(text); it != textIds.end()) return it->second;
+    if (const auto it = pendingTexts.find(text); it != pendingTexts.end()) return it->second;
+    const QString t = QString::fromStdString(text);
+    insertText->bindValue(0, t);
+    if (!insertText->exec()) {
+        *error = insertText->lastError();
+        return 0;
+    }
+    findText->bindValue(0, t);
+    if (!findText->exec() || !findText->next()) {
+        *error = findText->lastError();
+        return 0;
+    }
+    const int64_t id = findText->value(0).toLongLong();
+    findText->finish();
+    pendingTexts.emplace(text, id);
+    return id;
+}
+
+bool RecordWriter::Impl::writeBatch(std::deque<Row>& batch, std::string* error) {
     auto failed = [&](const QSqlError& e) {
         *error = store::errorText(shown(), e);
         db.rollback();
+        pendingTexts.clear();  // rolled back with the batch
         return false;
     };
     if (!db.transaction()) return failed(db.lastError());
     int64_t reads = 0, writes = 0, lastMs = 0;
+    int64_t number = readsCommitted;
     for (const Row& row : batch) {
         if (const BoardRead* r = std::get_if<BoardRead>(&row)) {
-            store::bindRead(*insertRead, recordingId, *r);
+            QSqlError e;
+            const int64_t requestId = requestTextId(r->request, &e);
+            if (requestId <= 0) return failed(e);
+            store::bindRead(*insertRead, store::readId(recordingId, ++number), recordingId, requestId, *r);
             if (!insertRead->exec()) return failed(insertRead->lastError());
             ++reads;
             lastMs = std::max(lastMs, r->utcMs);
@@ -184,6 +227,31 @@ bool RecordWriter::Impl::writeBatch(std::vector<Row>& batch, std::string* error)
     u.bindValue(4, QVariant::fromValue<qint64>(recordingId));
     if (!u.exec()) return failed(u.lastError());
     if (!db.commit()) return failed(db.lastError());
+    textIds.merge(pendingTexts);
+    pendingTexts.clear();
+    readsCommitted = number;
+    return true;
+}
+
+// After a lost connection, whether the batch's transaction committed all the same (its
+// commit was sent but the answer never came): its reads are then in the database, and
+// writing it again would store them twice.
+bool RecordWriter::Impl::batchCommitted(const std::deque<Row>& batch, bool* committed, std::string* error) {
+    *committed = false;
+    if (std::none_of(batch.begin(), batch.end(), [](const Row& r) { return std::holds_alternative<BoardRead>(r); }))
+        return true;
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT max(id) FROM reads WHERE id > ? AND id < ?"));
+    q.addBindValue(QVariant::fromValue<qint64>(store::readId(recordingId, readsCommitted)));
+    q.addBindValue(QVariant::fromValue<qint64>(store::readId(recordingId + 1, 0)));
+    if (!q.exec() || !q.next()) {
+        *error = store::errorText(shown(), q.lastError());
+        return false;
+    }
+    if (q.value(0).isNull()) return true;
+    // A transaction stores all of its rows or none: one of them there means all are.
+    readsCommitted = q.value(0).toLongLong() - store::readId(recordingId, 0);
+    *committed = true;
     return true;
 }
 
@@ -207,7 +275,7 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
     }
     opened.set_value({});
 
-    std::vector<Row> batch;
+    std::deque<Row> batch;
     Clock::time_point failedAt{};
     for (;;) {
         {
@@ -221,17 +289,25 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
                     if (stop) break;
                     continue;
                 }
+                // The session waits on this lock: take the whole queue by a swap when it fits.
                 const std::size_t n = std::min(queue.size(), static_cast<std::size_t>(opt.batchRows));
-                batch.assign(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.begin() + n));
-                queue.erase(queue.begin(), queue.begin() + n);
+                if (n == queue.size()) {
+                    batch.swap(queue);
+                } else {
+                    batch.assign(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.begin() + n));
+                    queue.erase(queue.begin(), queue.begin() + n);
+                }
                 inflight = n;
             }
         }
-        bool ok = db.isValid() || connect(&error);
-        if (ok) ok = writeBatch(batch, &error);
+        bool ok = true, committed = false;
+        if (!db.isValid()) ok = connect(&error) && batchCommitted(batch, &committed, &error);
+        if (ok && !committed) ok = writeBatch(batch, &error);
         if (ok) {
+            const auto n = static_cast<int64_t>(batch.size());
+            batch.clear();  // freed outside the lock the session takes
             std::lock_guard lk(m);
-            rowsWritten += static_cast<int64_t>(batch.size());
+            rowsWritten += n;
             inflight = 0;
             if (!answering) {
                 answering = true;
@@ -241,7 +317,6 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
                                  std::to_string(rowsWritten) + " rows written, " + std::to_string(queue.size()) +
                                  " still queued");
             }
-            batch.clear();
             written.notify_all();
             continue;
         }

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <string>
 
 namespace zmx::store {
@@ -35,11 +36,17 @@ void dropConnection(QSqlDatabase& db);
 // this program does not read; nothing is changed then.
 bool checkSchema(QSqlDatabase& db, const Target& t, bool create, int* version, std::string* error);
 
+// The reads of recording r have ids in (r << kReadIdBits, (r + 1) << kReadIdBits).
+inline constexpr int kReadIdBits = 32;
+inline constexpr int64_t readId(int64_t recordingId, int64_t number) {
+    return (recordingId << kReadIdBits) + number;
+}
+
 // Column names of the reads table after id, in insert order.
 const QStringList& readColumns();
 const QStringList& writeColumns();
 
-// "INSERT INTO reads (...) VALUES (?, ...)"
+// "INSERT INTO reads (id, ...) VALUES (?, ...)"
 QString insertReadSql();
 QString insertWriteSql();
 
