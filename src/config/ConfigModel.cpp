@@ -9,6 +9,7 @@ namespace {
 struct CdcMode {
     std::string_view firstRow;
     std::string_view secondRow;
+    int measureMs;  // cell measurement time; 0 where the converter is off
 };
 
 // Second rows shared by several CDC values.
@@ -20,21 +21,23 @@ constexpr std::string_view kVrefSettlingRow =
 // Columns: comparator period | VREF powered down between measurements | cell measurement time |
 constexpr std::array<CdcMode, 8> kCdcModes{{
     {"|     Comparator Off     |                 Yes                |                   N/A                  | ",
-     "|default StandbyMode |          VREF is OFF!         |             ADC is OFF!           | "},
+     "|default StandbyMode |          VREF is OFF!         |             ADC is OFF!           | ", 0},
     {"|     Comparator Off    |                 No                  |                   13mS                 | ",
-     "|                                  |                                       |           (Cell Voltage)            | "},
+     "|                                  |                                       |           (Cell Voltage)            | ",
+     13},
     {"|              13mS            |                 No                  |                   13mS                | ",
-     "|                                   |                                       |           (Cell Voltage)           |"},
+     "|                                   |                                       |           (Cell Voltage)           |",
+     13},
     {"|             130mS           |                 No                  |                   13mS                | ",
-     kCellVoltageRow},
+     kCellVoltageRow, 13},
     {"|              500mS          |                 No                  |                   13mS                | ",
-     kCellVoltageRow},
+     kCellVoltageRow, 13},
     {"|              130mS          |                Yes                 |                   21mS               | ",
-     kVrefSettlingRow},
+     kVrefSettlingRow, 21},
     {"|              500mS          |                Yes                 |                   21mS               | ",
-     kVrefSettlingRow},
+     kVrefSettlingRow, 21},
     {"|            2000mS          |                Yes                 |                   21mS               | ",
-     kVrefSettlingRow},
+     kVrefSettlingRow, 21},
 }};
 
 }  // namespace
@@ -64,6 +67,8 @@ int cdcOfWritten(std::string_view cfgr0) {
     if (cfgr0.empty()) return 0;
     return static_cast<int>(hexTextValue(cfgr0.substr(cfgr0.size() - 1), 1)) & 0x07;
 }
+
+int cdcMeasureMs(int cdc) { return kCdcModes[static_cast<std::size_t>(cdc & 0x07)].measureMs; }
 
 std::string cdcModeText(int cdc) {
     const CdcMode& m = kCdcModes[static_cast<std::size_t>(cdc & 0x07)];

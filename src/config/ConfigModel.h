@@ -30,6 +30,10 @@ int cdcOfImage(std::string_view cfgr0);
 // The CDC bits of a written CFGR0: its last hex digit AND 7; an empty copy counts as 0.
 int cdcOfWritten(std::string_view cfgr0);
 
+// The cell measurement time of a CDC value in milliseconds, from the mode table: 13 or
+// 21, or 0 in standby (CDC 0), where nothing is converted.
+int cdcMeasureMs(int cdc);
+
 // The mode-table text of a CDC value: the first row followed directly by the second.
 std::string cdcModeText(int cdc);
 

@@ -1,0 +1,33 @@
+#pragma once
+// What zmx7730-cli prints: a readable table per command, or with --json one JSON document
+// whose fields name the same values (volts as numbers, bytes as "E1" texts, boards 1..10).
+
+#include <string>
+#include <vector>
+
+#include "cli/StackCommands.h"
+#include "record/RecordTypes.h"
+#include "session/ReadEvents.h"
+
+namespace zmx {
+
+std::string formatIdentify(const std::string& reply, bool supported, const std::string& link, bool json);
+std::string formatConfigReads(const std::vector<BoardRead>& reads, bool json);
+std::string formatVerification(const ConfigVerification& v, bool json);
+std::string formatBoardResults(ReadWhat what, const std::vector<BoardResult>& results, bool json);
+std::string formatSelfTest(const std::vector<SelfTestVerdict>& verdicts, bool json);
+
+// "board 2 (0x81) is in standby (CDC 0) and converts nothing; ..." for the boardSlots given;
+// empty when there are none.
+std::string standbyNotice(const std::vector<int>& boardSlots);
+
+// One recorded read as a line of replay: time, board, command, verdict and its values.
+std::string formatReplayRow(int64_t rowId, const BoardRead& read, bool json);
+
+// The recordings of a database, oldest first.
+std::string formatRecordingList(const std::vector<RecordingInfo>& recordings, bool json);
+
+// Cells with their under- (UV) and over-voltage (OV) flag set, from the three flag bytes.
+std::vector<int> flaggedCells(const std::array<uint8_t, 3>& flags, bool overVoltage);
+
+}  // namespace zmx

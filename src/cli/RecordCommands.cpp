@@ -1,0 +1,233 @@
+#include "cli/RecordCommands.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+#include "cli/CliOutput.h"
+#include "cli/StackCommands.h"
+#include "display/CellStatus.h"
+#include "record/RecordExport.h"
+#include "record/RecordReader.h"
+#include "record/RecordWriter.h"
+#include "session/StackSession.h"
+
+namespace zmx {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kTick = std::chrono::milliseconds(100);  // the window's timer
+constexpr int kReplayBatch = 1000;
+constexpr auto kFollowPoll = std::chrono::milliseconds(250);
+// The longest a stop request waits for the sleep in progress.
+constexpr auto kSleepSlice = std::chrono::milliseconds(20);
+
+bool isDatabaseUrl(const std::string& target) {
+    return target.rfind("postgresql://", 0) == 0 || target.rfind("postgres://", 0) == 0;
+}
+
+void sleepUntil(Clock::time_point t, volatile std::sig_atomic_t& stop) {
+    while (!stop && Clock::now() < t)
+        std::this_thread::sleep_for(std::min<Clock::duration>(kSleepSlice, t - Clock::now()));
+}
+
+void passOn(RecordWriter& writer, const Say& complain) {
+    for (const std::string& line : writer.takeEvents()) complain(line);
+}
+
+}  // namespace
+
+bool checkOutputPath(const std::string& target, std::string* why) {
+    if (isDatabaseUrl(target)) return true;
+    const QFileInfo info(QString::fromStdString(target));
+    if (target.empty()) {
+        *why = "no output path given";
+        return false;
+    }
+    if (info.exists()) {
+        if (info.isDir() || !info.isWritable()) {
+            *why = "cannot write " + target + (info.isDir() ? ": it is a folder" : ": permission denied");
+            return false;
+        }
+        return true;
+    }
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir()) {
+        *why = "cannot write " + target + ": the folder " + folder.filePath().toStdString() + " does not exist";
+        return false;
+    }
+    if (!folder.isWritable()) {
+        *why = "cannot write " + target + ": the folder " + folder.filePath().toStdString() + " is not writable";
+        return false;
+    }
+    return true;
+}
+
+int runRecord(StackSession& session, const CliOptions& o, const std::string& linkText, volatile std::sig_atomic_t& stop,
+              const Say& complain, const Say& print) {
+    StackState& st = session.state();
+    // What every board holds now: the context of the recording and the standby notice.
+    session.readConfigAll();
+    for (int s = 0; s <= st.lastBoardIndex; ++s) evaluateCellStatus(st, s);
+    const std::vector<int> standby = standbySlots(st);
+    if (!standby.empty()) complain(standbyNotice(standby));
+
+    std::string error;
+    auto writer = RecordWriter::open(o.to, contextFromState(st, linkText, session.lastIdentReply(), o.label), &error);
+    if (!writer) {
+        complain(error);
+        return kExitUsage;
+    }
+    const bool fast = o.pace == "fast";
+    char until[64] = " until interrupted";
+    if (o.durationS > 0) std::snprintf(until, sizeof until, " for %g s", o.durationS);
+    complain("recording " + std::to_string(writer->recordingId()) + " to " + writer->status().target + " at the " +
+             o.pace + " pace" + until);
+    session.addListener(writer.get());
+
+    const auto start = Clock::now();
+    const auto end =
+        o.durationS > 0
+            ? start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.durationS))
+            : Clock::time_point::max();
+    int64_t steps = 0;
+    bool lost = false;
+    if (fast) {
+        const auto wait = [&](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+        while (!stop && Clock::now() < end) {
+            // A pass without one good reply may mean the controller went away.
+            if (fastPass(session, wait) == 0 && !session.identify()) {
+                lost = true;
+                break;
+            }
+            ++steps;
+            passOn(*writer, complain);
+        }
+    } else {
+        session.beginContinuous();
+        auto next = start;
+        while (!stop && Clock::now() < end) {
+            if (!windowTick(session)) {
+                lost = true;
+                break;
+            }
+            ++steps;
+            passOn(*writer, complain);
+            next += kTick;
+            // A tick that overran its 100 ms is not made up for with a burst.
+            if (next < Clock::now()) next = Clock::now();
+            sleepUntil(std::min(next, end), stop);
+        }
+        session.endContinuous();
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    session.removeListener(writer.get());
+    const WriterStatus status = writer->close();
+    passOn(*writer, complain);
+    if (lost) complain("the controller stopped answering on " + linkText + "; recording ended");
+    if (status.rowsDropped > 0)
+        complain(std::to_string(status.rowsDropped) + " reads were dropped: the database did not take them in time");
+
+    if (o.json) {
+        QJsonObject j{{"command", "record"},
+                      {"recording", static_cast<qint64>(status.recordingId)},
+                      {"target", QString::fromStdString(status.target)},
+                      {"pace", QString::fromStdString(o.pace)},
+                      {fast ? "passes" : "ticks", static_cast<qint64>(steps)},
+                      {"seconds", std::round(seconds * 1000.0) / 1000.0},
+                      {"rowsWritten", static_cast<qint64>(status.rowsWritten)},
+                      {"rowsDropped", static_cast<qint64>(status.rowsDropped)},
+                      {"controllerLost", lost}};
+        print(QJsonDocument(j).toJson(QJsonDocument::Indented).toStdString());
+    } else {
+        char secs[32];
+        std::snprintf(secs, sizeof secs, "%.1f", seconds);
+        print("recording  " + std::to_string(status.recordingId) + "\ntarget     " + status.target + "\npace       " +
+              o.pace + "\n" + (fast ? "passes     " : "ticks      ") + std::to_string(steps) + "\nseconds    " + secs +
+              "\nrows       " + std::to_string(status.rowsWritten) + " written, " + std::to_string(status.rowsDropped) +
+              " dropped\n");
+    }
+    return lost || status.rowsDropped > 0 ? kExitFailure : kExitDone;
+}
+
+int runStoreCommand(const CliOptions& o, volatile std::sig_atomic_t& stop, const Say& complain, const Say& print) {
+    std::string error;
+    const std::string out = o.csvOut.empty() ? o.xlsxOut : o.csvOut;
+    if (o.command == "export" && !checkOutputPath(out, &error)) {
+        complain(error);
+        return kExitUsage;
+    }
+    auto reader = RecordReader::open(o.operand, &error);
+    if (!reader) {
+        complain(error);
+        return kExitUsage;
+    }
+    if (o.command == "list") {
+        print(formatRecordingList(reader->list(), o.json));
+        return kExitDone;
+    }
+
+    int64_t id = o.recordingId;
+    if (id == 0) {
+        const auto latest = reader->latestId();
+        if (!latest) {
+            complain(o.operand + " holds no recording");
+            return kExitUsage;
+        }
+        id = *latest;
+    } else if (!reader->info(id)) {
+        complain(o.operand + " holds no recording " + std::to_string(id) + " (see list)");
+        return kExitUsage;
+    }
+
+    if (o.command == "export") {
+        ExportStats stats;
+        const bool ok = o.csvOut.empty() ? exportXlsx(*reader, id, out, &error, &stats)
+                                         : exportCsv(*reader, id, out, &error, &stats);
+        if (!ok) {
+            complain(error);
+            return kExitFailure;
+        }
+        if (o.json)
+            print(QJsonDocument(QJsonObject{{"command", "export"},
+                                            {"recording", static_cast<qint64>(id)},
+                                            {"output", QString::fromStdString(out)},
+                                            {"reads", static_cast<qint64>(stats.reads)},
+                                            {"rows", static_cast<qint64>(stats.rows)}})
+                      .toJson(QJsonDocument::Indented)
+                      .toStdString());
+        else
+            print("recording " + std::to_string(id) + ": " + std::to_string(stats.rows) + " rows written to " + out +
+                  "\n");
+        return kExitDone;
+    }
+
+    // replay
+    int64_t after = 0;
+    while (!stop) {
+        const std::vector<StoredRead> batch = reader->reads(id, after, kReplayBatch);
+        std::string text;
+        for (const StoredRead& r : batch) {
+            text += formatReplayRow(r.rowId, r.read, o.json);
+            after = r.rowId;
+        }
+        if (!text.empty()) print(text);
+        if (static_cast<int>(batch.size()) == kReplayBatch) continue;
+        if (!o.follow) break;
+        sleepUntil(Clock::now() + kFollowPoll, stop);
+    }
+    if (!reader->lastError().empty()) {
+        complain(reader->lastError());
+        return kExitFailure;
+    }
+    return kExitDone;
+}
+
+}  // namespace zmx

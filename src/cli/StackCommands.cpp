@@ -1,0 +1,252 @@
+#include "cli/StackCommands.h"
+
+#include <algorithm>
+
+#include "config/ConfigModel.h"
+#include "display/CellStatus.h"
+#include "modes/KeepAlive.h"
+#include "protocol/Hex.h"
+#include "session/BoardReadOf.h"
+
+namespace zmx {
+
+namespace {
+
+constexpr const char* kPatternDigits[] = {"E", "F", "D"};
+
+// The CDC a board holds by its last read-back (the written copy before any read-back).
+int heldCdc(const StackState& st, int s) {
+    const std::string& text = st.cfgReadback[s][0].empty() ? st.cfgWritten[s][0] : st.cfgReadback[s][0];
+    return text.empty() ? 0 : textToByte(text) & 0x07;
+}
+
+int measureMsOf(const StackState& st, const std::vector<int>& boardSlots) {
+    int ms = 0;
+    for (int s : boardSlots) ms = std::max(ms, cdcMeasureMs(heldCdc(st, s)));
+    return ms;
+}
+
+// RDCFG of each slot: the measure mode, the lamp and the standby verdict.
+std::vector<BoardRead> readConfigs(StackSession& session, const std::vector<int>& boardSlots) {
+    StackState& st = session.state();
+    std::vector<BoardRead> reads;
+    for (int s : boardSlots) {
+        st.selectedBoard = static_cast<int16_t>(s);
+        reads.push_back(session.readConfig());
+        evaluateCellStatus(st, s);
+    }
+    return reads;
+}
+
+// A conversion start, the poll the panel sends after it and the wait for the conversion;
+// the poll frame is released before the reads.
+void convertAndWait(StackSession& session, bool cells, const std::string& digit, bool broadcast, int waitMs,
+                    const WaitMs& wait) {
+    StackState& st = session.state();
+    const int sel = st.selectedBoard;
+    const int16_t form = broadcast ? 1 : 0;
+    if (cells) {
+        st.bcastSTCVAD[sel] = form;
+        session.startCellConversion(0, digit);
+    } else {
+        st.bcastSTTMPAD[sel] = form;
+        session.startTempConversion(digit);
+    }
+    st.bcastPLADC[sel] = form;
+    session.sendPoll(0);
+    st.pollPending = 1;
+    if (wait && waitMs > 0) wait(waitMs);
+    session.closeOpenFrame();
+}
+
+}  // namespace
+
+void setStackSize(StackSession& session, int boards) {
+    session.state().lastBoardIndex = static_cast<int16_t>(std::clamp(boards, 1, kBoards) - 1);
+}
+
+ConfigVerification writeAndVerify(StackSession& session, const std::vector<std::optional<ConfigBytes>>& images) {
+    StackState& st = session.state();
+    ConfigVerification v;
+    const int boards = st.lastBoardIndex + 1;
+    std::vector<int> named;
+    for (int s = 0; s < boards && s < static_cast<int>(images.size()); ++s) {
+        if (!images[static_cast<std::size_t>(s)]) continue;
+        named.push_back(s);
+        const ConfigBytes& b = *images[static_cast<std::size_t>(s)];
+        for (int k = 0; k < 6; ++k) st.cfgImage[s][k] = byteText(b[static_cast<std::size_t>(k)]);
+        st.cdcValue[s] = static_cast<int16_t>(b[0] & 0x07);
+        st.vuvCode[s] = b[4];
+        st.vovCode[s] = b[5];
+    }
+    if (named.empty()) return v;
+    const bool sameEverywhere = static_cast<int>(named.size()) == boards &&
+                                std::all_of(named.begin(), named.end(),
+                                            [&](int s) { return images[static_cast<std::size_t>(s)] == images[0]; });
+    const int16_t keepSelected = st.selectedBoard;
+    const auto keepForms = st.bcastWRCFG;
+    if (sameEverywhere) {
+        st.selectedBoard = 0;
+        st.bcastWRCFG[0] = 1;
+        v.writes.push_back(session.writeConfig());
+    } else {
+        for (int s : named) {
+            st.selectedBoard = static_cast<int16_t>(s);
+            st.bcastWRCFG[s] = 0;
+            v.writes.push_back(session.writeConfig());
+        }
+    }
+    st.bcastWRCFG = keepForms;
+    st.configChanged = 0;
+    evaluateKeepAliveState(st);
+
+    v.readbacks = readConfigs(session, named);
+    for (std::size_t i = 0; i < named.size(); ++i) {
+        const int s = named[i];
+        bool differs = !v.readbacks[i].pecMatch;
+        for (int k = 0; k < 6; ++k) differs = differs || session.readbackDiffers(s, k);
+        if (differs) v.mismatched.push_back(s);
+    }
+    st.selectedBoard = keepSelected;
+    return v;
+}
+
+std::vector<BoardResult> convertAndRead(StackSession& session, ReadWhat what, const std::vector<int>& boardSlots,
+                                        const WaitMs& wait) {
+    StackState& st = session.state();
+    std::vector<BoardResult> results;
+    if (boardSlots.empty()) return results;
+    const int16_t keepSelected = st.selectedBoard;
+    const std::vector<BoardRead> configs = readConfigs(session, boardSlots);
+    for (std::size_t i = 0; i < boardSlots.size(); ++i)
+        results.push_back({configs[i], heldCdc(st, boardSlots[i]) == 0, {}});
+
+    st.selectedBoard = static_cast<int16_t>(boardSlots.front());
+    const bool cells = what != ReadWhat::Temps;
+    convertAndWait(session, cells, cells ? st.cellSelectDigit : st.tempSelectDigit, boardSlots.size() > 1,
+                   measureMsOf(st, boardSlots), wait);
+    for (std::size_t i = 0; i < boardSlots.size(); ++i) {
+        const int s = boardSlots[i];
+        st.selectedBoard = static_cast<int16_t>(s);
+        st.showValidOnly = 0;
+        st.forceShowAll = 1;
+        BoardRead r;
+        switch (what) {
+            case ReadWhat::Cells:
+                r = session.readCells(st.tenCellMode);
+                evaluateCellStatus(st, s);
+                break;
+            case ReadWhat::Flags:
+                r = session.readFlags();
+                session.deriveFlagStatus(s);
+                break;
+            case ReadWhat::Temps:
+                r = session.readTemps();
+                session.applyThermalStatus();
+                break;
+        }
+        // The status codes as the command left them, not as they stood at the reply.
+        r.cellStatus = cellStatusOf(st, s);
+        results[i].read = std::move(r);
+    }
+    st.selectedBoard = keepSelected;
+    return results;
+}
+
+bool SelfTestVerdict::passed() const {
+    if (standby || digits.empty()) return false;
+    return std::all_of(cellsPassed.begin(), cellsPassed.end(), [](bool b) { return b; }) &&
+           std::all_of(tempsPassed.begin(), tempsPassed.end(), [](bool b) { return b; });
+}
+
+std::vector<SelfTestVerdict> runSelfTest(StackSession& session, const std::vector<int>& boardSlots,
+                                         const WaitMs& wait) {
+    StackState& st = session.state();
+    std::vector<SelfTestVerdict> verdicts;
+    if (boardSlots.empty()) return verdicts;
+    const int16_t keepSelected = st.selectedBoard;
+    readConfigs(session, boardSlots);
+    for (int s : boardSlots) verdicts.push_back({s, heldCdc(st, s) == 0, {}, {}, {}});
+    const int ms = measureMsOf(st, boardSlots);
+    const bool many = boardSlots.size() > 1;
+    for (const char* digit : kPatternDigits) {
+        st.selfTestDigit = digit;
+        for (const bool cells : {true, false}) {
+            st.selectedBoard = static_cast<int16_t>(boardSlots.front());
+            convertAndWait(session, cells, digit, many, ms, wait);
+            for (std::size_t i = 0; i < boardSlots.size(); ++i) {
+                const int s = boardSlots[i];
+                st.selectedBoard = static_cast<int16_t>(s);
+                if (cells) {
+                    const bool pec = session.readCells(st.tenCellMode).pecMatch;
+                    verdicts[i].digits.emplace_back(digit);
+                    verdicts[i].cellsPassed.push_back(pec && session.cellSelfTestPassed(s).value_or(false));
+                } else {
+                    const bool pec = session.readTemps().pecMatch;
+                    verdicts[i].tempsPassed.push_back(pec && session.tempSelfTestPassed(s).value_or(false));
+                }
+            }
+        }
+    }
+    st.selectedBoard = keepSelected;
+    return verdicts;
+}
+
+std::vector<int> standbySlots(const StackState& st) {
+    std::vector<int> boardSlots;
+    for (int s = 0; s <= st.lastBoardIndex; ++s)
+        if (heldCdc(st, s) == 0) boardSlots.push_back(s);
+    return boardSlots;
+}
+
+int stackMeasureMs(const StackState& st) {
+    std::vector<int> all;
+    for (int s = 0; s <= st.lastBoardIndex; ++s) all.push_back(s);
+    return measureMsOf(st, all);
+}
+
+bool windowTick(StackSession& session) {
+    StackState& st = session.state();
+    if (st.suspendIdentify == 0) {
+        if (session.keepAlivePollDue()) session.sendKeepAlivePoll();
+        if (!session.identify()) return false;
+    }
+    if (st.continuousRunning == 1) session.continuousStep();
+    if (st.keepAliveActive == 0) st.keepAliveCounter = 0;
+    else st.keepAliveCounter = nextKeepAliveCounter(st.keepAliveCounter);
+    return true;
+}
+
+int fastPass(StackSession& session, const WaitMs& wait) {
+    StackState& st = session.state();
+    const int16_t keepSelected = st.selectedBoard;
+    const int ms = stackMeasureMs(st);
+    int good = 0;
+    st.selectedBoard = 0;
+    st.bcastSTCVAD[0] = 1;
+    session.startCellConversion(0, st.cellSelectDigit);
+    if (wait && ms > 0) wait(ms);
+    for (int s = 0; s <= st.lastBoardIndex; ++s) {
+        st.selectedBoard = static_cast<int16_t>(s);
+        good += session.readCells(st.tenCellMode).pecMatch ? 1 : 0;
+        evaluateCellStatus(st, s);
+    }
+    st.selectedBoard = 0;
+    st.bcastSTTMPAD[0] = 1;
+    session.startTempConversion(st.tempSelectDigit);
+    if (wait && ms > 0) wait(ms);
+    for (int s = 0; s <= st.lastBoardIndex; ++s) {
+        st.selectedBoard = static_cast<int16_t>(s);
+        good += session.readTemps().pecMatch ? 1 : 0;
+    }
+    session.applyThermalStatus();
+    for (int s = 0; s <= st.lastBoardIndex; ++s) {
+        st.selectedBoard = static_cast<int16_t>(s);
+        good += session.readFlags().pecMatch ? 1 : 0;
+        session.deriveFlagStatus(s);
+    }
+    st.selectedBoard = keepSelected;
+    return good;
+}
+
+}  // namespace zmx

@@ -1,0 +1,347 @@
+// The real zmx7730-cli program against its in-process simulated stack: what each command
+// prints, its exit status, and a recording made, listed, exported and replayed.
+
+#include <QtTest>
+#include <csignal>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out, err;
+};
+
+QString program(const char* name = "zmx7730-cli") {
+    return QDir(qEnvironmentVariable("ZMX_BINARY_DIR")).filePath(name);
+}
+
+Run cli(const QStringList& args, const QString& dir = {}) {
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.start(program(), args);
+    if (!p.waitForFinished(60000)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QJsonObject json(const Run& r) { return QJsonDocument::fromJson(r.out.toUtf8()).object(); }
+
+void writeFile(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+const QByteArray kCdc1 = R"({"boards": {"all": {"cdc": 1, "vuv": 3.0, "vov": 4.2}}})";
+
+}  // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void identifyAndMissingController();
+    void usageErrorsExitTwo_data();
+    void usageErrorsExitTwo();
+    void helpOfEveryCommand();
+    void readConfigOfEveryBoard();
+    void writeConfigVerifies();
+    void malformedConfigSendsNothing();
+    void readsAfterAConfiguration();
+    void selfTestVerdicts();
+    void overAPseudoTerminal();
+    void recordListExportReplay();
+    void signalEndsRecordingCleanly();
+    void killedRecorderLeavesAUsableRecording();
+    void replayFollowsARecordingInProgress();
+
+private:
+    QTemporaryDir dir_;
+    QString path(const char* name) const { return dir_.filePath(name); }
+};
+
+void TestCli::initTestCase() {
+    if (qEnvironmentVariableIsEmpty("ZMX_BINARY_DIR")) QSKIP("ZMX_BINARY_DIR is not set (run through CTest)");
+    QVERIFY(QFileInfo::exists(program()));
+    writeFile(path("cdc1.json"), kCdc1);
+}
+
+void TestCli::identifyAndMissingController() {
+    Run r = cli({"--simulate", "--json", "identify"});
+    QCOMPARE(r.code, 0);
+    QVERIFY(json(r)["supported"].toBool());
+    QVERIFY(json(r)["reply"].toString().startsWith("ZMX7730"));
+
+    for (const QStringList& args : {QStringList{"--simulate", "--sim-id", "OTHER BOX", "read-cells"},
+                                    QStringList{"--simulate", "--sim-id", "OTHER BOX", "identify"}}) {
+        r = cli(args);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err.count('\n'), 1);
+        QVERIFY2(r.err.contains("no supported controller answered on sim"), qPrintable(r.err));
+    }
+}
+
+void TestCli::usageErrorsExitTwo_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no command") << QStringList{"--simulate"} << "no command given";
+    QTest::newRow("bad board") << QStringList{"--simulate", "read-cells", "--board", "0"} << "--board takes";
+    QTest::newRow("missing config file") << QStringList{"--simulate", "write-config", "nope.json"}
+                                         << "cannot read the configuration file nope.json";
+    QTest::newRow("unwritable target") << QStringList{"--simulate", "record", "--to", "/no/such/folder/r.sqlite"}
+                                       << "the folder /no/such/folder does not exist";
+    QTest::newRow("missing recording") << QStringList{"list", "/no/such/r.sqlite"} << "/no/such/r.sqlite";
+}
+
+void TestCli::usageErrorsExitTwo() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    const Run r = cli(args, dir_.path());
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+}
+
+void TestCli::helpOfEveryCommand() {
+    for (const char* c : {"identify", "read-config", "write-config", "read-cells", "read-flags", "read-temps",
+                          "selftest", "record", "export", "replay", "list"}) {
+        const Run r = cli({c, "--help"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.startsWith(QString("Usage: zmx7730-cli")) && r.out.contains(c), c);
+    }
+}
+
+void TestCli::readConfigOfEveryBoard() {
+    const Run r = cli({"--simulate", "--boards", "3", "--json", "read-config", "--all"});
+    QCOMPARE(r.code, 0);
+    const QJsonArray boards = json(r)["boards"].toArray();
+    QCOMPARE(boards.size(), 3);
+    QCOMPARE(boards[2].toObject()["address"].toString(), QString("82"));
+    QCOMPARE(boards[2].toObject()["cfgr"].toString(), QString("E0 00 00 00 00 00"));
+    QCOMPARE(boards[2].toObject()["cdc"].toInt(), 0);
+}
+
+void TestCli::writeConfigVerifies() {
+    Run r = cli({"--simulate", "--boards", "3", "--json", "write-config", path("cdc1.json")});
+    QCOMPARE(r.code, 0);
+    QVERIFY(json(r)["verified"].toBool());
+    QCOMPARE(json(r)["boards"].toArray()[1].toObject()["readBack"].toString(), QString("E1 00 00 00 9C CF"));
+
+    // Board 3 is not in the simulated stack: its read-back cannot match.
+    r = cli({"--simulate", "--sim-boards", "2", "--boards", "3", "write-config", path("cdc1.json")});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.out.contains("DIFFERS"));
+    QVERIFY2(r.err.contains("board 3: the configuration read back differs"), qPrintable(r.err));
+
+    // Every reply corrupted: the read-back fails its PEC check.
+    r = cli({"--simulate", "--sim-corrupt-one-in", "1", "write-config", path("cdc1.json")});
+    QCOMPARE(r.code, 1);
+}
+
+void TestCli::malformedConfigSendsNothing() {
+    writeFile(path("bad.json"), "{\"boards\": {\n  \"all\": {\"cdc\": 1},\n  \"2\": {\"vov\": 9.5}\n}}\n");
+    const QString trace = path("bad.trace");
+    const Run r = cli({"--simulate", "--boards", "2", "--trace", trace, "write-config", path("bad.json")});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(
+        r.err.contains("bad.json line 3: field \"vov\" of board 2: Only Enter Values Between  -0.768V and 5.352V."),
+        qPrintable(r.err));
+    QVERIFY(!QFileInfo::exists(trace) || QFileInfo(trace).size() == 0);
+}
+
+void TestCli::readsAfterAConfiguration() {
+    // Without a configuration the boards stand by: the values are the cleared registers.
+    Run r = cli({"--simulate", "--boards", "2", "read-cells", "--all"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains("boards 1, 2 are in standby (CDC 0)"), qPrintable(r.err));
+
+    r = cli({"--simulate", "--boards", "2", "--json", "read-cells", "--all", "--config", path("cdc1.json")});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.err.isEmpty());
+    const QJsonArray boards = json(r)["boards"].toArray();
+    QCOMPARE(boards.size(), 2);
+    for (const QJsonValue& b : boards) {
+        QVERIFY(b.toObject()["pecMatch"].toBool());
+        for (const QJsonValue& v : b.toObject()["volts"].toArray()) QVERIFY(qAbs(v.toDouble() - 3.7) < 0.1);
+        QCOMPARE(b.toObject()["status"].toArray()[0].toInt(), 1);
+    }
+
+    r = cli({"--simulate", "--boards", "3", "--sim-cell", "2:5:2.5", "--sim-cell", "2:9:4.5", "--json", "read-flags",
+             "--board", "3", "--config", path("cdc1.json")});
+    QCOMPARE(r.code, 0);
+    const QJsonObject flags = json(r)["boards"].toArray()[0].toObject();
+    QCOMPARE(flags["board"].toInt(), 3);
+    QCOMPARE(flags["underVoltage"].toArray(), QJsonArray{5});
+    QCOMPARE(flags["overVoltage"].toArray(), QJsonArray{9});
+
+    r = cli({"--simulate", "--sim-thermal", "0", "read-temps", "--config", path("cdc1.json")});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains(QRegularExpression(R"(\n1\s+80\s+match\s+1\.\d+\s+1\.\d+\s+\d\.\d+\s+yes)")),
+             qPrintable(r.out));
+}
+
+void TestCli::selfTestVerdicts() {
+    Run r = cli({"--simulate", "--boards", "2", "selftest", "--all", "--config", path("cdc1.json")});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out.count("pass"), 2);
+
+    r = cli({"--simulate", "--boards", "2", "--sim-self-test-fault", "1:7:123", "--json", "selftest", "--all",
+             "--config", path("cdc1.json")});
+    QCOMPARE(r.code, 1);
+    const QJsonArray boards = json(r)["boards"].toArray();
+    QVERIFY(boards[0].toObject()["passed"].toBool());
+    QVERIFY(!boards[1].toObject()["passed"].toBool());
+    QVERIFY(!boards[1].toObject()["cells"].toObject()["E"].toBool());
+    QVERIFY(boards[1].toObject()["temps"].toObject()["E"].toBool());
+
+    // A board in standby cannot be tested.
+    r = cli({"--simulate", "selftest"});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.out.contains("FAIL (standby, CDC 0)"));
+}
+
+// The same commands through the serial link to zmx7730-sim, as to a controller on a port.
+void TestCli::overAPseudoTerminal() {
+    QProcess sim;
+    sim.start(program("zmx7730-sim"), {"--sim-boards", "2", "--self-test-fault", "1:3:123"});
+    QVERIFY(sim.waitForStarted());
+    QVERIFY(sim.waitForReadyRead(10000));
+    const QString link = "serial:" + QString::fromLatin1(sim.readLine()).trimmed();
+
+    Run r = cli({"--link", link, "identify"});
+    QCOMPARE(r.code, 0);
+    r = cli({"--link", link, "--boards", "2", "--json", "read-cells", "--all", "--config", path("cdc1.json")});
+    QCOMPARE(r.code, 0);
+    const QJsonArray boards = json(r)["boards"].toArray();
+    QCOMPARE(boards.size(), 2);
+    QVERIFY(qAbs(boards[1].toObject()["volts"].toArray()[11].toDouble() - 3.7) < 0.1);
+    r = cli({"--link", link, "--boards", "2", "selftest", "--all", "--config", path("cdc1.json")});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.out.contains(QRegularExpression(R"(\n2\s+81\s+555:FAIL)")));
+
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(10000));
+}
+
+void TestCli::recordListExportReplay() {
+    const QString db = path("r.sqlite");
+    Run r = cli({"--simulate", "--sim-boards", "3", "--boards", "3", "--json", "record", "--config", path("cdc1.json"),
+                 "--to", db, "--duration", "2", "--label", "bench 7"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains("recording 1 to"), qPrintable(r.err));
+    const int ticks = json(r)["ticks"].toInt();
+    QVERIFY2(ticks >= 18 && ticks <= 21, qPrintable(r.out));  // one every 100 ms for 2 s
+
+    // A second, fast one into the same database.
+    r = cli({"--simulate", "--sim-boards", "3", "--boards", "3", "record", "--config", path("cdc1.json"), "--to", db,
+             "--duration", "0.5", "--pace", "fast"});
+    QCOMPARE(r.code, 0);
+
+    r = cli({"--json", "list", db});
+    QCOMPARE(r.code, 0);
+    const QJsonArray list = json(r)["recordings"].toArray();
+    QCOMPARE(list.size(), 2);
+    QCOMPARE(list[0].toObject()["label"].toString(), QString("bench 7"));
+    QCOMPARE(list[0].toObject()["boards"].toInt(), 3);
+
+    // The window pace reads one board every 300 ms: about 6 board rows in 2 s.
+    const QString csv = path("r.csv");
+    r = cli({"export", db, "--csv", csv, "--recording", "1"});
+    QCOMPARE(r.code, 0);
+    QFile f(csv);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() - 1 >= 5 && lines.size() - 1 <= 8, qPrintable(QString::number(lines.size())));
+    QVERIFY(lines[0].contains("CV12"));
+
+    // The latest recording is the fast one; a workbook of it.
+    r = cli({"export", db, "--xlsx", path("r.xlsx")});
+    QCOMPARE(r.code, 0);
+    QVERIFY(QFileInfo(path("r.xlsx")).size() > 0);
+
+    r = cli({"replay", db, "--recording", "1"});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.contains(QRegularExpression(R"(Z  board 2  RDCV\s+match\s+3\.\d{4})")));
+    r = cli({"replay", db, "--recording", "9"});
+    QCOMPARE(r.code, 2);
+}
+
+// SIGINT and SIGTERM end an open-ended recording with every queued read written.
+void TestCli::signalEndsRecordingCleanly() {
+    for (const int sig : {SIGINT, SIGTERM}) {
+        const QString db = path(sig == SIGINT ? "int.sqlite" : "term.sqlite");
+        QProcess p;
+        p.start(program(), {"--simulate", "--boards", "2", "--json", "record", "--config", path("cdc1.json"), "--to",
+                            db, "--pace", sig == SIGINT ? "window" : "fast"});
+        QVERIFY(p.waitForStarted());
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("until interrupted"), 10000);
+        QTest::qWait(800);
+        ::kill(static_cast<pid_t>(p.processId()), sig);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        const QJsonObject summary = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        QVERIFY(summary["rowsWritten"].toInt() > 0);
+        QCOMPARE(summary["rowsDropped"].toInt(), 0);
+
+        const Run r = cli({"--json", "list", db});
+        QCOMPARE(json(r)["recordings"].toArray()[0].toObject()["reads"].toInt(), summary["rowsWritten"].toInt());
+    }
+}
+
+// kill -9 gives the writer no chance to flush: what it committed up to the last second or so
+// still lists, exports and replays.
+void TestCli::killedRecorderLeavesAUsableRecording() {
+    const QString db = path("killed.sqlite");
+    QProcess p;
+    p.start(program(), {"--simulate", "--boards", "3", "record", "--config", path("cdc1.json"), "--to", db});
+    QVERIFY(p.waitForStarted());
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("until interrupted"), 10000);
+    QElapsedTimer recorded;
+    recorded.start();
+    QTest::qWait(2500);
+    p.kill();
+    QVERIFY(p.waitForFinished(10000));
+    const qint64 reads = recorded.elapsed() / 100;  // one read a tick
+
+    Run r = cli({"--json", "list", db});
+    QCOMPARE(r.code, 0);
+    const qint64 kept = json(r)["recordings"].toArray()[0].toObject()["reads"].toInteger();
+    QVERIFY2(kept >= reads - 12 && kept <= reads + 2, qPrintable(QString("%1 of %2").arg(kept).arg(reads)));
+    r = cli({"export", db, "--csv", path("killed.csv")});
+    QCOMPARE(r.code, 0);
+    r = cli({"replay", db});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out.count('\n'), kept);
+}
+
+void TestCli::replayFollowsARecordingInProgress() {
+    const QString db = path("follow.sqlite");
+    QProcess recorder;
+    recorder.start(program(), {"--simulate", "--json", "record", "--config", path("cdc1.json"), "--to", db});
+    QVERIFY(recorder.waitForStarted());
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += recorder.readAllStandardError()).contains("until interrupted"), 10000);
+
+    QProcess replay;
+    replay.start(program(), {"replay", db, "--follow"});
+    QVERIFY(replay.waitForStarted());
+    QByteArray rows;
+    QTRY_VERIFY_WITH_TIMEOUT((rows += replay.readAllStandardOutput()).count('\n') >= 5, 10000);
+    const qsizetype early = rows.count('\n');
+    QTRY_VERIFY_WITH_TIMEOUT((rows += replay.readAllStandardOutput()).count('\n') >= early + 5, 10000);
+
+    ::kill(static_cast<pid_t>(recorder.processId()), SIGINT);
+    QVERIFY(recorder.waitForFinished(10000));
+    const int written = QJsonDocument::fromJson(recorder.readAllStandardOutput()).object()["rowsWritten"].toInt();
+    // Every row of the finished recording reaches the follower, then SIGINT ends it.
+    QTRY_COMPARE_WITH_TIMEOUT((rows += replay.readAllStandardOutput()).count('\n'), qsizetype(written), 10000);
+    ::kill(static_cast<pid_t>(replay.processId()), SIGINT);
+    QVERIFY(replay.waitForFinished(10000));
+    QCOMPARE(replay.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

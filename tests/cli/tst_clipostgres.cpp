@@ -1,0 +1,81 @@
+// zmx7730-cli recording into a PostgreSQL server the test starts itself, then listing,
+// exporting and replaying from the same postgresql:// URL, as benches sharing one server do.
+
+#include <QtTest>
+
+#include "support/PgServer.h"
+
+using namespace zmx::test;
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out, err;
+};
+
+Run cli(const QStringList& args) {
+    QProcess p;
+    p.start(QDir(qEnvironmentVariable("ZMX_BINARY_DIR")).filePath("zmx7730-cli"), args);
+    if (!p.waitForFinished(60000)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+}  // namespace
+
+class TestCliPostgres : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void recordListExportReplay();
+
+private:
+    PgServer server_;
+    QTemporaryDir dir_;
+};
+
+void TestCliPostgres::initTestCase() {
+    if (qEnvironmentVariableIsEmpty("ZMX_BINARY_DIR")) QSKIP("ZMX_BINARY_DIR is not set (run through CTest)");
+    QVERIFY2(server_.setUp(), qPrintable("the throwaway PostgreSQL server did not start: " + server_.error()));
+    QFile f(dir_.filePath("cdc1.json"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(R"({"boards": {"all": {"cdc": 1}}})");
+}
+
+void TestCliPostgres::recordListExportReplay() {
+    const QString url = server_.url();
+    const QString config = dir_.filePath("cdc1.json");
+    for (const char* label : {"bench A", "bench B"}) {
+        const Run r = cli({"--simulate", "--sim-boards", "3", "--boards", "3", "record", "--config", config, "--to",
+                           url, "--duration", "1.5", "--label", label});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        // The summary names the database written to.
+        QVERIFY(r.out.contains("postgresql://"));
+    }
+
+    Run r = cli({"--json", "list", url});
+    QCOMPARE(r.code, 0);
+    const QJsonArray list = QJsonDocument::fromJson(r.out.toUtf8()).object()["recordings"].toArray();
+    QCOMPARE(list.size(), 2);
+    QCOMPARE(list[1].toObject()["label"].toString(), QString("bench B"));
+    const qint64 reads = list[0].toObject()["reads"].toInteger();
+    QVERIFY2(reads >= 13 && reads <= 16, qPrintable(QString::number(reads)));  // one a tick for 1.5 s
+
+    const QString csv = dir_.filePath("a.csv");
+    r = cli({"export", url, "--csv", csv, "--recording", QString::number(list[0].toObject()["id"].toInteger())});
+    QCOMPARE(r.code, 0);
+    QFile f(csv);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() - 1 >= 4 && lines.size() - 1 <= 6, qPrintable(QString::number(lines.size())));
+    QVERIFY(lines[1].contains(QRegularExpression(R"(,3\.\d{4},)")));
+
+    r = cli({"--json", "replay", url});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.count('\n') >= 13);
+}
+
+QTEST_GUILESS_MAIN(TestCliPostgres)
+#include "tst_clipostgres.moc"
