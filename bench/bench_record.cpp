@@ -3,6 +3,7 @@
 // (file size and CSV export time). Run "record" for the first two, "recordday" for the day.
 
 #include <QDir>
+#include <algorithm>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -60,48 +61,54 @@ void record(int runs) {
     std::printf("record: %d rows committed in %.2f s: %.0f rows/s\n", runs, s, runs / s);
 }
 
-void recordDay(int) {
+void recordDay(int runs) {
     // 288,000 board passes: ten boards, one every 300 ms, for 24 h; three reads each.
     constexpr int kPasses = 28800;
-    const auto pass = onePass();
     QTemporaryDir dir;
-    // ZMX_BENCH_DAY_DIR keeps the day's file and CSV in that folder for a look afterwards.
+    // ZMX_BENCH_DAY_DIR keeps the day's file and CSV in that folder for a look afterwards;
+    // with ZMX_BENCH_DAY_REUSE=1 a day already there is exported again without rewriting it.
     const QString keep = qEnvironmentVariable("ZMX_BENCH_DAY_DIR");
     const QDir out(keep.isEmpty() ? dir.path() : keep);
     const std::string file = out.filePath("day.sqlite").toStdString();
-    QFile::remove(QString::fromStdString(file));
     std::string error;
-    WriterOptions opt;
-    opt.queueBound = 2000000;
-    opt.batchRows = 20000;
-    auto writer = RecordWriter::open(file, {}, &error, opt);
-    if (!writer) {
-        std::printf("recordday: %s\n", error.c_str());
-        return;
-    }
-    auto t0 = std::chrono::steady_clock::now();
-    const int64_t dayStart = 1767225600000;
-    for (int p = 0; p < kPasses; ++p)
-        for (std::size_t k = 0; k < pass.size(); ++k) {
-            BoardRead r = pass[k];
-            r.utcMs = dayStart + (int64_t(p) * 30 + int64_t(k)) * 100;
-            writer->onRead(r);
+    if (qEnvironmentVariable("ZMX_BENCH_DAY_REUSE") != QLatin1String("1") ||
+        !QFileInfo::exists(QString::fromStdString(file))) {
+        QFile::remove(QString::fromStdString(file));
+        const auto pass = onePass();
+        WriterOptions opt;
+        opt.queueBound = 2000000;
+        opt.batchRows = 20000;
+        auto writer = RecordWriter::open(file, {}, &error, opt);
+        if (!writer) {
+            std::printf("recordday: %s\n", error.c_str());
+            return;
         }
-    writer->close(3600000);
-    std::printf("recordday: %d reads written in %.1f s\n", kPasses * static_cast<int>(pass.size()),
-                microsecondsSince(t0) / 1e6);
+        const auto t0 = std::chrono::steady_clock::now();
+        const int64_t dayStart = 1767225600000;
+        for (int p = 0; p < kPasses; ++p)
+            for (std::size_t k = 0; k < pass.size(); ++k) {
+                BoardRead r = pass[k];
+                r.utcMs = dayStart + (int64_t(p) * 30 + int64_t(k)) * 100;
+                writer->onRead(r);
+            }
+        writer->close(3600000);
+        std::printf("recordday: %d reads written in %.1f s\n", kPasses * static_cast<int>(pass.size()),
+                    microsecondsSince(t0) / 1e6);
+    }
     std::printf("recordday: SQLite file %.1f MB\n", QFileInfo(QString::fromStdString(file)).size() / 1e6);
     auto reader = RecordReader::open(file, &error);
     if (!reader) {
         std::printf("recordday: %s\n", error.c_str());
         return;
     }
-    t0 = std::chrono::steady_clock::now();
+    // The export is timed a few times (the --runs given, at most 5, at least 3).
     ExportStats stats;
-    if (!exportCsv(*reader, *reader->latestId(), out.filePath("day.csv").toStdString(), &error, &stats))
-        std::printf("recordday: %s\n", error.c_str());
-    std::printf("recordday: CSV export of %lld board rows in %.1f s\n", static_cast<long long>(stats.rows),
-                microsecondsSince(t0) / 1e6);
+    const Figures f = timeRuns(std::clamp(runs, 3, 5), [&] {
+        if (!exportCsv(*reader, *reader->latestId(), out.filePath("day.csv").toStdString(), &error, &stats))
+            std::printf("recordday: %s\n", error.c_str());
+    });
+    std::printf("recordday: CSV export of %lld board rows: median %.2f s, best %.2f s, worst %.2f s\n",
+                static_cast<long long>(stats.rows), f.medianUs / 1e6, f.bestUs / 1e6, f.worstUs / 1e6);
 }
 
 Register r1("record", record);
