@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QSysInfo>
 #include <QVariant>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -12,7 +13,6 @@
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <algorithm>
 #include <unordered_map>
 #include <variant>
 
@@ -36,7 +36,7 @@ struct RecordWriter::Impl {
     std::condition_variable wake;     // rows to write, a flush asked for, or stop
     std::condition_variable written;  // a batch committed or the thread ended
     std::deque<Row> queue;
-    std::size_t inflight = 0;  // rows taken from the queue whose transaction has not committed
+    std::size_t inflight = 0;  // rows taken from the queue and not committed yet
     int64_t accepted = 0;      // rows taken into the queue so far
     int64_t rowsWritten = 0;
     int64_t dropped = 0;
@@ -99,7 +99,8 @@ bool RecordWriter::Impl::connect(std::string* error, bool first) {
     insertText.emplace(db);
     findText.emplace(db);
     // Another bench may add the same text at the same moment: the unique key keeps one row.
-    if (!insertText->prepare(QStringLiteral("INSERT INTO request_texts (text) VALUES (?) ON CONFLICT (text) DO NOTHING")) ||
+    if (!insertText->prepare(
+            QStringLiteral("INSERT INTO request_texts (text) VALUES (?) ON CONFLICT (text) DO NOTHING")) ||
         !findText->prepare(QStringLiteral("SELECT id FROM request_texts WHERE text = ?")) ||
         !insertRead->prepare(store::insertReadSql()) || !insertWrite->prepare(store::insertWriteSql()) ||
         !updateRecording->prepare(
@@ -275,12 +276,14 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
     }
     opened.set_value({});
 
-    std::deque<Row> batch;
+    // pending: rows taken from the queue, not yet in a batch. The session waits on the lock,
+    // so the queue is only ever taken whole, by a swap; batches are cut from it outside.
+    std::deque<Row> batch, pending;
     Clock::time_point failedAt{};
     for (;;) {
-        {
-            std::unique_lock lk(m);
-            if (batch.empty()) {
+        if (batch.empty()) {
+            if (pending.empty()) {
+                std::unique_lock lk(m);
                 wake.wait_for(lk, std::chrono::milliseconds(opt.batchMs), [&] {
                     return stop || flushAsked || queue.size() >= static_cast<std::size_t>(opt.batchRows);
                 });
@@ -289,15 +292,15 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
                     if (stop) break;
                     continue;
                 }
-                // The session waits on this lock: take the whole queue by a swap when it fits.
-                const std::size_t n = std::min(queue.size(), static_cast<std::size_t>(opt.batchRows));
-                if (n == queue.size()) {
-                    batch.swap(queue);
-                } else {
-                    batch.assign(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.begin() + n));
-                    queue.erase(queue.begin(), queue.begin() + n);
-                }
-                inflight = n;
+                pending.swap(queue);
+                inflight = pending.size();
+            }
+            const std::size_t n = std::min(pending.size(), static_cast<std::size_t>(opt.batchRows));
+            if (n == pending.size()) {
+                batch.swap(pending);
+            } else {
+                batch.assign(std::make_move_iterator(pending.begin()), std::make_move_iterator(pending.begin() + n));
+                pending.erase(pending.begin(), pending.begin() + n);
             }
         }
         bool ok = true, committed = false;
@@ -308,14 +311,14 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
             batch.clear();  // freed outside the lock the session takes
             std::lock_guard lk(m);
             rowsWritten += n;
-            inflight = 0;
+            inflight -= static_cast<std::size_t>(n);
             if (!answering) {
                 answering = true;
                 const auto pause = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - failedAt);
                 events.push_back("recording: database answering again after " +
                                  std::to_string(pause.count() / 1000.0).substr(0, 5) + " s; " +
-                                 std::to_string(rowsWritten) + " rows written, " + std::to_string(queue.size()) +
-                                 " still queued");
+                                 std::to_string(rowsWritten) + " rows written, " +
+                                 std::to_string(queue.size() + inflight) + " still queued");
             }
             written.notify_all();
             continue;
@@ -332,11 +335,12 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
         wake.wait_until(lk, stop ? std::min(until, stopDeadline) : until,
                         [&] { return stop && Clock::now() >= stopDeadline; });
         if (stop && Clock::now() >= stopDeadline) {
-            const int64_t lost = static_cast<int64_t>(queue.size() + batch.size());
+            const int64_t lost = static_cast<int64_t>(queue.size() + pending.size() + batch.size());
             dropped += lost;
             events.push_back("recording: closed while the database was not answering; " + std::to_string(lost) +
                              " queued rows not written (dropped)");
             queue.clear();
+            pending.clear();
             batch.clear();
             inflight = 0;
             break;

@@ -29,12 +29,12 @@ struct Column {
 // (cells: the codes of cells 1..12; flags: FLGR0..2; temperatures: ETMP1, ETMP2, ITMP codes
 // and the thermal bit; configuration: CFGR0..5); the read_values view names them.
 std::vector<Column> readColumnTable() {
-    std::vector<Column> c = {{"recording_id", Type::Big},  {"utc_ms", Type::Big},        {"slot", Type::Small},
-                             {"address", Type::Text},      {"kind", Type::Small},        {"command", Type::Text},
-                             {"request_id", Type::Big},    {"reply", Type::Text},        {"data_len", Type::Small},
-                             {"data", Type::Blob},         {"rx_pec", Type::Small},      {"calc_pec", Type::Small},
-                             {"pec_ok", Type::Small},      {"round_trip_us", Type::Int}, {"lamp", Type::Small},
-                             {"first_cell", Type::Small},  {"cell_count", Type::Small}};
+    std::vector<Column> c = {{"recording_id", Type::Big}, {"utc_ms", Type::Big},        {"slot", Type::Small},
+                             {"address", Type::Text},     {"kind", Type::Small},        {"command", Type::Text},
+                             {"request_id", Type::Big},   {"reply", Type::Text},        {"data_len", Type::Small},
+                             {"data", Type::Blob},        {"rx_pec", Type::Small},      {"calc_pec", Type::Small},
+                             {"pec_ok", Type::Small},     {"round_trip_us", Type::Int}, {"lamp", Type::Small},
+                             {"first_cell", Type::Small}, {"cell_count", Type::Small}};
     for (int i = 1; i <= 12; ++i) c.push_back({QStringLiteral("val%1").arg(i), Type::Small});
     c.push_back({QStringLiteral("status"), Type::Big});
     c.push_back({QStringLiteral("volts_exact"), Type::Blob});
@@ -91,20 +91,25 @@ QString readValuesView() {
             c.name != QLatin1String("volts_exact"))
             cols << QStringLiteral("r.") + c.name;
     cols << QStringLiteral("t.text AS request");
-    auto of = [](int kind, int val) { return QStringLiteral("CASE WHEN r.kind = %1 THEN r.val%2 END").arg(kind).arg(val); };
+    auto of = [](int kind, int val) {
+        return QStringLiteral("CASE WHEN r.kind = %1 THEN r.val%2 END").arg(kind).arg(val);
+    };
     const int cells = static_cast<int>(ReadKind::Cells), temps = static_cast<int>(ReadKind::Temps);
     for (int i = 1; i <= 12; ++i) cols << of(cells, i) + QStringLiteral(" AS c%1").arg(i);
     for (int i = 1; i <= 12; ++i) cols << QStringLiteral("(%1 - 512) * 0.0015 AS v%2").arg(of(cells, i)).arg(i);
-    for (int i = 0; i < 3; ++i) cols << of(static_cast<int>(ReadKind::Flags), i + 1) + QStringLiteral(" AS flg%1").arg(i);
+    for (int i = 0; i < 3; ++i)
+        cols << of(static_cast<int>(ReadKind::Flags), i + 1) + QStringLiteral(" AS flg%1").arg(i);
     const char* temp[] = {"etmp1", "etmp2", "itmp"};
     for (int i = 0; i < 3; ++i) cols << of(temps, i + 1) + QStringLiteral(" AS ") + QLatin1String(temp[i]);
     for (int i = 0; i < 3; ++i)
         cols << QStringLiteral("(%1 - 512) * 0.0015 AS %2_v").arg(of(temps, i + 1), QLatin1String(temp[i]));
     cols << of(temps, 4) + QStringLiteral(" AS thermal");
-    for (int i = 0; i < 6; ++i) cols << of(static_cast<int>(ReadKind::Config), i + 1) + QStringLiteral(" AS cfg%1").arg(i);
+    for (int i = 0; i < 6; ++i)
+        cols << of(static_cast<int>(ReadKind::Config), i + 1) + QStringLiteral(" AS cfg%1").arg(i);
     for (int i = 1; i <= 12; ++i) cols << QStringLiteral("(r.status >> %1) & 7 AS s%2").arg(3 * (i - 1)).arg(i);
-    return QStringLiteral("CREATE VIEW read_values AS SELECT %1 FROM reads r LEFT JOIN request_texts t ON t.id = "
-                          "r.request_id")
+    return QStringLiteral(
+               "CREATE VIEW read_values AS SELECT %1 FROM reads r LEFT JOIN request_texts t ON t.id = "
+               "r.request_id")
         .arg(cols.join(QStringLiteral(", ")));
 }
 
@@ -150,7 +155,9 @@ const QStringList& writeColumns() {
     return cols;
 }
 
-QString insertReadSql() { return insertSql(QStringLiteral("reads"), QStringList{QStringLiteral("id")} + readColumns()); }
+QString insertReadSql() {
+    return insertSql(QStringLiteral("reads"), QStringList{QStringLiteral("id")} + readColumns());
+}
 QString insertWriteSql() { return insertSql(QStringLiteral("config_writes"), writeColumns()); }
 
 std::string errorText(const QString& what, const QSqlError& e) {

@@ -283,8 +283,9 @@ void TestRecordStore::readsUnlikeTheirReplyComeBackExact() {
     QVERIFY(db.open());
     {
         QSqlQuery q(db);
-        QVERIFY2(q.exec(QStringLiteral("SELECT c5, c1, s1, s8, thermal, flg1, cfg4, request FROM read_values ORDER BY id")),
-                 qPrintable(q.lastError().text()));
+        QVERIFY2(
+            q.exec(QStringLiteral("SELECT c5, c1, s1, s8, thermal, flg1, cfg4, request FROM read_values ORDER BY id")),
+            qPrintable(q.lastError().text()));
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toInt(), junk.cellCodes[4]);
         QVERIFY(q.value(1).isNull());  // cell 1 not carried by that read
