@@ -54,8 +54,8 @@ struct RecordWriter::Impl {
     // Writer thread only.
     QSqlDatabase db;
     std::optional<QSqlQuery> insertRead, insertWrite, updateRecording, insertText, findText;
-    // Ids of the request texts known to be committed in request_texts; those added in the
-    // open transaction are in pendingTexts until it commits.
+    // Ids of the (command, request text) pairs known to be committed in requests, keyed by
+    // command and text; those added in the open transaction are in pendingTexts until it commits.
     std::unordered_map<std::string, int64_t> textIds, pendingTexts;
     int64_t readsCommitted = 0;  // numbers 1..readsCommitted of this recording's reads are stored
 
@@ -65,7 +65,7 @@ struct RecordWriter::Impl {
     bool createRecording(std::string* error);
     bool writeBatch(std::deque<Row>& batch, std::string* error);
     bool batchCommitted(const std::deque<Row>& batch, bool* committed, std::string* error);
-    int64_t requestTextId(const std::string& text, QSqlError* error);
+    int64_t requestId(const BoardRead& read, QSqlError* error);
     void noteFailure(const std::string& error);
     void push(Row row);
     QString shown() const { return target.shown; }
@@ -99,9 +99,9 @@ bool RecordWriter::Impl::connect(std::string* error, bool first) {
     insertText.emplace(db);
     findText.emplace(db);
     // Another bench may add the same text at the same moment: the unique key keeps one row.
-    if (!insertText->prepare(
-            QStringLiteral("INSERT INTO request_texts (text) VALUES (?) ON CONFLICT (text) DO NOTHING")) ||
-        !findText->prepare(QStringLiteral("SELECT id FROM request_texts WHERE text = ?")) ||
+    if (!insertText->prepare(QStringLiteral(
+            "INSERT INTO requests (command, text) VALUES (?, ?) ON CONFLICT (command, text) DO NOTHING")) ||
+        !findText->prepare(QStringLiteral("SELECT id FROM requests WHERE command = ? AND text = ?")) ||
         !insertRead->prepare(store::insertReadSql()) || !insertWrite->prepare(store::insertWriteSql()) ||
         !updateRecording->prepare(
             QStringLiteral("UPDATE recordings SET end_utc_ms = CASE WHEN end_utc_ms > ? THEN end_utc_ms ELSE ? END, "
@@ -173,23 +173,28 @@ bool RecordWriter::Impl::createRecording(std::string* error) {
     return true;
 }
 
-int64_t RecordWriter::Impl::requestTextId(const std::string& text, QSqlError* error) {
-    if (const auto it = textIds.find(text); it != textIds.end()) return it->second;
-    if (const auto it = pendingTexts.find(text); it != pendingTexts.end()) return it->second;
-    const QString t = QString::fromStdString(text);
-    insertText->bindValue(0, t);
+int64_t RecordWriter::Impl::requestId(const BoardRead& read, QSqlError* error) {
+    std::string key = read.command;
+    key += '\n';
+    key += read.request;
+    if (const auto it = textIds.find(key); it != textIds.end()) return it->second;
+    if (const auto it = pendingTexts.find(key); it != pendingTexts.end()) return it->second;
+    const QString command = QString::fromStdString(read.command), text = QString::fromStdString(read.request);
+    insertText->bindValue(0, command);
+    insertText->bindValue(1, text);
     if (!insertText->exec()) {
         *error = insertText->lastError();
         return 0;
     }
-    findText->bindValue(0, t);
+    findText->bindValue(0, command);
+    findText->bindValue(1, text);
     if (!findText->exec() || !findText->next()) {
         *error = findText->lastError();
         return 0;
     }
     const int64_t id = findText->value(0).toLongLong();
     findText->finish();
-    pendingTexts.emplace(text, id);
+    pendingTexts.emplace(std::move(key), id);
     return id;
 }
 
@@ -206,9 +211,9 @@ bool RecordWriter::Impl::writeBatch(std::deque<Row>& batch, std::string* error) 
     for (const Row& row : batch) {
         if (const BoardRead* r = std::get_if<BoardRead>(&row)) {
             QSqlError e;
-            const int64_t requestId = requestTextId(r->request, &e);
-            if (requestId <= 0) return failed(e);
-            store::bindRead(*insertRead, store::readId(recordingId, ++number), recordingId, requestId, *r);
+            const int64_t request = requestId(*r, &e);
+            if (request <= 0) return failed(e);
+            store::bindRead(*insertRead, store::readId(recordingId, ++number), recordingId, request, *r);
             if (!insertRead->exec()) return failed(insertRead->lastError());
             ++reads;
             lastMs = std::max(lastMs, r->utcMs);

@@ -19,7 +19,6 @@ enum ReadCol {
     kSlot,
     kAddress,
     kKind,
-    kCommand,
     kRequest,
     kReply,
     kDataLen,
@@ -159,7 +158,7 @@ std::array<int16_t, 12> unpackStatus(uint64_t packed) {
 }
 
 void bindRead(QSqlQuery& q, int64_t readId, int64_t recordingId, int64_t requestId, const BoardRead& r) {
-    static_assert(kReadColumns == 31);
+    static_assert(kReadColumns == 30);
     q.bindValue(0, big(readId));
     auto bind = [&](int col, const QVariant& v) { q.bindValue(col + 1, v); };
     bind(kRecording, big(recordingId));
@@ -167,7 +166,6 @@ void bindRead(QSqlQuery& q, int64_t readId, int64_t recordingId, int64_t request
     bind(kSlot, r.slot);
     bind(kAddress, text(r.address));
     bind(kKind, static_cast<int>(r.kind));
-    bind(kCommand, text(r.command));
     bind(kRequest, big(requestId));
     bind(kReply, text(r.reply));
     bind(kDataLen, static_cast<int>(r.data.size()));
@@ -221,7 +219,7 @@ QString selectReadsSql() {
     QStringList cols;
     for (const QString& c : readColumns())
         cols << (c == QLatin1String("request_id") ? QStringLiteral("t.text") : QStringLiteral("r.") + c);
-    return QStringLiteral("SELECT r.id, %1 FROM reads r LEFT JOIN request_texts t ON t.id = r.request_id")
+    return QStringLiteral("SELECT r.id, %1, t.command FROM reads r LEFT JOIN requests t ON t.id = r.request_id")
         .arg(cols.join(QStringLiteral(", ")));
 }
 
@@ -238,7 +236,7 @@ BoardRead readOfRow(const QSqlQuery& q, int64_t* rowId) {
     r.slot = v(kSlot).toInt();
     r.address = str(v(kAddress));
     r.kind = static_cast<ReadKind>(v(kKind).toInt());
-    r.command = str(v(kCommand));
+    r.command = str(v(kReadColumns));  // after the table's columns
     r.request = str(v(kRequest));
     r.reply = str(v(kReply));
     r.data.assign(static_cast<std::size_t>(std::max(0, v(kDataLen).toInt())), 0);
