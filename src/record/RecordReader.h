@@ -36,7 +36,7 @@ public:
     // The same reads with only what an exported table row is made of: time, slot, address,
     // kind, the cells carried with codes and volts, flag bytes, temperature codes and volts,
     // configuration bytes, cell status codes and PEC verdict. Request, reply, command, data
-    // bytes, PEC values, round trip, lamp and thermal bit stay empty.
+    // bytes, PEC values, round trip and lamp stay empty. Codes and bytes are taken as 0..65535.
     std::vector<StoredRead> readValues(int64_t id, int64_t afterRow, int limit);
     std::vector<StoredConfigWrite> configWrites(int64_t id);
 

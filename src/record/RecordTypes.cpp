@@ -48,13 +48,12 @@ std::size_t isoUtc(int64_t utcMs, char* out) {
     const hh_mm_ss<milliseconds> hms(t - day);
     const int y = static_cast<int>(ymd.year());
     if (y < 0 || y > 9999)  // outside what four digits hold: the long way
-        return static_cast<std::size_t>(
-            std::snprintf(out, 32, "%s",
-                          QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UTC)
-                              .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))
-                              .toStdString()
-                              .substr(0, 31)
-                              .c_str()));
+        return static_cast<std::size_t>(std::snprintf(out, 32, "%s",
+                                                      QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UTC)
+                                                          .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))
+                                                          .toStdString()
+                                                          .substr(0, 31)
+                                                          .c_str()));
     auto put = [&](std::size_t at, unsigned v, int digits) {
         for (int i = digits - 1; i >= 0; --i, v /= 10) out[at + i] = static_cast<char>('0' + v % 10);
     };

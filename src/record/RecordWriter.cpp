@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QSysInfo>
 #include <QVariant>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -12,7 +13,6 @@
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <algorithm>
 #include <unordered_map>
 #include <variant>
 
@@ -36,7 +36,7 @@ struct RecordWriter::Impl {
     std::condition_variable wake;     // rows to write, a flush asked for, or stop
     std::condition_variable written;  // a batch committed or the thread ended
     std::deque<Row> queue;
-    std::size_t inflight = 0;  // rows taken from the queue whose transaction has not committed
+    std::size_t inflight = 0;  // rows taken from the queue and not committed yet
     int64_t accepted = 0;      // rows taken into the queue so far
     int64_t rowsWritten = 0;
     int64_t dropped = 0;
@@ -54,8 +54,8 @@ struct RecordWriter::Impl {
     // Writer thread only.
     QSqlDatabase db;
     std::optional<QSqlQuery> insertRead, insertWrite, updateRecording, insertText, findText;
-    // Ids of the request texts known to be committed in request_texts; those added in the
-    // open transaction are in pendingTexts until it commits.
+    // Ids of the (command, request text) pairs known to be committed in requests, keyed by
+    // command and text; those added in the open transaction are in pendingTexts until it commits.
     std::unordered_map<std::string, int64_t> textIds, pendingTexts;
     int64_t readsCommitted = 0;  // numbers 1..readsCommitted of this recording's reads are stored
 
@@ -65,7 +65,7 @@ struct RecordWriter::Impl {
     bool createRecording(std::string* error);
     bool writeBatch(std::deque<Row>& batch, std::string* error);
     bool batchCommitted(const std::deque<Row>& batch, bool* committed, std::string* error);
-    int64_t requestTextId(const std::string& text, QSqlError* error);
+    int64_t requestId(const BoardRead& read, QSqlError* error);
     void noteFailure(const std::string& error);
     void push(Row row);
     QString shown() const { return target.shown; }
@@ -99,8 +99,9 @@ bool RecordWriter::Impl::connect(std::string* error, bool first) {
     insertText.emplace(db);
     findText.emplace(db);
     // Another bench may add the same text at the same moment: the unique key keeps one row.
-    if (!insertText->prepare(QStringLiteral("INSERT INTO request_texts (text) VALUES (?) ON CONFLICT (text) DO NOTHING")) ||
-        !findText->prepare(QStringLiteral("SELECT id FROM request_texts WHERE text = ?")) ||
+    if (!insertText->prepare(QStringLiteral(
+            "INSERT INTO requests (command, text) VALUES (?, ?) ON CONFLICT (command, text) DO NOTHING")) ||
+        !findText->prepare(QStringLiteral("SELECT id FROM requests WHERE command = ? AND text = ?")) ||
         !insertRead->prepare(store::insertReadSql()) || !insertWrite->prepare(store::insertWriteSql()) ||
         !updateRecording->prepare(
             QStringLiteral("UPDATE recordings SET end_utc_ms = CASE WHEN end_utc_ms > ? THEN end_utc_ms ELSE ? END, "
@@ -172,23 +173,28 @@ bool RecordWriter::Impl::createRecording(std::string* error) {
     return true;
 }
 
-int64_t RecordWriter::Impl::requestTextId(const std::string& text, QSqlError* error) {
-    if (const auto it = textIds.find(text); it != textIds.end()) return it->second;
-    if (const auto it = pendingTexts.find(text); it != pendingTexts.end()) return it->second;
-    const QString t = QString::fromStdString(text);
-    insertText->bindValue(0, t);
+int64_t RecordWriter::Impl::requestId(const BoardRead& read, QSqlError* error) {
+    std::string key = read.command;
+    key += '\n';
+    key += read.request;
+    if (const auto it = textIds.find(key); it != textIds.end()) return it->second;
+    if (const auto it = pendingTexts.find(key); it != pendingTexts.end()) return it->second;
+    const QString command = QString::fromStdString(read.command), text = QString::fromStdString(read.request);
+    insertText->bindValue(0, command);
+    insertText->bindValue(1, text);
     if (!insertText->exec()) {
         *error = insertText->lastError();
         return 0;
     }
-    findText->bindValue(0, t);
+    findText->bindValue(0, command);
+    findText->bindValue(1, text);
     if (!findText->exec() || !findText->next()) {
         *error = findText->lastError();
         return 0;
     }
     const int64_t id = findText->value(0).toLongLong();
     findText->finish();
-    pendingTexts.emplace(text, id);
+    pendingTexts.emplace(std::move(key), id);
     return id;
 }
 
@@ -205,9 +211,9 @@ bool RecordWriter::Impl::writeBatch(std::deque<Row>& batch, std::string* error) 
     for (const Row& row : batch) {
         if (const BoardRead* r = std::get_if<BoardRead>(&row)) {
             QSqlError e;
-            const int64_t requestId = requestTextId(r->request, &e);
-            if (requestId <= 0) return failed(e);
-            store::bindRead(*insertRead, store::readId(recordingId, ++number), recordingId, requestId, *r);
+            const int64_t request = requestId(*r, &e);
+            if (request <= 0) return failed(e);
+            store::bindRead(*insertRead, store::readId(recordingId, ++number), recordingId, request, *r);
             if (!insertRead->exec()) return failed(insertRead->lastError());
             ++reads;
             lastMs = std::max(lastMs, r->utcMs);
@@ -275,12 +281,14 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
     }
     opened.set_value({});
 
-    std::deque<Row> batch;
+    // pending: rows taken from the queue, not yet in a batch. The session waits on the lock,
+    // so the queue is only ever taken whole, by a swap; batches are cut from it outside.
+    std::deque<Row> batch, pending;
     Clock::time_point failedAt{};
     for (;;) {
-        {
-            std::unique_lock lk(m);
-            if (batch.empty()) {
+        if (batch.empty()) {
+            if (pending.empty()) {
+                std::unique_lock lk(m);
                 wake.wait_for(lk, std::chrono::milliseconds(opt.batchMs), [&] {
                     return stop || flushAsked || queue.size() >= static_cast<std::size_t>(opt.batchRows);
                 });
@@ -289,15 +297,15 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
                     if (stop) break;
                     continue;
                 }
-                // The session waits on this lock: take the whole queue by a swap when it fits.
-                const std::size_t n = std::min(queue.size(), static_cast<std::size_t>(opt.batchRows));
-                if (n == queue.size()) {
-                    batch.swap(queue);
-                } else {
-                    batch.assign(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.begin() + n));
-                    queue.erase(queue.begin(), queue.begin() + n);
-                }
-                inflight = n;
+                pending.swap(queue);
+                inflight = pending.size();
+            }
+            const std::size_t n = std::min(pending.size(), static_cast<std::size_t>(opt.batchRows));
+            if (n == pending.size()) {
+                batch.swap(pending);
+            } else {
+                batch.assign(std::make_move_iterator(pending.begin()), std::make_move_iterator(pending.begin() + n));
+                pending.erase(pending.begin(), pending.begin() + n);
             }
         }
         bool ok = true, committed = false;
@@ -308,14 +316,14 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
             batch.clear();  // freed outside the lock the session takes
             std::lock_guard lk(m);
             rowsWritten += n;
-            inflight = 0;
+            inflight -= static_cast<std::size_t>(n);
             if (!answering) {
                 answering = true;
                 const auto pause = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - failedAt);
                 events.push_back("recording: database answering again after " +
                                  std::to_string(pause.count() / 1000.0).substr(0, 5) + " s; " +
-                                 std::to_string(rowsWritten) + " rows written, " + std::to_string(queue.size()) +
-                                 " still queued");
+                                 std::to_string(rowsWritten) + " rows written, " +
+                                 std::to_string(queue.size() + inflight) + " still queued");
             }
             written.notify_all();
             continue;
@@ -332,11 +340,12 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
         wake.wait_until(lk, stop ? std::min(until, stopDeadline) : until,
                         [&] { return stop && Clock::now() >= stopDeadline; });
         if (stop && Clock::now() >= stopDeadline) {
-            const int64_t lost = static_cast<int64_t>(queue.size() + batch.size());
+            const int64_t lost = static_cast<int64_t>(queue.size() + pending.size() + batch.size());
             dropped += lost;
             events.push_back("recording: closed while the database was not answering; " + std::to_string(lost) +
                              " queued rows not written (dropped)");
             queue.clear();
+            pending.clear();
             batch.clear();
             inflight = 0;
             break;

@@ -24,17 +24,17 @@ struct Column {
 
 // A read keeps what the volts and the data bytes are made from, not the results: volts are
 // computed from the codes on the way out, and the data bytes are cut from the reply again
-// unless they differ from it. The request text, the same for every read of a command and
-// board, is kept once in request_texts. val1..val12 hold the values of the read's kind
+// unless they differ from it. The command and request text, the same for every read of a
+// command and board, are kept once in requests. val1..val12 hold the values of the read's kind
 // (cells: the codes of cells 1..12; flags: FLGR0..2; temperatures: ETMP1, ETMP2, ITMP codes
 // and the thermal bit; configuration: CFGR0..5); the read_values view names them.
 std::vector<Column> readColumnTable() {
-    std::vector<Column> c = {{"recording_id", Type::Big},  {"utc_ms", Type::Big},        {"slot", Type::Small},
-                             {"address", Type::Text},      {"kind", Type::Small},        {"command", Type::Text},
-                             {"request_id", Type::Big},    {"reply", Type::Text},        {"data_len", Type::Small},
-                             {"data", Type::Blob},         {"rx_pec", Type::Small},      {"calc_pec", Type::Small},
-                             {"pec_ok", Type::Small},      {"round_trip_us", Type::Int}, {"lamp", Type::Small},
-                             {"first_cell", Type::Small},  {"cell_count", Type::Small}};
+    std::vector<Column> c = {{"recording_id", Type::Big},  {"utc_ms", Type::Big},     {"slot", Type::Small},
+                             {"address", Type::Text},      {"kind", Type::Small},     {"request_id", Type::Big},
+                             {"reply", Type::Text},        {"data_len", Type::Small}, {"data", Type::Blob},
+                             {"rx_pec", Type::Small},      {"calc_pec", Type::Small}, {"pec_ok", Type::Small},
+                             {"round_trip_us", Type::Int}, {"lamp", Type::Small},     {"first_cell", Type::Small},
+                             {"cell_count", Type::Small}};
     for (int i = 1; i <= 12; ++i) c.push_back({QStringLiteral("val%1").arg(i), Type::Small});
     c.push_back({QStringLiteral("status"), Type::Big});
     c.push_back({QStringLiteral("volts_exact"), Type::Blob});
@@ -90,21 +90,26 @@ QString readValuesView() {
         if (!c.name.startsWith(QLatin1String("val")) && c.name != QLatin1String("request_id") &&
             c.name != QLatin1String("volts_exact"))
             cols << QStringLiteral("r.") + c.name;
-    cols << QStringLiteral("t.text AS request");
-    auto of = [](int kind, int val) { return QStringLiteral("CASE WHEN r.kind = %1 THEN r.val%2 END").arg(kind).arg(val); };
+    cols << QStringLiteral("t.command AS command") << QStringLiteral("t.text AS request");
+    auto of = [](int kind, int val) {
+        return QStringLiteral("CASE WHEN r.kind = %1 THEN r.val%2 END").arg(kind).arg(val);
+    };
     const int cells = static_cast<int>(ReadKind::Cells), temps = static_cast<int>(ReadKind::Temps);
     for (int i = 1; i <= 12; ++i) cols << of(cells, i) + QStringLiteral(" AS c%1").arg(i);
     for (int i = 1; i <= 12; ++i) cols << QStringLiteral("(%1 - 512) * 0.0015 AS v%2").arg(of(cells, i)).arg(i);
-    for (int i = 0; i < 3; ++i) cols << of(static_cast<int>(ReadKind::Flags), i + 1) + QStringLiteral(" AS flg%1").arg(i);
+    for (int i = 0; i < 3; ++i)
+        cols << of(static_cast<int>(ReadKind::Flags), i + 1) + QStringLiteral(" AS flg%1").arg(i);
     const char* temp[] = {"etmp1", "etmp2", "itmp"};
     for (int i = 0; i < 3; ++i) cols << of(temps, i + 1) + QStringLiteral(" AS ") + QLatin1String(temp[i]);
     for (int i = 0; i < 3; ++i)
         cols << QStringLiteral("(%1 - 512) * 0.0015 AS %2_v").arg(of(temps, i + 1), QLatin1String(temp[i]));
     cols << of(temps, 4) + QStringLiteral(" AS thermal");
-    for (int i = 0; i < 6; ++i) cols << of(static_cast<int>(ReadKind::Config), i + 1) + QStringLiteral(" AS cfg%1").arg(i);
+    for (int i = 0; i < 6; ++i)
+        cols << of(static_cast<int>(ReadKind::Config), i + 1) + QStringLiteral(" AS cfg%1").arg(i);
     for (int i = 1; i <= 12; ++i) cols << QStringLiteral("(r.status >> %1) & 7 AS s%2").arg(3 * (i - 1)).arg(i);
-    return QStringLiteral("CREATE VIEW read_values AS SELECT %1 FROM reads r LEFT JOIN request_texts t ON t.id = "
-                          "r.request_id")
+    return QStringLiteral(
+               "CREATE VIEW read_values AS SELECT %1 FROM reads r LEFT JOIN requests t ON t.id = "
+               "r.request_id")
         .arg(cols.join(QStringLiteral(", ")));
 }
 
@@ -122,7 +127,8 @@ QStringList schemaDdl(bool pg) {
                        "address TEXT, cfg_written TEXT, cfg_read_back TEXT, vuv_code INTEGER, vov_code INTEGER, "
                        "cdc INTEGER, PRIMARY KEY (recording_id, slot))")
             .arg(big),
-        QStringLiteral("CREATE TABLE request_texts (%1, text TEXT NOT NULL UNIQUE)").arg(id),
+        QStringLiteral("CREATE TABLE requests (%1, command TEXT NOT NULL, text TEXT NOT NULL, UNIQUE (command, text))")
+            .arg(id),
         // A read's id is its recording's id times 2^32 plus its number in the recording, so
         // the reads of a recording are one range of the primary key and need no index.
         QStringLiteral("CREATE TABLE reads (id %1 PRIMARY KEY, %2)").arg(big, columnsDdl(readColumnTable(), pg)),
@@ -150,7 +156,9 @@ const QStringList& writeColumns() {
     return cols;
 }
 
-QString insertReadSql() { return insertSql(QStringLiteral("reads"), QStringList{QStringLiteral("id")} + readColumns()); }
+QString insertReadSql() {
+    return insertSql(QStringLiteral("reads"), QStringList{QStringLiteral("id")} + readColumns());
+}
 QString insertWriteSql() { return insertSql(QStringLiteral("config_writes"), writeColumns()); }
 
 std::string errorText(const QString& what, const QSqlError& e) {

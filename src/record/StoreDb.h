@@ -38,9 +38,7 @@ bool checkSchema(QSqlDatabase& db, const Target& t, bool create, int* version, s
 
 // The reads of recording r have ids in (r << kReadIdBits, (r + 1) << kReadIdBits).
 inline constexpr int kReadIdBits = 32;
-inline constexpr int64_t readId(int64_t recordingId, int64_t number) {
-    return (recordingId << kReadIdBits) + number;
-}
+inline constexpr int64_t readId(int64_t recordingId, int64_t number) { return (recordingId << kReadIdBits) + number; }
 
 // Column names of the reads table after id, in insert order.
 const QStringList& readColumns();

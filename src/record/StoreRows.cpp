@@ -19,7 +19,6 @@ enum ReadCol {
     kSlot,
     kAddress,
     kKind,
-    kCommand,
     kRequest,
     kReply,
     kDataLen,
@@ -159,7 +158,7 @@ std::array<int16_t, 12> unpackStatus(uint64_t packed) {
 }
 
 void bindRead(QSqlQuery& q, int64_t readId, int64_t recordingId, int64_t requestId, const BoardRead& r) {
-    static_assert(kReadColumns == 31);
+    static_assert(kReadColumns == 30);
     q.bindValue(0, big(readId));
     auto bind = [&](int col, const QVariant& v) { q.bindValue(col + 1, v); };
     bind(kRecording, big(recordingId));
@@ -167,7 +166,6 @@ void bindRead(QSqlQuery& q, int64_t readId, int64_t recordingId, int64_t request
     bind(kSlot, r.slot);
     bind(kAddress, text(r.address));
     bind(kKind, static_cast<int>(r.kind));
-    bind(kCommand, text(r.command));
     bind(kRequest, big(requestId));
     bind(kReply, text(r.reply));
     bind(kDataLen, static_cast<int>(r.data.size()));
@@ -221,7 +219,7 @@ QString selectReadsSql() {
     QStringList cols;
     for (const QString& c : readColumns())
         cols << (c == QLatin1String("request_id") ? QStringLiteral("t.text") : QStringLiteral("r.") + c);
-    return QStringLiteral("SELECT r.id, %1 FROM reads r LEFT JOIN request_texts t ON t.id = r.request_id")
+    return QStringLiteral("SELECT r.id, %1, t.command FROM reads r LEFT JOIN requests t ON t.id = r.request_id")
         .arg(cols.join(QStringLiteral(", ")));
 }
 
@@ -238,7 +236,7 @@ BoardRead readOfRow(const QSqlQuery& q, int64_t* rowId) {
     r.slot = v(kSlot).toInt();
     r.address = str(v(kAddress));
     r.kind = static_cast<ReadKind>(v(kKind).toInt());
-    r.command = str(v(kCommand));
+    r.command = str(v(kReadColumns));  // after the table's columns
     r.request = str(v(kRequest));
     r.reply = str(v(kReply));
     r.data.assign(static_cast<std::size_t>(std::max(0, v(kDataLen).toInt())), 0);
@@ -268,15 +266,31 @@ BoardRead readOfRow(const QSqlQuery& q, int64_t* rowId) {
 
 namespace {
 
-// Positions in selectValuesSql().
-enum ValueCol { vId = 0, vUtc, vSlot, vAddress, vKind, vFirstCell, vCellCount, vValues, vStatus = vValues + 12, vPecOk, vExact };
+// Positions in selectValuesSql(). The export reads hundreds of thousands of rows, and each
+// column of each row costs a conversion in the driver: the small numbers come packed into a
+// few integers by the query itself, sixteen bits each.
+enum ValueCol { vId = 0, vUtc, vSlot, vAddress, vInfo, vPacked, vStatus = vPacked + 4, vExact };
+
+QString field(const QString& column, int shift) {
+    // Bit operators share one precedence in SQLite: every field in its own parentheses.
+    return QStringLiteral("((CAST(COALESCE(%1, 0) AS BIGINT) & 65535) << %2)").arg(column).arg(shift);
+}
 
 }  // namespace
 
 QString selectValuesSql() {
-    QString sql = QStringLiteral("SELECT r.id, r.utc_ms, r.slot, r.address, r.kind, r.first_cell, r.cell_count");
-    for (int i = 1; i <= 12; ++i) sql += QStringLiteral(", r.val%1").arg(i);
-    return sql + QStringLiteral(", r.status, r.pec_ok, r.volts_exact FROM reads r");
+    QString sql = QStringLiteral("SELECT r.id, r.utc_ms, r.slot, r.address, ");
+    // kind, first cell, cell count and PEC verdict
+    sql += QStringLiteral("%1 | %2 | %3 | %4")
+               .arg(field(QStringLiteral("r.kind"), 0), field(QStringLiteral("r.first_cell"), 16),
+                    field(QStringLiteral("r.cell_count"), 32), field(QStringLiteral("r.pec_ok"), 48));
+    // val1..val12, three to an integer
+    for (int p = 0; p < 4; ++p) {
+        QStringList parts;
+        for (int k = 0; k < 3; ++k) parts << field(QStringLiteral("r.val%1").arg(3 * p + k + 1), 16 * k);
+        sql += QStringLiteral(", ") + parts.join(QStringLiteral(" | "));
+    }
+    return sql + QStringLiteral(", r.status, r.volts_exact FROM reads r");
 }
 
 BoardRead valuesOfRow(const QSqlQuery& q, int64_t* rowId) {
@@ -285,16 +299,21 @@ BoardRead valuesOfRow(const QSqlQuery& q, int64_t* rowId) {
     r.utcMs = q.value(vUtc).toLongLong();
     r.slot = q.value(vSlot).toInt();
     r.address = str(q.value(vAddress));
-    r.kind = static_cast<ReadKind>(q.value(vKind).toInt());
+    const auto part = [](uint64_t packed, int k) { return static_cast<int>(packed >> (16 * k) & 0xFFFF); };
+    const auto info = static_cast<uint64_t>(q.value(vInfo).toLongLong());
+    r.kind = static_cast<ReadKind>(part(info, 0));
     if (r.kind == ReadKind::Cells) {
-        r.firstCell = q.value(vFirstCell).toInt();
-        r.cellCount = q.value(vCellCount).toInt();
+        r.firstCell = part(info, 1);
+        r.cellCount = part(info, 2);
     }
+    r.pecMatch = part(info, 3) != 0;
     int values[12];
-    for (int i = 0; i < 12; ++i) values[i] = q.value(vValues + i).toInt();
+    for (int p = 0; p < 4; ++p) {
+        const auto packed = static_cast<uint64_t>(q.value(vPacked + p).toLongLong());
+        for (int k = 0; k < 3; ++k) values[3 * p + k] = part(packed, k);
+    }
     fillValues(r, values);
     r.cellStatus = unpackStatus(static_cast<uint64_t>(q.value(vStatus).toLongLong()));
-    r.pecMatch = q.value(vPecOk).toInt() != 0;
     applyExactVolts(r, q.value(vExact));
     return r;
 }

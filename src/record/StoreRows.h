@@ -16,7 +16,7 @@ std::string bytesText(const uint8_t* bytes, std::size_t n);
 std::vector<uint8_t> bytesOfText(const std::string& text);
 
 // Binds the values of the prepared insertReadSql() / insertWriteSql().
-// readId from readId(); requestId is the row of request_texts holding r.request.
+// readId from readId(); requestId is the row of requests holding r.command and r.request.
 void bindRead(QSqlQuery& q, int64_t readId, int64_t recordingId, int64_t requestId, const BoardRead& r);
 void bindWrite(QSqlQuery& q, int64_t recordingId, const ConfigWrite& w);
 
@@ -24,7 +24,7 @@ void bindWrite(QSqlQuery& q, int64_t recordingId, const ConfigWrite& w);
 uint64_t packStatus(const std::array<int16_t, 12>& codes);
 std::array<int16_t, 12> unpackStatus(uint64_t packed);
 
-// "SELECT r.id, <columns> FROM reads r ..." (the request text in place of its id; "r." names
+// "SELECT r.id, <columns>, command FROM reads r ..." (the request text in place of its id; "r." names
 // the reads' own columns in a WHERE) / "SELECT id, ... FROM config_writes"; a row of it back.
 QString selectReadsSql();
 QString selectWritesSql();

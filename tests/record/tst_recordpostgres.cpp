@@ -99,6 +99,26 @@ void TestRecordPostgres::roundTripAndQuery() {
         compareStored(reads[i].read, rig.log.reads[i]);
         if (QTest::currentTestFailed()) QFAIL(qPrintable(QStringLiteral("read %1 differs").arg(i)));
     }
+    // The export's packed query gives the same values on this server.
+    const auto values = reader->readValues(id, 0, 1000);
+    QCOMPARE(values.size(), reads.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const BoardRead& v = values[i].read;
+        const BoardRead& want = rig.log.reads[i];
+        QCOMPARE(values[i].rowId, reads[i].rowId);
+        QCOMPARE(v.kind, want.kind);
+        QCOMPARE(v.address, want.address);
+        QCOMPARE(v.pecMatch, want.pecMatch);
+        QCOMPARE(v.cellStatus, want.cellStatus);
+        if (want.kind == ReadKind::Cells) {
+            QCOMPARE(v.firstCell, want.firstCell);
+            QCOMPARE(v.cellCount, want.cellCount);
+            QCOMPARE(v.cellVolts, want.cellVolts);
+        }
+        if (want.kind == ReadKind::Flags) QCOMPARE(v.flags, want.flags);
+        if (want.kind == ReadKind::Temps) QCOMPARE(v.tempVolts, want.tempVolts);
+        if (want.kind == ReadKind::Config) QCOMPARE(v.config, want.config);
+    }
     QCOMPARE(reader->context(id)->boards.size(), std::size_t{3});
     ExportStats stats;
     QVERIFY2(exportCsv(*reader, id, tmp_.filePath(QStringLiteral("pg.csv")).toStdString(), &error, &stats),

@@ -12,8 +12,10 @@
 #include <QtTest>
 #include <csignal>
 #include <thread>
+#include <tuple>
 
 #include "config/Thresholds.h"
+#include "protocol/ReadDecode.h"
 #include "record/RecordExport.h"
 #include "record/RecordReader.h"
 #include "record/RecordRig.h"
@@ -56,6 +58,9 @@ class TestRecordStore : public QObject {
 private slots:
     void roundTripOfReadsAndContext();
     void manyRecordingsInOneFile();
+    void recordingsWrittenAtOnceKeepTheirOwnReads();
+    void readsUnlikeTheirReplyComeBackExact();
+    void isoTimesFollowTheCalendar();
     void refusesOtherSchemasUntouched_data();
     void refusesOtherSchemasUntouched();
     void badTargetsNameThePath();
@@ -156,6 +161,158 @@ void TestRecordStore::manyRecordingsInOneFile() {
     QCOMPARE(reader->info(ids[1])->label, std::string("run 1"));
     QVERIFY(!reader->context(ids[1] + 10));
     QVERIFY(reader->lastError().find("no recording") != std::string::npos);
+}
+
+void TestRecordStore::recordingsWrittenAtOnceKeepTheirOwnReads() {
+    // Two benches on one file, their reads interleaved in it.
+    const QString file = path("together.sqlite");
+    std::string error;
+    auto a = RecordWriter::open(file.toStdString(), {}, &error);
+    QVERIFY2(a, error.c_str());
+    auto b = RecordWriter::open(file.toStdString(), {}, &error);
+    QVERIFY2(b, error.c_str());
+    for (int i = 0; i < 30; ++i) {
+        a->onRead(syntheticRead(1000 + i, 0));
+        b->onRead(syntheticRead(5000 + i, 1));
+        if (i % 7 == 0) {
+            QVERIFY(a->flush(5000));
+            QVERIFY(b->flush(5000));
+        }
+    }
+    QCOMPARE(a->close().rowsWritten, 30);
+    QCOMPARE(b->close().rowsWritten, 30);
+    auto reader = RecordReader::open(file.toStdString(), &error);
+    QVERIFY(reader);
+    for (const auto& [id, first, slot] : {std::tuple{a->recordingId(), 1000, 0}, {b->recordingId(), 5000, 1}}) {
+        const auto reads = reader->reads(id, 0, 1000);
+        QCOMPARE(reads.size(), std::size_t{30});
+        for (int i = 0; i < 30; ++i) {
+            QCOMPARE(reads[i].read.utcMs, int64_t(first + i));
+            QCOMPARE(reads[i].read.slot, slot);
+        }
+        // Paging resumes after the last row seen and never strays into the other recording.
+        const auto tail = reader->readValues(id, reads[27].rowId, 1000);
+        QCOMPARE(tail.size(), std::size_t{2});
+        QCOMPARE(tail[1].read.utcMs, int64_t(first + 29));
+        QVERIFY(reader->readValues(id, reads[29].rowId, 1000).empty());
+    }
+}
+
+void TestRecordStore::readsUnlikeTheirReplyComeBackExact() {
+    std::vector<BoardRead> reads;
+    // A junk reply: the data bytes the session kept are not what the reply's characters
+    // give, and the volts of the cells are not those of their codes.
+    BoardRead junk = syntheticRead(1, 2);
+    junk.kind = ReadKind::Cells;
+    junk.command = "RDCVB";
+    junk.request = "MSxT82T4ET08T..X";
+    junk.reply = "8249ZZ\r\n";
+    junk.data = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC};
+    junk.rxPec = 0x99;
+    junk.calcPec = 0x42;
+    junk.pecMatch = false;
+    junk.firstCell = 5;
+    junk.cellCount = 4;
+    for (int i = 0; i < 12; ++i) {
+        junk.cellCodes[i] = 0x100 * i + 7;
+        junk.cellVolts[i] = 1.25f + 0.001f * static_cast<float>(i);
+        junk.cellStatus[i] = static_cast<int16_t>(7 - i % 8);
+    }
+    junk.lampState = 2;
+    junk.roundTripUs = 123456;
+    reads.push_back(junk);
+    // Replies that hold their data bytes, each kind once; every status code 0..7.
+    BoardRead flags = syntheticRead(2, 0);
+    flags.request = "MSxT80T49T0CTE4RRRRX";
+    flags.reply = "80490CE4A1B2C37E";
+    flags.data = {0xA1, 0xB2, 0xC3};
+    flags.flags = {0xA1, 0xB2, 0xC3};
+    flags.rxPec = 0x7E;
+    for (int i = 0; i < 12; ++i) flags.cellStatus[i] = static_cast<int16_t>(i % 8);
+    flags.flags = {};  // the copies below are not flag reads
+    BoardRead temps = flags;
+    temps.utcMs = 3;
+    temps.kind = ReadKind::Temps;
+    temps.command = "RDTMP";
+    temps.reply = "80490EEAE2B5612B0701";
+    temps.data = {0xE2, 0xB5, 0x61, 0x2B, 0x07};
+    temps.tempCodes = {0x5E2, 0x61B, 0x2B2};
+    for (int k = 0; k < 3; ++k) temps.tempVolts[k] = codeToVolts(temps.tempCodes[k]);
+    temps.thermalBit = 1;
+    BoardRead config = flags;
+    config.utcMs = 4;
+    config.kind = ReadKind::Config;
+    config.command = "RDCFG";
+    config.reply = "80490244E1000000007FC7AA";
+    config.data = {0xE1, 0, 0, 0, 0x7F, 0xC7};
+    config.config = {0xE1, 0, 0, 0, 0x7F, 0xC7};
+    flags.flags = {0xA1, 0xB2, 0xC3};
+    reads.insert(reads.end(), {flags, temps, config});
+
+    const QString file = path("exact.sqlite");
+    std::string error;
+    auto writer = RecordWriter::open(file.toStdString(), {}, &error);
+    QVERIFY2(writer, error.c_str());
+    for (const BoardRead& r : reads) writer->onRead(r);
+    const int64_t id = writer->recordingId();
+    writer->close();
+
+    auto reader = RecordReader::open(file.toStdString(), &error);
+    QVERIFY(reader);
+    const auto got = reader->reads(id, 0, 100);
+    const auto values = reader->readValues(id, 0, 100);
+    QCOMPARE(got.size(), reads.size());
+    QCOMPARE(values.size(), reads.size());
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        compareStored(got[i].read, reads[i]);
+        // The export's lighter rows carry the same values.
+        const BoardRead& v = values[i].read;
+        QCOMPARE(values[i].rowId, got[i].rowId);
+        QCOMPARE(v.utcMs, reads[i].utcMs);
+        QCOMPARE(v.cellStatus, reads[i].cellStatus);
+        QCOMPARE(v.pecMatch, reads[i].pecMatch);
+        for (int c = 4; c < 8; ++c) QCOMPARE(v.cellVolts[c], i == 0 ? reads[i].cellVolts[c] : 0.0f);
+        QCOMPARE(v.flags, reads[i].flags);
+        QCOMPARE(v.tempVolts, reads[i].tempVolts);
+        QCOMPARE(v.thermalBit, reads[i].thermalBit);
+        QCOMPARE(v.config, reads[i].config);
+    }
+    // A query sees the values under their own names.
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("view"));
+    db.setDatabaseName(file);
+    QVERIFY(db.open());
+    {
+        QSqlQuery q(db);
+        QVERIFY2(
+            q.exec(QStringLiteral("SELECT c5, c1, s1, s8, thermal, flg1, cfg4, request FROM read_values ORDER BY id")),
+            qPrintable(q.lastError().text()));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), junk.cellCodes[4]);
+        QVERIFY(q.value(1).isNull());  // cell 1 not carried by that read
+        QCOMPARE(q.value(2).toInt(), 7);
+        QCOMPARE(q.value(3).toInt(), 0);
+        QCOMPARE(q.value(7).toString().toStdString(), junk.request);
+        QVERIFY(q.next());
+        QCOMPARE(q.value(5).toInt(), 0xB2);
+        QCOMPARE(q.value(3).toInt(), 7);
+        QVERIFY(q.next());
+        QCOMPARE(q.value(4).toInt(), 1);
+        QVERIFY(q.next());
+        QCOMPARE(q.value(6).toInt(), 0x7F);
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("view"));
+}
+
+void TestRecordStore::isoTimesFollowTheCalendar() {
+    for (const int64_t ms : {int64_t(0), int64_t(-1), int64_t(951782400000) /* 2000-02-29 */,
+                             int64_t(1709251199999) /* end of 2024-02-29 */, int64_t(4107542400123) /* 2100-03-01 */,
+                             int64_t(1767225599999), int64_t(253402300799999) /* 9999-12-31 */}) {
+        const QString want =
+            QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
+        QCOMPARE(QString::fromStdString(isoUtc(ms)), want);
+    }
 }
 
 void TestRecordStore::refusesOtherSchemasUntouched_data() {
