@@ -13,6 +13,8 @@
 #include "link/LinkFactory.h"
 #include "shell/CommandLine.h"
 #include "shell/Form1.h"
+#include "views/widgets/StackViewWindow.h"
+#include "views/widgets/ViewMenus.h"
 
 namespace {
 
@@ -81,6 +83,8 @@ int main(int argc, char** argv) {
     };
     zmx::Form1 form(link, seams);
     form.setDumpPath(QString::fromStdString(cl.dumpPath));
+    // Declared after the window, so it goes first: it listens to the window's session.
+    zmx::ViewMenus views(form);
 
     installSignals();
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
@@ -101,6 +105,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     form.show();
+    if (cl.stackView) views.openStackView();
     const int rc = app.exec();
     form.writeDump();
     return exitStatus != 0 ? exitStatus : rc;
