@@ -160,6 +160,9 @@ bool writeDatalogWorkbook(const QString& path, const SheetLayout& layout, QStrin
         if (c.row > layout.boldLastRow || c.col > layout.boldLastCol)
             worksheet_write_string(ws, static_cast<lxw_row_t>(c.row - 1), static_cast<lxw_col_t>(c.col - 1),
                                    c.text.c_str(), nullptr);
+    for (const SheetNumber& n : layout.numbers)
+        worksheet_write_number(ws, static_cast<lxw_row_t>(n.row - 1), static_cast<lxw_col_t>(n.col - 1), n.value,
+                               nullptr);
     for (const auto& [col, width] : layout.columnWidths) {
         const auto c = static_cast<lxw_col_t>(col - 1);
         worksheet_set_column(ws, c, c, width, nullptr);

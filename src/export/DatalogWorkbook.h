@@ -36,9 +36,16 @@ struct SheetCell {
     std::string text;
 };
 
+struct SheetNumber {
+    int row;  // from 1
+    int col;  // from 1
+    double value;
+};
+
 struct SheetLayout {
     std::vector<SheetCell> cells;
-    int boldLastRow = kHeaderRows;  // A1 to (boldLastCol, boldLastRow) is bold
+    std::vector<SheetNumber> numbers;  // written as numbers (samples below the header)
+    int boldLastRow = kHeaderRows;     // A1 to (boldLastCol, boldLastRow) is bold
     int boldLastCol = 1;
     std::map<int, double> columnWidths;  // column -> width in characters, fitted to its texts
 };

@@ -1,0 +1,462 @@
+// The recording store on real SQLite files: what a session records comes back whole, with
+// its context; files of another schema version or another program are refused and left
+// untouched; a locked database keeps rows up to the queue's bound and counts the rest;
+// a recording whose writer was killed still opens; CSV and workbook exports.
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <thread>
+
+#include "config/Thresholds.h"
+#include "record/RecordExport.h"
+#include "record/RecordReader.h"
+#include "record/RecordRig.h"
+#include "record/RecordWriter.h"
+#include "support/XlsxReader.h"
+
+using namespace zmx;
+using namespace zmx::test;
+
+namespace {
+
+QByteArray fileHash(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+// Runs SQL on a file through a connection of the test's own.
+void rawSql(const QString& path, const QStringList& statements) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        for (const QString& s : statements) QVERIFY2(q.exec(s), qPrintable(q.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+}
+
+std::vector<std::string> csvSplit(const QString& line) {
+    std::vector<std::string> out;
+    for (const QString& f : line.split(QLatin1Char(','))) out.push_back(f.toStdString());
+    return out;
+}
+
+}  // namespace
+
+class TestRecordStore : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTripOfReadsAndContext();
+    void manyRecordingsInOneFile();
+    void refusesOtherSchemasUntouched_data();
+    void refusesOtherSchemasUntouched();
+    void badTargetsNameThePath();
+    void lockedDatabaseKeepsRowsUpToTheBound();
+    void recordingOfAKilledWriterOpens();
+    void csvHasOneRowPerBoardPass();
+    void mergerGathersPartialReads();
+    void workbookHoldsTheSamples();
+
+private:
+    QTemporaryDir tmp_;
+    QString path(const char* name) const { return tmp_.filePath(QString::fromLatin1(name)); }
+};
+
+void TestRecordStore::roundTripOfReadsAndContext() {
+    StackRig rig(3);
+    QVERIFY(rig.ok);
+    const QString file = path("roundtrip.sqlite");
+    std::string error;
+    const RecordingContext want = rig.context("bench A");
+    auto writer = RecordWriter::open(file.toStdString(), want, &error);
+    QVERIFY2(writer, error.c_str());
+    rig.session->addListener(writer.get());
+    rig.passes(2);
+    rig.session->state().cfgImage[0][1] = "01";
+    rig.session->writeConfig();
+    rig.session->removeListener(writer.get());
+    const WriterStatus st = writer->close();
+    QCOMPARE(st.rowsDropped, 0);
+    QCOMPARE(st.rowsQueued, 0);
+    QCOMPARE(st.rowsWritten, int64_t(rig.log.reads.size() + rig.log.writes.size()));
+    QVERIFY(st.lastError.empty());
+
+    auto reader = RecordReader::open(file.toStdString(), &error);
+    QVERIFY2(reader, error.c_str());
+    const auto list = reader->list();
+    QCOMPARE(list.size(), std::size_t{1});
+    QCOMPARE(reader->latestId(), std::optional<int64_t>(list[0].id));
+    QCOMPARE(list[0].label, std::string("bench A"));
+    QCOMPARE(list[0].boards, 3);
+    QVERIFY(!list[0].host.empty());
+    QCOMPARE(list[0].rows, int64_t(rig.log.reads.size()));
+    QCOMPARE(list[0].endUtcMs, rig.log.writes.back().utcMs);
+
+    const auto ctx = reader->context(list[0].id);
+    QVERIFY(ctx);
+    QCOMPARE(ctx->controllerId, want.controllerId);
+    QCOMPARE(ctx->link, std::string("sim"));
+    QCOMPARE(ctx->programVersion, std::string(ZMX_VERSION));
+    QCOMPARE(ctx->boards.size(), std::size_t{3});
+    for (int s = 0; s < 3; ++s) {
+        QCOMPARE(ctx->boards[s].address, want.boards[s].address);
+        QCOMPARE(ctx->boards[s].configWritten, want.boards[s].configWritten);
+        QCOMPARE(ctx->boards[s].configReadBack, want.boards[s].configReadBack);
+        QCOMPARE(ctx->boards[s].vuvCode, 0x7F);
+        QCOMPARE(ctx->boards[s].vovCode, 0xC7);
+        QCOMPARE(ctx->boards[s].cdc, 1);
+    }
+
+    const auto reads = reader->reads(list[0].id, 0, 1000);
+    QCOMPARE(reads.size(), rig.log.reads.size());
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        compareStored(reads[i].read, rig.log.reads[i]);
+        if (QTest::currentTestFailed()) QFAIL(qPrintable(QStringLiteral("read %1 differs").arg(i)));
+        if (i) QVERIFY(reads[i].rowId > reads[i - 1].rowId);
+    }
+    // Paging as replay --follow does it: after a row id, at most limit rows.
+    const auto page = reader->reads(list[0].id, reads[4].rowId, 3);
+    QCOMPARE(page.size(), std::size_t{3});
+    QCOMPARE(page[0].rowId, reads[5].rowId);
+
+    const auto writes = reader->configWrites(list[0].id);
+    QCOMPARE(writes.size(), rig.log.writes.size());
+    QCOMPARE(writes.back().write.bytes, rig.log.writes.back().bytes);
+    QCOMPARE(writes.back().write.request, rig.log.writes.back().request);
+    QCOMPARE(writes.back().write.broadcast, rig.log.writes.back().broadcast);
+}
+
+void TestRecordStore::manyRecordingsInOneFile() {
+    const QString file = path("many.sqlite");
+    std::string error;
+    std::vector<int64_t> ids;
+    for (int run = 0; run < 2; ++run) {
+        RecordingContext c;
+        c.label = "run " + std::to_string(run);
+        auto w = RecordWriter::open(file.toStdString(), c, &error);
+        QVERIFY2(w, error.c_str());
+        for (int i = 0; i < 5 + run; ++i) w->onRead(syntheticRead(1000 + i));
+        ids.push_back(w->recordingId());
+        w->close();
+    }
+    auto reader = RecordReader::open(file.toStdString(), &error);
+    QVERIFY(reader);
+    QCOMPARE(reader->list().size(), std::size_t{2});
+    QCOMPARE(*reader->latestId(), ids[1]);
+    QCOMPARE(reader->reads(ids[0], 0, 100).size(), std::size_t{5});
+    QCOMPARE(reader->reads(ids[1], 0, 100).size(), std::size_t{6});
+    QCOMPARE(reader->info(ids[1])->label, std::string("run 1"));
+    QVERIFY(!reader->context(ids[1] + 10));
+    QVERIFY(reader->lastError().find("no recording") != std::string::npos);
+}
+
+void TestRecordStore::refusesOtherSchemasUntouched_data() {
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("newer") << QStringList{"CREATE TABLE schema_version (version INTEGER)",
+                                          "INSERT INTO schema_version VALUES (2)", "CREATE TABLE reads (x INTEGER)"}
+                           << "version 2";
+    QTest::newRow("older") << QStringList{"CREATE TABLE schema_version (version INTEGER)",
+                                          "INSERT INTO schema_version VALUES (0)"}
+                           << "older program";
+    QTest::newRow("foreign") << QStringList{"CREATE TABLE invoices (id INTEGER)", "INSERT INTO invoices VALUES (7)"}
+                             << "another program";
+}
+
+void TestRecordStore::refusesOtherSchemasUntouched() {
+    QFETCH(QStringList, setup);
+    QFETCH(QString, words);
+    const QString file = path(QTest::currentDataTag()) + QStringLiteral(".sqlite");
+    rawSql(file, setup);
+    const QByteArray before = fileHash(file);
+    std::string error;
+    QVERIFY(!RecordWriter::open(file.toStdString(), {}, &error));
+    QVERIFY2(QString::fromStdString(error).contains(words), error.c_str());
+    QVERIFY2(QString::fromStdString(error).contains(file), error.c_str());
+    error.clear();
+    QVERIFY(!RecordReader::open(file.toStdString(), &error));
+    QVERIFY2(QString::fromStdString(error).contains(words), error.c_str());
+    QCOMPARE(fileHash(file), before);
+    QVERIFY(!QFile::exists(file + QStringLiteral("-wal")) || QFileInfo(file + QStringLiteral("-wal")).size() == 0);
+}
+
+void TestRecordStore::badTargetsNameThePath() {
+    std::string error;
+    const std::string missingDir = path("no/such/folder/r.sqlite").toStdString();
+    QVERIFY(!RecordWriter::open(missingDir, {}, &error));
+    QVERIFY2(error.find(missingDir) != std::string::npos && error.find("does not exist") != std::string::npos,
+             error.c_str());
+
+    const std::string absent = path("absent.sqlite").toStdString();
+    QVERIFY(!RecordReader::open(absent, &error));
+    QVERIFY2(error.find(absent) != std::string::npos, error.c_str());
+    QVERIFY(!QFile::exists(QString::fromStdString(absent)));  // reading never creates a file
+
+    const QString junk = path("notes.txt");
+    QFile f(junk);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, 'x'));
+    f.close();
+    const QByteArray before = fileHash(junk);
+    QVERIFY(!RecordWriter::open(junk.toStdString(), {}, &error));
+    QVERIFY2(error.find(junk.toStdString()) != std::string::npos, error.c_str());
+    QVERIFY(!RecordReader::open(junk.toStdString(), &error));
+    QCOMPARE(fileHash(junk), before);
+
+    QVERIFY(!RecordWriter::open("postgresql://[bad", {}, &error));
+    QVERIFY2(error.find("URL") != std::string::npos, error.c_str());
+}
+
+void TestRecordStore::lockedDatabaseKeepsRowsUpToTheBound() {
+    const QString file = path("locked.sqlite");
+    std::string error;
+    WriterOptions opt;
+    opt.queueBound = 50;
+    opt.retryMs = 50;
+    opt.batchMs = 20;
+    auto writer = RecordWriter::open(file.toStdString(), {}, &error, opt);
+    QVERIFY2(writer, error.c_str());
+
+    // Another process holding the write lock looks like this to the writer.
+    QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lock"));
+    lock.setDatabaseName(file);
+    QVERIFY(lock.open());
+    QSqlQuery q(lock);
+    QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+
+    for (int i = 0; i < 80; ++i) writer->onRead(syntheticRead(5000 + i));
+    QTRY_VERIFY_WITH_TIMEOUT(!writer->status().answering, 15000);
+    WriterStatus st = writer->status();
+    QCOMPARE(st.rowsQueued, 50);
+    QCOMPARE(st.rowsDropped, 30);
+    QCOMPARE(st.rowsWritten, 0);
+    QVERIFY(!st.lastError.empty());
+    auto events = writer->takeEvents();
+    QVERIFY(std::any_of(events.begin(), events.end(),
+                        [](const std::string& e) { return e.find("not answering") != std::string::npos; }));
+    QVERIFY(std::any_of(events.begin(), events.end(),
+                        [](const std::string& e) { return e.find("30 rows dropped") != std::string::npos; }));
+
+    QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+    q = QSqlQuery();
+    lock.close();
+    lock = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("lock"));
+
+    QVERIFY(writer->flush(20000));
+    st = writer->close();
+    QVERIFY(st.answering);
+    QCOMPARE(st.rowsWritten, 50);
+    QCOMPARE(st.rowsDropped, 30);
+    events = writer->takeEvents();
+    QVERIFY(std::any_of(events.begin(), events.end(),
+                        [](const std::string& e) { return e.find("answering again") != std::string::npos; }));
+
+    auto reader = RecordReader::open(file.toStdString(), &error);
+    QVERIFY(reader);
+    const auto reads = reader->reads(*reader->latestId(), 0, 1000);
+    QCOMPARE(reads.size(), std::size_t{50});
+    // The rows kept are the first ones, in order; the dropped ones are the newest.
+    for (int i = 0; i < 50; ++i) QCOMPARE(reads[i].read.utcMs, int64_t(5000 + i));
+}
+
+void TestRecordStore::recordingOfAKilledWriterOpens() {
+    const QString file = path("killed.sqlite");
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZMX_RECORD_CHILD"), file);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForStarted());
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += child.readAllStandardOutput()).contains("flushed"), 20000);
+    QTest::qWait(300);  // a few more batches, the last one possibly half done
+    child.kill();       // SIGKILL: no close, no checkpoint
+    QVERIFY(child.waitForFinished());
+
+    std::string error;
+    auto reader = RecordReader::open(file.toStdString(), &error);
+    QVERIFY2(reader, error.c_str());
+    const auto id = reader->latestId();
+    QVERIFY(id);
+    const auto reads = reader->reads(*id, 0, 100000);
+    QVERIFY(reads.size() >= 30);
+    QCOMPARE(reader->info(*id)->rows, int64_t(reads.size()));  // the counter commits with its rows
+    ExportStats stats;
+    QVERIFY2(exportCsv(*reader, *id, path("killed.csv").toStdString(), &error, &stats), error.c_str());
+    QCOMPARE(stats.reads, int64_t(reads.size()));
+}
+
+void TestRecordStore::csvHasOneRowPerBoardPass() {
+    StackRig rig(3);
+    QVERIFY(rig.ok);
+    const QString file = path("csv.sqlite");
+    std::string error;
+    auto writer = RecordWriter::open(file.toStdString(), rig.context({}), &error);
+    QVERIFY(writer);
+    rig.session->addListener(writer.get());
+    rig.passes(2);
+    rig.session->removeListener(writer.get());
+    writer->close();
+
+    auto reader = RecordReader::open(file.toStdString(), &error);
+    QVERIFY(reader);
+    const QString out = path("out.csv");
+    ExportStats stats;
+    QVERIFY2(exportCsv(*reader, *reader->latestId(), out.toStdString(), &error, &stats), error.c_str());
+    QCOMPARE(stats.rows, 6);
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() == 7, qPrintable(lines.join(QLatin1Char('\n'))));
+    const auto cols = csvColumns();
+    QCOMPARE(csvSplit(lines[0]), cols);
+    QCOMPARE(cols.size(), std::size_t{42});
+    const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z$"));
+    for (int i = 1; i < lines.size(); ++i) {
+        const auto f = csvSplit(lines[i]);
+        QCOMPARE(f.size(), cols.size());
+        QVERIFY2(iso.match(QString::fromStdString(f[0])).hasMatch(), f[0].c_str());
+        QCOMPARE(f[1], std::to_string((i - 1) % 3 + 1));   // boards in pass order
+        QCOMPARE(f[2], std::to_string(80 + (i - 1) % 3));  // address
+        QCOMPARE(f[3], std::string("E1"));                 // CFGR0 read back
+        QCOMPARE(f[7], std::string("7F"));                 // CFGR4
+        QCOMPARE(QString::fromStdString(f[12]), QString::number(codeVolts(Threshold::Vuv, 0x7F), 'f', 3));
+        for (int c = 14; c < 26; ++c) {  // CV1..CV12 near 3.7 V
+            const double v = QString::fromStdString(f[c]).toDouble();
+            QVERIFY2(v > 3.5 && v < 3.9, f[c].c_str());
+        }
+        QCOMPARE(f[26].size(), std::size_t{2});     // the two-letter status the session reported
+        QVERIFY(!f[38].empty() && !f[40].empty());  // temperatures
+        QCOMPARE(f[41], std::string("MATCH"));
+    }
+}
+
+void TestRecordStore::mergerGathersPartialReads() {
+    auto cells = [](int64_t t, int slot, int first, int count) {
+        BoardRead r = syntheticRead(t, slot);
+        r.kind = ReadKind::Cells;
+        r.firstCell = first;
+        r.cellCount = count;
+        for (int i = 0; i < 12; ++i)
+            r.cellVolts[i] = 3.0f + 0.1f * static_cast<float>(i) + static_cast<float>(t) / 1e4f;
+        return r;
+    };
+    auto kind = [](int64_t t, int slot, ReadKind k, bool pec = true) {
+        BoardRead r = syntheticRead(t, slot);
+        r.kind = k;
+        r.pecMatch = pec;
+        r.flags = {0x12, 0x34, 0x56};
+        r.tempVolts = {1.5f, 1.6f, 1.7f};
+        return r;
+    };
+    RecordingContext ctx;
+    ctx.boards = {{0, "80", {}, {}, 0x10, 0x20, 1}, {1, "81", {}, {}, 0x11, 0x21, 1}};
+    BoardRowMerger m(&ctx);
+    m.add(cells(100, 0, 1, 4));  // RDCVA, RDCVB, RDCVC of board 1 make one row
+    m.add(cells(105, 1, 1, 12));
+    m.add(cells(110, 0, 5, 4));
+    m.add(kind(115, 1, ReadKind::Flags));
+    m.add(cells(120, 0, 9, 4));
+    m.add(kind(130, 0, ReadKind::Temps, false));
+    QVERIFY(m.take().empty());  // board 1's row may still get its temperatures
+    BoardRead flags = kind(140, 0, ReadKind::Flags);
+    flags.cellStatus[2] = 3;  // the flag rule found cell 3 under its threshold
+    m.add(flags);
+    m.add(cells(200, 1, 1, 12));  // board 2's next pass begins: its first row is done
+    m.add(cells(210, 0, 1, 12));
+    const auto first = m.take();
+    QCOMPARE(first.size(), std::size_t{2});
+    QCOMPARE(first[0].utcMs, 100);
+    QCOMPARE(first[0].slot, 0);
+    QVERIFY(!first[0].pecMatch);  // its temperature read failed the PEC check
+    QVERIFY(std::all_of(first[0].haveCell.begin(), first[0].haveCell.end(), [](bool b) { return b; }));
+    QCOMPARE(first[0].cellVolts[4], 3.0f + 0.4f + 110 / 1e4f);  // cell 5 from the RDCVB read
+    QCOMPARE(first[0].uvthr, 0x10);
+    QCOMPARE(csvFields(first[0])[26 + 2], std::string("UV"));  // threshold of the context
+    QCOMPARE(first[1].utcMs, 105);
+    QVERIFY(!first[1].haveTemps);
+    const auto rest = m.finish();
+    QCOMPARE(rest.size(), std::size_t{2});
+    QCOMPARE(rest[0].utcMs, 200);
+    QVERIFY(rest[0].haveFlags && !rest[0].readFlags);  // carried over from its earlier row
+    QCOMPARE(rest[1].utcMs, 210);
+    const auto f = csvFields(rest[1]);
+    QCOMPARE(f[9], std::string("12"));  // the board's latest flags
+    QCOMPARE(f[3], std::string());      // no configuration read back yet
+    QCOMPARE(f[41], std::string("MATCH"));
+}
+
+void TestRecordStore::workbookHoldsTheSamples() {
+    StackRig rig(2);
+    QVERIFY(rig.ok);
+    const QString file = path("xlsx.sqlite");
+    std::string error;
+    auto writer = RecordWriter::open(file.toStdString(), rig.context({}), &error);
+    QVERIFY(writer);
+    rig.session->addListener(writer.get());
+    rig.passes(3);
+    rig.session->removeListener(writer.get());
+    writer->close();
+    auto reader = RecordReader::open(file.toStdString(), &error);
+    QVERIFY(reader);
+    const QString out = path("out.xlsx");
+    QVERIFY2(exportXlsx(*reader, *reader->latestId(), out.toStdString(), &error), error.c_str());
+    const SheetContents sheet = readFirstSheet(out);
+    QVERIFY2(sheet.error.isEmpty(), qPrintable(sheet.error));
+    QCOMPARE(sheet.text.value("B5"), QStringLiteral("SAMPLES = 3"));
+    QCOMPARE(sheet.text.value("B8"), QStringLiteral("SAMPLES = 3"));
+    QVERIFY(sheet.text.value("B4").startsWith(QStringLiteral("SECONDS = ")));
+    QVERIFY(sheet.text.value("B4") != QStringLiteral("SECONDS = 0.000"));
+    QCOMPARE(sheet.text.value("B10"), QStringLiteral("(1-80) TIME STAMP"));
+    for (int row = 12; row <= 14; ++row) {
+        const QString r = QString::number(row);
+        QCOMPARE(sheet.text.value("A" + r).toDouble(), double(row - 11));
+        QVERIFY(sheet.text.value("B" + r).endsWith(QLatin1Char('Z')));  // board 1 time stamp
+        QCOMPARE(sheet.text.value("C" + r), QStringLiteral("E1 00 00 00 7F C7"));
+        const double cv1 = sheet.text.value("G" + r).toDouble();  // board 1 CV1
+        QVERIFY2(cv1 > 3.5 && cv1 < 3.9, qPrintable(sheet.text.value("G" + r)));
+        QVERIFY(sheet.text.value("W" + r).endsWith(QLatin1Char('Z')));  // board 2 time stamp
+        const double cv1b = sheet.text.value("AB" + r).toDouble();      // board 2 CV1
+        QVERIFY2(cv1b > 3.5 && cv1b < 3.9, qPrintable(sheet.text.value("AB" + r)));
+        QCOMPARE(sheet.text.value("S" + r).split(QLatin1Char(' ')).size(), 12);  // one status per cell
+    }
+    QVERIFY(!sheet.text.contains("B15"));
+}
+
+// The child of recordingOfAKilledWriterOpens: records until it is killed.
+static int recordUntilKilled(const QString& file) {
+    std::string error;
+    auto writer = RecordWriter::open(file.toStdString(), {}, &error);
+    if (!writer) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    int64_t t = 1;
+    for (int i = 0; i < 30; ++i) writer->onRead(syntheticRead(t++));
+    if (!writer->flush(10000)) return 1;
+    std::printf("flushed\n");
+    std::fflush(stdout);
+    for (;;) {
+        writer->onRead(syntheticRead(t++));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QString child = qEnvironmentVariable("ZMX_RECORD_CHILD");
+    if (!child.isEmpty()) return recordUntilKilled(child);
+    TestRecordStore t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_recordstore.moc"
