@@ -51,9 +51,9 @@ void startRun(WindowFixture& f) {
     f.fixedNow = QDateTime::currentDateTime();
     w.ui.Combo1->setCurrentIndex(kRunBoards - 1);
     w.Combo1_Click();
-    w.Command0_Click(1);  // CDC up: measuring
+    w.Command0_Click(1);                            // CDC up: measuring
+    enterThreshold(w, 1, QStringLiteral("4.008"));  // VOV first: VUV must stay below it
     enterThreshold(w, 0, QStringLiteral("2.304"));
-    enterThreshold(w, 1, QStringLiteral("4.008"));
     w.Command1_Click(5);  // WRITE CONFIG, broadcast
     for (int b = 0; b < kRunBoards; ++b) {
         w.Command4_Click(b);
@@ -191,6 +191,8 @@ private slots:
         v->refresh(true);
         QVERIFY(v->trend()->vovLine()->isVisible());
         QVERIFY(qAbs(v->trend()->vovLine()->at(0).y() - 4.008) < 1e-3);
+        QVERIFY(v->trend()->vuvLine()->isVisible());
+        QVERIFY(qAbs(v->trend()->vuvLine()->at(0).y() - 2.304) < 1e-3);
         QVERIFY(v->trend()->series(6)->count() >= 2);
         QVERIFY(qAbs(v->trend()->series(6)->at(0).y() - 4.3) < 2e-3);
     }

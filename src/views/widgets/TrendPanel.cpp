@@ -26,6 +26,11 @@ namespace {
 
 constexpr int64_t kMinSpanMs = 2000;
 
+// Twelve cells, twelve colours that stay apart on a white chart.
+const QColor kCellColours[12] = {{31, 119, 180},  {255, 127, 14}, {44, 160, 44},   {214, 39, 40},
+                                 {148, 103, 189}, {140, 86, 75},  {227, 119, 194}, {127, 127, 127},
+                                 {188, 189, 34},  {23, 190, 207}, {0, 0, 128},     {128, 64, 0}};
+
 QPushButton* toolButton(QWidget* parent, const char* name, const QString& text, const QString& accessible,
                         const QString& tip) {
     auto* b = new QPushButton(text, parent);
@@ -95,6 +100,7 @@ TrendPanel::TrendPanel(QWidget* parent) : QWidget(parent) {
     for (int i = 0; i < 12; ++i) {
         auto* s = new QLineSeries(chart_);
         s->setName(QStringLiteral("Cell %1").arg(i + 1));
+        s->setColor(kCellColours[i]);
         chart_->addSeries(s);
         s->attachAxis(timeAxis_);
         s->attachAxis(voltAxis_);
