@@ -27,9 +27,7 @@ QString heatmapCellName(int slot, int cell) { return QStringLiteral("Board %1, c
 QString heatmapCellDescription(int slot, int cell, const CellLatest& c) {
     const QString volts = c.valid ? QStringLiteral("%1 V (code 0x%2)")
                                         .arg(static_cast<double>(c.volts), 0, 'f', 3)
-                                        .arg(c.code, 3, 16, QLatin1Char('0'))
-                                        .toUpper()
-                                        .replace(QStringLiteral("0X"), QStringLiteral("0x"))
+                                        .arg(QString::number(c.code, 16).toUpper().rightJustified(3, QLatin1Char('0')))
                                   : QStringLiteral("no reading");
     const QString read = c.valid ? QStringLiteral(", read %1").arg(clockText(c.readMs)) : QString();
     return QStringLiteral("%1: %2, %3: %4%5")

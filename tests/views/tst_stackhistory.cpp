@@ -6,7 +6,9 @@
 
 #include <cmath>
 
+#include "views/ReplayTimeline.h"
 #include "views/StackHistory.h"
+#include "views/ViewTexts.h"
 
 using namespace zmx;
 
@@ -252,6 +254,82 @@ private slots:
         QCOMPARE(h.firstMs(), int64_t(0));
         QVERIFY(!h.board(0).seen);
         QCOMPARE(h.board(0).trend[0].samples(), int64_t(0));
+    }
+
+    // A replay fed out of order plays in time order; going back starts again and ends
+    // where going forward would have.
+    void replayMovesBothWays() {
+        ReplayTimeline replay;
+        replay.addRead(cellRead(0, 3000, 3.9f));
+        replay.addRead(cellRead(0, 1000, 3.7f));
+        ConfigWrite w;
+        w.utcMs = 500;
+        w.broadcast = true;
+        w.bytes[5] = 0xC0;
+        replay.addWrite(w);
+        replay.addRead(cellRead(1, 2000, 3.8f, false));
+        replay.seal();
+        QCOMPARE(replay.firstMs(), int64_t(500));
+        QCOMPARE(replay.lastMs(), int64_t(3000));
+        QCOMPARE(replay.history().boardsSeen(), 0);
+        replay.seek(1500);
+        QCOMPARE(replay.eventsFed(), std::size_t(2));
+        QCOMPARE(replay.history().board(0).cells[0].volts, 3.7f);
+        QCOMPARE(replay.history().board(0).vovVolts, (192 - 32) * 0.024f);
+        replay.seek(3000);
+        QCOMPARE(replay.history().board(0).cells[0].volts, 3.9f);
+        QCOMPARE(replay.history().board(1).health.pecMismatches, int64_t(1));
+        replay.seek(1000);
+        QCOMPARE(replay.eventsFed(), std::size_t(2));
+        QCOMPARE(replay.history().board(0).cells[0].volts, 3.7f);
+        QVERIFY(!replay.history().board(1).seen);
+        QCOMPARE(replay.history().board(0).trend[0].samples(), int64_t(1));
+    }
+
+    void texts_data() {
+        QTest::addColumn<QString>("got");
+        QTest::addColumn<QString>("want");
+        QTest::newRow("age short") << ageText(400) << "0.4 s";
+        QTest::newRow("age seconds") << ageText(12'300) << "12 s";
+        QTest::newRow("age minutes") << ageText(185'000) << "3 min 5 s";
+        QTest::newRow("age hours") << ageText(7'800'000) << "2 h 10 min";
+        QTest::newRow("age never") << ageText(-1) << "never";
+        QTest::newRow("round trip") << roundTripText(1250) << "1.25 ms";
+        QTest::newRow("status word") << statusWord(4) << "DANGER!";
+        QTest::newRow("status meaning") << statusMeaning(3) << "Flag Under Voltage";
+        QTest::newRow("bad status code") << statusWord(42) << "CLEAR";
+        QTest::newRow("cell never read") << heatmapCellText(CellLatest{}) << "";
+    }
+    void texts() {
+        QFETCH(QString, got);
+        QFETCH(QString, want);
+        QCOMPARE(got, want);
+    }
+
+    void heatmapDescriptionSaysEverything() {
+        CellLatest c;
+        c.valid = true;
+        c.volts = 4.2f;
+        c.code = 0xD60;
+        c.status = 4;
+        c.readMs = QDateTime(QDate(2026, 7, 12), QTime(14, 5, 9, 123)).toMSecsSinceEpoch();
+        QCOMPARE(
+            heatmapCellDescription(5, 7, c),
+            QStringLiteral("Board 6, cell 7: 4.200 V (code 0xD60), DANGER!: Flag Over Voltage, read 14:05:09.123"));
+        QCOMPARE(heatmapCellDescription(0, 1, CellLatest{}),
+                 QStringLiteral("Board 1, cell 1: no reading, CLEAR: No Voltage Reading"));
+    }
+
+    void healthRowMarksTheBoard() {
+        StackHistory h;
+        QCOMPARE(healthRow(h, 2, 0).last(), QStringLiteral("not read"));
+        for (int i = 0; i < 3; ++i) h.onRead(cellRead(2, 1000 + i, 3.7f, false));
+        const QStringList row = healthRow(h, 2, 5000);
+        QCOMPARE(row.size(), healthColumns().size());
+        QCOMPARE(row[0], QStringLiteral("BRD# 3"));
+        QCOMPARE(row[3], QStringLiteral("100.0 %"));
+        QCOMPARE(row[4], QStringLiteral("never"));
+        QCOMPARE(row.last(), QStringLiteral("NOT ANSWERING (3 passes)"));
     }
 };
 

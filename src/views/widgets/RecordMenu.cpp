@@ -193,30 +193,22 @@ bool RecordMenu::openRecording(const QString& target, QString* error) {
         if (error) *error = QStringLiteral("%1 holds no recording.").arg(target);
         return false;
     }
-    std::vector<BoardRead> reads;
+    auto timeline = std::make_unique<ReplayTimeline>();
     for (int64_t after = 0;;) {
-        std::vector<StoredRead> chunk = reader->reads(*id, after, kReadChunk);
+        const std::vector<StoredRead> chunk = reader->reads(*id, after, kReadChunk);
         if (chunk.empty()) break;
         after = chunk.back().rowId;
-        for (StoredRead& r : chunk) {
-            // The view needs the decoded values only; the texts stay in the database.
-            r.read.request.clear();
-            r.read.reply.clear();
-            r.read.data.clear();
-            reads.push_back(std::move(r.read));
-        }
+        for (const StoredRead& r : chunk) timeline->addRead(r.read);
     }
     if (!reader->lastError().empty()) {
         if (error)
             *error = QStringLiteral("Cannot read %1: %2").arg(target, QString::fromStdString(reader->lastError()));
         return false;
     }
-    std::vector<ConfigWrite> writes;
-    for (StoredConfigWrite& w : reader->configWrites(*id)) writes.push_back(std::move(w.write));
+    for (const StoredConfigWrite& w : reader->configWrites(*id)) timeline->addWrite(w.write);
     remember(target);
     StackViewWindow* view = views_.openStackView();
-    view->showReplay(std::make_unique<ReplayTimeline>(std::move(reads), std::move(writes)),
-                     QStringLiteral("%1, recording %2").arg(target).arg(*id));
+    view->showReplay(std::move(timeline), QStringLiteral("%1, recording %2").arg(target).arg(*id));
     return true;
 }
 

@@ -131,6 +131,7 @@ void StackViewWindow::showLive(LiveSource source) {
 void StackViewWindow::showReplay(std::unique_ptr<ReplayTimeline> replay, const QString& title) {
     setPlaying(false);
     replay_ = std::move(replay);
+    replay_->seal();
     sourceLabel_->setText(QStringLiteral("Replay: %1 (nothing is sent to the controller)").arg(title));
     const int64_t span = replay_->lastMs() - replay_->firstMs();
     {
