@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(book.read(2), QByteArray("PK"));  // a zip container
     }
 
-    void menusStandBesideTheSpecifiedOnes() {
+    void menusStandBesideTheWindowsOwn() {
         WindowFixture f;
         ViewMenus views(*f.form);
         RecordMenu record(*f.form, views, QStringLiteral("sim"));

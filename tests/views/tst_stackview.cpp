@@ -105,7 +105,7 @@ private slots:
         QVERIFY(f.load());
         QCOMPARE(views.viewMenu()->title(), QStringLiteral("&View"));
         QVERIFY(f.form->menuBar()->actions().contains(views.viewMenu()->menuAction()));
-        // The specified menus stay where they were.
+        // The window's own menus stay where they were.
         QCOMPARE(f.form->menuBar()->actions().first(), f.form->ui.mnuFile->menuAction());
         views.stackViewAction()->trigger();
         StackViewWindow* v = views.stackView();

@@ -1,5 +1,5 @@
 #pragma once
-// What the main window gains beside its specified controls: a "View" menu that opens the
+// What the main window gains beside its own controls: a "View" menu that opens the
 // stack view, and the history of the session's reads that the view shows live. The history
 // listens to the session from the start, so the view shows what happened before it opened.
 
