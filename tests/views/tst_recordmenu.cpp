@@ -116,8 +116,9 @@ private slots:
         QCOMPARE(v->heatmap()->item(1, 3)->text(), QStringLiteral("3.456"));
         v->seekReplay(v->replay()->firstMs());
         v->refresh(true);
-        // At the start only board 1's first configuration read has happened.
-        QCOMPARE(v->heatmap()->rowCount(), 1);
+        // At the start (the reads of its first millisecond) no cell has been read yet.
+        const QTableWidgetItem* early = v->heatmap()->item(1, 3);
+        QVERIFY(!early || early->text().isEmpty());
         v->setPlaying(true);
         for (int i = 0; i < 100 && v->playing(); ++i) v->playStep(1000);
         QVERIFY(f.takeWrites().empty());
