@@ -65,6 +65,11 @@ public:
         (void)reply;
         (void)supported;
     }
+    // A keep-alive poll went out in broadcast form to the boards of the stack (1..10).
+    virtual void onKeepAlive(int64_t utcMs, int boards) {
+        (void)utcMs;
+        (void)boards;
+    }
 };
 
 }  // namespace zmx

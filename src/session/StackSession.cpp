@@ -194,7 +194,11 @@ void StackSession::closeOpenFrame() {
     st_.pollPending = 0;
 }
 
-void StackSession::sendKeepAlivePoll() { link_.SendOnly(keepAlivePollFrame()); }
+void StackSession::sendKeepAlivePoll() {
+    link_.SendOnly(keepAlivePollFrame());
+    const int64_t t = now().toMSecsSinceEpoch();
+    for (SessionListener* l : listeners_) l->onKeepAlive(t, st_.lastBoardIndex + 1);
+}
 
 bool StackSession::keepAlivePollDue() const { return zmx::keepAlivePollDue(st_.keepAliveActive, st_.keepAliveCounter); }
 

@@ -19,7 +19,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         else if (a == "--version") cl.version = true;
         else if (a == "--simulate") cl.link = "sim";
         else if (a == "--list-links") cl.listLinks = true;
-        else if (a == "--link") {
+        else if (a == "--stack-view") cl.stackView = true;
+        else if (a == "--record") {
+            if (auto v = needValue(i, a)) {
+                cl.recordTarget = *v;
+                if (v->empty()) cl.error = "--record needs a file or a postgresql:// URL";
+            }
+        } else if (a == "--link") {
             if (auto v = needValue(i, a)) cl.link = *v;
         } else if (a == "--trace") {
             if (auto v = needValue(i, a)) cl.tracePath = *v;
@@ -55,6 +61,8 @@ std::string usageText() {
            "  --list-links           list the controller links found, then exit\n"
            "  --trace FILE           write one line per transfer: time, operation, request, reply\n"
            "  --dump-window FILE     write a JSON snapshot of the window on SIGUSR1 and at exit\n"
+           "  --stack-view           open the stack view (trend, heatmap, link health) at start-up\n"
+           "  --record FILE|URL      record every read to an SQLite file or a postgresql:// URL\n"
            "  --sim-boards N         boards present in the simulated stack (default 10)\n"
            "  --sim-id TEXT          identification text of the simulated controller\n"
            "  --version              print the version, then exit\n"

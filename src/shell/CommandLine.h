@@ -8,9 +8,11 @@
 namespace zmx {
 
 struct CommandLine {
-    std::string link;       // "sim", "serial:PATH", "ftdi", "d2xx"; empty = find one
-    std::string tracePath;  // --trace FILE
-    std::string dumpPath;   // --dump-window FILE
+    std::string link;          // "sim", "serial:PATH", "ftdi", "d2xx"; empty = find one
+    std::string tracePath;     // --trace FILE
+    std::string dumpPath;      // --dump-window FILE
+    std::string recordTarget;  // --record FILE|URL: SQLite file or postgresql:// URL
+    bool stackView = false;    // --stack-view: open the stack view at start-up
     bool help = false;
     bool version = false;
     bool listLinks = false;

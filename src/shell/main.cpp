@@ -13,6 +13,9 @@
 #include "link/LinkFactory.h"
 #include "shell/CommandLine.h"
 #include "shell/Form1.h"
+#include "views/widgets/RecordMenu.h"
+#include "views/widgets/StackViewWindow.h"
+#include "views/widgets/ViewMenus.h"
 
 namespace {
 
@@ -61,6 +64,8 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("zmx7730"));
+    QCoreApplication::setApplicationName(QStringLiteral("zmx7730-gui"));
     zmx::LinkChoice choice = zmx::makeLink(cl.link, {cl.simBoards, cl.simId});
     if (!choice.backend) {
         std::fprintf(stderr, "zmx7730-gui: %s\n", choice.error.c_str());
@@ -81,6 +86,17 @@ int main(int argc, char** argv) {
     };
     zmx::Form1 form(link, seams);
     form.setDumpPath(QString::fromStdString(cl.dumpPath));
+    // Declared after the window, so it goes first: it listens to the window's session.
+    zmx::ViewMenus views(form);
+    zmx::RecordMenu record(form, views, QString::fromStdString(link.backend().name()));
+    // Recording starts before the start-up, so the start-up's own reads are kept too.
+    if (!cl.recordTarget.empty()) {
+        QString error;
+        if (!record.startRecording(QString::fromStdString(cl.recordTarget), &error)) {
+            std::fprintf(stderr, "zmx7730-gui: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
+    }
 
     installSignals();
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
@@ -101,6 +117,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     form.show();
+    if (cl.stackView) views.openStackView();
     const int rc = app.exec();
     form.writeDump();
     return exitStatus != 0 ? exitStatus : rc;

@@ -20,6 +20,12 @@ private slots:
         QCOMPARE(cl.simId, std::string("ZMX7730-2 X"));
         QCOMPARE(cl.dumpPath, std::string("d.json"));
         QCOMPARE(parseCommandLine({"--link", "serial:/dev/ttyUSB0"}).link, std::string("serial:/dev/ttyUSB0"));
+        QVERIFY(!cl.stackView);
+        QVERIFY(cl.recordTarget.empty());
+        cl = parseCommandLine({"--simulate", "--record", "postgresql://u@h/db", "--stack-view"});
+        QVERIFY(cl.error.empty());
+        QVERIFY(cl.stackView);
+        QCOMPARE(cl.recordTarget, std::string("postgresql://u@h/db"));
     }
 
     void refusals_data() {
@@ -30,6 +36,8 @@ private slots:
         QTest::newRow("empty serial path") << QStringList{"--link", "serial:"};
         QTest::newRow("boards not a number") << QStringList{"--sim-boards", "3x"};
         QTest::newRow("too many boards") << QStringList{"--sim-boards", "17"};
+        QTest::newRow("record without target") << QStringList{"--record"};
+        QTest::newRow("record empty target") << QStringList{"--record", ""};
     }
     void refusals() {
         QFETCH(QStringList, args);

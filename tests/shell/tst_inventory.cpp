@@ -481,6 +481,28 @@ private slots:
         QCOMPARE(ui_.Shape1[12 * 1 + 4]->accessibleDescription(), QStringLiteral("Board 2 cell 5 status lamp"));
     }
 
+    // A screen reader names a control without a caption by what it is, and reads its tool
+    // tip as the description.
+    void uncaptionedControlsHaveAccessibleNames() {
+        int named = 0;
+        for (QWidget* w : inventoryWidgets()) {
+            if (qobject_cast<QMenu*>(w)) continue;
+            const bool captioned =
+                qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w) || qobject_cast<QGroupBox*>(w);
+            if (captioned && !textOf(w).trimmed().isEmpty()) continue;
+            QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+            if (!w->toolTip().isEmpty()) QCOMPARE(w->accessibleDescription(), w->toolTip());
+            ++named;
+        }
+        QVERIFY(named > 250);
+        QCOMPARE(ui_.Command0[1]->accessibleName(), QStringLiteral("CDC increment"));
+        QCOMPARE(ui_.Command0[1]->accessibleDescription(), QStringLiteral("COMPARATOR DUTY CYCLE INCREMENT."));
+        QCOMPARE(ui_.Command0[0]->accessibleName(), QStringLiteral("CDC decrement"));
+        QCOMPARE(ui_.Text1[2]->accessibleName(), QStringLiteral("Cell 3 voltage"));
+        // A captioned button keeps its caption as its name.
+        QVERIFY(ui_.Command1[5]->accessibleName().isEmpty());
+    }
+
     // Nothing visible sticks out of its frame or the client area, and no visible control
     // covers another one (shapes may overlap shapes: bars over their background, leads).
     void visibleControlsFitAndDoNotOverlap() {

@@ -1,4 +1,5 @@
 #include "shell/widgets/Controls.h"
+#include "shell/widgets/AccessibleNames.h"
 
 #include "shell/widgets/InventoryBuilder.h"
 #include "shell/widgets/Layout.h"
@@ -62,6 +63,7 @@ void buildInventory(QMainWindow* form, Controls& ui) {
     buildMeasurementArea(b, central, ui);
     buildBoardGrid(b, central, ui);
     buildCommandColumn(b, central, ui);
+    nameCaptionlessControls(form);
 }
 
 }  // namespace zmx

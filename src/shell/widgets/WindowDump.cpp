@@ -44,6 +44,7 @@ QJsonObject describeWidget(const QMainWindow* form, const QWidget* w) {
     o["class"] = QString::fromLatin1(w->metaObject()->className());
     o["text"] = widgetText(w);
     o["toolTip"] = w->toolTip();
+    o["accessibleName"] = w->accessibleName();
     auto* button = qobject_cast<const QAbstractButton*>(w);
     o["checked"] = button && button->isCheckable() && button->isChecked();
     o["enabled"] = w->isEnabled();
@@ -80,6 +81,7 @@ QJsonObject describeAction(const QAction* a) {
     QString caption = a->text();
     caption.remove(QLatin1Char('&'));
     o["toolTip"] = a->toolTip() == caption ? QString() : a->toolTip();
+    o["accessibleName"] = QString();
     o["visible"] = a->isVisible();
     o["enabled"] = a->isEnabled();
     o["checked"] = a->isCheckable() && a->isChecked();
@@ -91,6 +93,54 @@ QJsonObject describeAction(const QAction* a) {
     o["background"] = colourText(systemWindowBackground());
     o["fill"] = colourText(systemWindowBackground());
     return o;
+}
+
+// A control of a second window: what a user or a screen reader meets there.
+QJsonObject describeInWindow(const QWidget* window, const QWidget* w) {
+    QJsonObject o;
+    o["name"] = w->objectName();
+    o["class"] = QString::fromLatin1(w->metaObject()->className());
+    o["text"] = widgetText(w);
+    o["toolTip"] = w->toolTip();
+    o["accessibleName"] = w->accessibleName();
+    o["accessibleDescription"] = w->accessibleDescription();
+    o["visible"] = w->isVisibleTo(window);
+    o["enabled"] = w->isEnabled();
+    auto* button = qobject_cast<const QAbstractButton*>(w);
+    o["checked"] = button && button->isCheckable() && button->isChecked();
+    const QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
+    o["x"] = r.x();
+    o["y"] = r.y();
+    o["width"] = r.width();
+    o["height"] = r.height();
+    return o;
+}
+
+QJsonArray describeSecondWindows(const QMainWindow* form) {
+    QJsonArray windows;
+    for (const QWidget* win : form->findChildren<QWidget*>()) {
+        const QVariant section = win->property(kDumpSectionProperty);
+        if (!section.isValid() || !win->isWindow()) continue;
+        QJsonObject o;
+        o["section"] = section.toString();
+        o["name"] = win->objectName();
+        o["title"] = win->windowTitle();
+        o["visible"] = win->isVisible();
+        const QPoint origin = win->mapToGlobal(QPoint(0, 0));
+        o["x"] = origin.x();
+        o["y"] = origin.y();
+        o["width"] = win->width();
+        o["height"] = win->height();
+        QJsonArray controls;
+        for (const QWidget* w : win->findChildren<QWidget*>()) {
+            // Qt's own inner parts (viewports, scroll bars, headers) carry "qt_" names or none.
+            if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
+            controls.append(describeInWindow(win, w));
+        }
+        o["controls"] = controls;
+        windows.append(o);
+    }
+    return windows;
 }
 
 }  // namespace
@@ -116,9 +166,18 @@ QByteArray dumpWindowJson(const QMainWindow* form) {
     window["width"] = form->width();
     window["height"] = form->height();
 
+    QJsonArray added;
+    for (const QObject* o : form->findChildren<QObject*>()) {
+        if (!o->property(kAddedControlProperty).toBool()) continue;
+        if (auto* w = qobject_cast<const QWidget*>(o)) added.append(describeWidget(form, w));
+        else if (auto* a = qobject_cast<const QAction*>(o)) added.append(describeAction(a));
+    }
+
     QJsonObject root;
     root["window"] = window;
     root["controls"] = list;
+    root["added"] = added;
+    root["windows"] = describeSecondWindows(form);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

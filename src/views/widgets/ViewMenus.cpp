@@ -1,0 +1,54 @@
+#include "views/widgets/ViewMenus.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "session/StackSession.h"
+#include "shell/Form1.h"
+#include "shell/widgets/WindowDump.h"
+#include "views/StackHistory.h"
+#include "views/widgets/StackViewWindow.h"
+
+namespace zmx {
+
+ViewMenus::ViewMenus(Form1& form) : form_(form), history_(std::make_unique<StackHistory>()) {
+    form_.session().addListener(history_.get());
+    viewMenu_ = form_.menuBar()->addMenu(QStringLiteral("&View"));
+    viewMenu_->setObjectName(QStringLiteral("mnuView"));
+    viewMenu_->setProperty(kAddedControlProperty, true);
+    stackViewAction_ = viewMenu_->addAction(QStringLiteral("&Stack view..."));
+    stackViewAction_->setObjectName(QStringLiteral("mnuStackView"));
+    stackViewAction_->setProperty(kAddedControlProperty, true);
+    stackViewAction_->setToolTip(QStringLiteral("Trends, heatmap and communication health of every board"));
+    connect(stackViewAction_, &QAction::triggered, this, [this] { openStackView(); });
+}
+
+ViewMenus::~ViewMenus() {
+    // The view shows the history kept here: it goes first.
+    delete view_.data();
+    form_.session().removeListener(history_.get());
+}
+
+void ViewMenus::showLiveIn(StackViewWindow* view) {
+    StackViewWindow::LiveSource live;
+    live.history = history_.get();
+    live.nowMs = [this] { return form_.session().now().toMSecsSinceEpoch(); };
+    live.selectedBoard = [this] { return static_cast<int>(form_.st.selectedBoard); };
+    view->showLive(std::move(live));
+}
+
+StackViewWindow* ViewMenus::openStackView() {
+    if (!view_) {
+        view_ = new StackViewWindow(&form_);
+        connect(view_, &StackViewWindow::liveRequested, this, [this] { showLiveIn(view_); });
+        showLiveIn(view_);
+    }
+    view_->show();
+    view_->raise();
+    view_->activateWindow();
+    view_->refresh(true);
+    return view_;
+}
+
+}  // namespace zmx
