@@ -81,6 +81,7 @@ int main(int argc, char** argv) {
     };
     zmx::Form1 form(link, seams);
     form.setDumpPath(QString::fromStdString(cl.dumpPath));
+    form.setReconnect(cl.reconnect);
 
     installSignals();
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);

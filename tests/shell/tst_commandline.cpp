@@ -20,6 +20,9 @@ private slots:
         QCOMPARE(cl.simId, std::string("ZMX7730-2 X"));
         QCOMPARE(cl.dumpPath, std::string("d.json"));
         QCOMPARE(parseCommandLine({"--link", "serial:/dev/ttyUSB0"}).link, std::string("serial:/dev/ttyUSB0"));
+        QVERIFY(!parseCommandLine({}).reconnect);
+        QVERIFY(parseCommandLine({"--link", "ftdi:A1B2C3@19200", "--reconnect"}).reconnect);
+        QVERIFY(parseCommandLine({"--link", "d2xx:0403:6015:LK01"}).error.empty());
     }
 
     void refusals_data() {
@@ -28,6 +31,7 @@ private slots:
         QTest::newRow("missing value") << QStringList{"--trace"};
         QTest::newRow("bad link") << QStringList{"--link", "usb"};
         QTest::newRow("empty serial path") << QStringList{"--link", "serial:"};
+        QTest::newRow("rate not a number") << QStringList{"--link", "ftdi@fast"};
         QTest::newRow("boards not a number") << QStringList{"--sim-boards", "3x"};
         QTest::newRow("too many boards") << QStringList{"--sim-boards", "17"};
     }
