@@ -52,6 +52,8 @@ private:
 // and file opening recorded instead of shown.
 struct WindowFixture {
     explicit WindowFixture(sim::SimOptions options = {});
+    // The window on another backend (a serial link to zmx7730-sim, say); sim stays null.
+    explicit WindowFixture(std::unique_ptr<LinkBackend> backend);
     ~WindowFixture();
 
     // Runs Form_Load; false when the controller was not identified.
@@ -73,6 +75,7 @@ struct WindowFixture {
     QDateTime fixedNow;  // when valid, "now" for the window
 
 private:
+    void makeForm(std::unique_ptr<LinkBackend> backend);
     std::size_t seen_ = 0;
 };
 
