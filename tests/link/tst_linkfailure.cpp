@@ -107,6 +107,17 @@ private slots:
         QVERIFY2(t.elapsed() < 100 * 2 * 250, qPrintable(QString::number(t.elapsed())));
     }
 
+    // A port another program holds is named as such, not as a lack of rights.
+    void portInUseIsNamed() {
+        Pty pty;
+        SerialLink first(pty.path);
+        QVERIFY(first.open());
+        SerialLink second(pty.path);
+        if (second.open()) QSKIP("this Qt Serial Port does not lock the port");
+        QVERIFY2(QString::fromStdString(second.lastError()).contains("another program has the port open"),
+                 second.lastError().c_str());
+    }
+
     // Held open, the port is raw 8N1 at 9600 (or the rate asked for), and a close no longer
     // drops the modem lines (no HUPCL).
     void lineSettingsOnceOpen_data() {
