@@ -180,7 +180,8 @@ bool D2xxLink::setLine() {
 }
 
 void D2xxLink::pinSerial() {
-    if (!target_.serial.empty() || !pinned_.empty() || !lib_->api().getDeviceInfo) return;
+    // Pinning needs both: the serial number of the open device, and a way to open by it.
+    if (!target_.serial.empty() || !pinned_.empty() || !lib_->api().getDeviceInfo || !lib_->api().openEx) return;
     D2xxApi::Dword type = 0, id = 0;
     char serial[64] = {}, description[128] = {};
     if (lib_->api().getDeviceInfo(handle_, &type, &id, serial, description, nullptr) != D2xxApi::kOk) return;
