@@ -210,8 +210,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string slavePath = ::ptsname(master);
-    // Holding the slave open keeps the terminal alive while the program has it closed
-    // between transfers (otherwise reads here would see a hang-up).
+    // Holding the slave open keeps the terminal alive while the program has it closed (before
+    // its first transfer, or after a failed one); otherwise reads here would see a hang-up.
     const int keepSlave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY);
     termios t{};
     if (keepSlave < 0 || ::tcgetattr(keepSlave, &t) != 0) {
