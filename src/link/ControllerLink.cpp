@@ -16,28 +16,33 @@ bool ControllerLink::openTrace(const std::string& path) {
     return traceFile_.is_open();
 }
 
-// Opens the device, sets the time-outs and drops anything left waiting from an earlier
-// exchange, so no character of one transfer reaches the reply of another. A device that
-// cannot be opened is not an error here: its reads simply return nothing.
+// Opens the device when it is not open yet (first transfer, or after a failure), sets the
+// time-outs and drops anything left waiting from an earlier exchange, so no character of
+// one transfer reaches the reply of another. A device that cannot be opened is not an error
+// here: its reads simply return nothing.
 bool ControllerLink::begin(int readMs, int writeMs) {
     ++transfers_;
-    if (!backend_->open()) return false;
+    if (!backend_->isOpen() && !backend_->open()) return false;
     backend_->setTimeouts(readMs, writeMs);
     backend_->purgeInput();
-    return true;
+    return backend_->isOpen();
+}
+
+void ControllerLink::closeUnless(bool ok) {
+    if (!ok) backend_->close();
 }
 
 void ControllerLink::SendOnly(std::string_view text) {
     std::string drained;
     if (begin(kTransferTimeoutMs, kTransferTimeoutMs)) {
-        if (!text.empty()) backend_->write(text);
+        const bool sent = text.empty() || backend_->write(text) == text.size();
+        closeUnless(sent);
         // A "T" item makes the controller answer two characters although nothing is read
         // back; take them now, within a short bound, so they cannot start the next reply.
-        if (const std::size_t echo = echoLength(text); echo > 0) {
+        if (const std::size_t echo = echoLength(text); sent && echo > 0 && backend_->isOpen()) {
             backend_->setTimeouts(kEchoDrainTimeoutMs, kTransferTimeoutMs);
             drained = backend_->read(echo);
         }
-        backend_->close();
     }
     trace("SendOnly", text, drained);
 }
@@ -45,9 +50,8 @@ void ControllerLink::SendOnly(std::string_view text) {
 std::string ControllerLink::SendAndReceive(std::string_view text, std::size_t replyChars) {
     std::string reply;
     if (begin(kTransferTimeoutMs, kTransferTimeoutMs)) {
-        backend_->write(text);
-        reply = backend_->read(std::min(replyChars, kReplyBufferMax));
-        backend_->close();
+        if (backend_->write(text) == text.size()) reply = backend_->read(std::min(replyChars, kReplyBufferMax));
+        closeUnless(!reply.empty() || replyChars == 0);
     }
     trace("SendAndReceive", text, reply);
     return reply;
@@ -56,9 +60,8 @@ std::string ControllerLink::SendAndReceive(std::string_view text, std::size_t re
 std::string ControllerLink::Identify() {
     std::string reply;
     if (begin(kIdentReadTimeoutMs, kIdentWriteTimeoutMs)) {
-        backend_->write(kIdentifyText);
-        reply = backend_->read(kIdentReplyMax);
-        backend_->close();
+        if (backend_->write(kIdentifyText) == kIdentifyText.size()) reply = backend_->read(kIdentReplyMax);
+        closeUnless(!reply.empty());
     }
     trace("Identify", kIdentifyText, reply);
     return reply;
@@ -67,6 +70,8 @@ std::string ControllerLink::Identify() {
 void ControllerLink::SendLowCurrentStandby() { SendOnly(kLowCurrentText); }
 
 void ControllerLink::CloseOpenFrame() { SendOnly(kCloseFrameText); }
+
+void ControllerLink::traceNote(std::string_view op, std::string_view text) { trace(op, {}, text); }
 
 void ControllerLink::trace(std::string_view op, std::string_view request, std::string_view reply) {
     if (!traceFile_.is_open()) return;

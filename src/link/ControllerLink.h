@@ -1,6 +1,8 @@
 #pragma once
-// The transfers the window makes with the controller, each one open to close:
-// SendOnly, SendAndReceive, Identify, SendLowCurrentStandby and CloseOpenFrame.
+// The transfers the window makes with the controller: SendOnly, SendAndReceive, Identify,
+// SendLowCurrentStandby and CloseOpenFrame. The device stays open between them; a transfer
+// that finds it closed opens it, and one that fails closes it so the next one opens afresh
+// (a controller unplugged and plugged in again is found again this way).
 
 #include <cstddef>
 #include <fstream>
@@ -34,11 +36,17 @@ public:
     void SendLowCurrentStandby();
     void CloseOpenFrame();
 
+    // A line of its own in the trace (a lost controller, its return) between the transfers.
+    void traceNote(std::string_view op, std::string_view text);
+
     LinkBackend& backend() { return *backend_; }
+    const LinkBackend& backend() const { return *backend_; }
     std::size_t transferCount() const { return transfers_; }
 
 private:
     bool begin(int readMs, int writeMs);
+    // Closes the device after a write that did not go out whole or a reply that never came.
+    void closeUnless(bool ok);
     void trace(std::string_view op, std::string_view request, std::string_view reply);
 
     std::unique_ptr<LinkBackend> backend_;

@@ -11,9 +11,11 @@ namespace zmx {
 namespace {
 
 constexpr const char* kDefaultLibrary = "libftd2xx.so";
-constexpr unsigned long kPurgeRx = 1;  // the receive-buffer bit of the purge mask
+constexpr uint8_t kBits8 = 8, kStopBits1 = 0, kParityNone = 0;
+constexpr uint16_t kFlowNone = 0;
+constexpr uint8_t kXon = 0x11, kXoff = 0x13;
 
-std::string statusText(const char* call, D2xxApi::Status status) {
+std::string statusText(const std::string& call, D2xxApi::Status status) {
     return std::string(call) + " returned status " + std::to_string(status);
 }
 
@@ -49,7 +51,15 @@ std::unique_ptr<D2xxLibrary> D2xxLibrary::load(const std::string& path, std::str
     find(a.write, "FT_Write", true);
     find(a.read, "FT_Read", true);
     find(a.close, "FT_Close", true);
+    find(a.setBaudRate, "FT_SetBaudRate", true);
+    find(a.setDataCharacteristics, "FT_SetDataCharacteristics", true);
+    find(a.setFlowControl, "FT_SetFlowControl", true);
     find(a.purge, "FT_Purge", false);
+    find(a.openEx, "FT_OpenEx", false);
+    find(a.setVidPid, "FT_SetVIDPID", false);
+    find(a.createDeviceInfoList, "FT_CreateDeviceInfoList", false);
+    find(a.getDeviceInfoDetail, "FT_GetDeviceInfoDetail", false);
+    find(a.getDeviceInfo, "FT_GetDeviceInfo", false);
     if (!missing.empty()) {
         if (error)
             *error = "the D2XX library " + file + " lacks " + missing +
@@ -63,24 +73,132 @@ D2xxLibrary::~D2xxLibrary() {
     if (handle_) ::dlclose(handle_);
 }
 
-D2xxLink::D2xxLink(std::unique_ptr<D2xxLibrary> library) : lib_(std::move(library)) {}
+std::optional<std::vector<D2xxDeviceSeen>> D2xxLibrary::devices(std::string* error) const {
+    if (!api_.createDeviceInfoList || !api_.getDeviceInfoDetail) {
+        if (error) *error = "the D2XX library " + path_ + " cannot list devices";
+        return std::nullopt;
+    }
+    D2xxApi::Dword n = 0;
+    if (const D2xxApi::Status s = api_.createDeviceInfoList(&n); s != D2xxApi::kOk) {
+        if (error) *error = statusText("FT_CreateDeviceInfoList", s);
+        return std::nullopt;
+    }
+    std::vector<D2xxDeviceSeen> out;
+    for (D2xxApi::Dword i = 0; i < n; ++i) {
+        D2xxApi::Dword flags = 0, type = 0, id = 0, loc = 0;
+        char serial[64] = {}, description[128] = {};  // the library writes at most 16 and 64
+        D2xxApi::Handle h = nullptr;
+        if (api_.getDeviceInfoDetail(i, &flags, &type, &id, &loc, serial, description, &h) != D2xxApi::kOk) continue;
+        serial[sizeof serial - 1] = description[sizeof description - 1] = '\0';
+        out.push_back({serial, description});
+    }
+    return out;
+}
+
+D2xxLink::D2xxLink(std::unique_ptr<D2xxLibrary> library, D2xxTarget target)
+    : lib_(std::move(library)), target_(std::move(target)) {}
 D2xxLink::~D2xxLink() { close(); }
+
+std::string D2xxLink::deviceIdentity() const {
+    const std::string& serial = target_.serial.empty() ? pinned_ : target_.serial;
+    return serial.empty() ? std::string("d2xx device 0") : "d2xx serial " + serial;
+}
+
+// Status 2 ("device not found") also comes back when the kernel's ftdi_sio driver holds the
+// device or the user may not open it: the library then does not see it at all.
+static std::string notFoundHint() {
+    return ": no FTDI device the library can open (is the LK200 plugged in? the kernel's ftdi_sio "
+           "driver may hold it: unbind it as the README shows; or the user may lack access: install "
+           "the udev rule of the README)";
+}
+
+bool D2xxLink::openDevice(D2xxApi::Handle* h) {
+    const D2xxApi& a = lib_->api();
+    if (target_.vendorId && target_.productId) {
+        if (!a.setVidPid) {
+            lastError_ = "the D2XX library " + lib_->path() + " lacks FT_SetVIDPID, needed for a custom USB ID";
+            return false;
+        }
+        a.setVidPid(*target_.vendorId, *target_.productId);
+    }
+    // Once a device was found, a reopen takes that same one, never another that came meanwhile.
+    const std::string serial = target_.serial.empty() ? pinned_ : target_.serial;
+    D2xxApi::Status s = 0;
+    if (!serial.empty()) {
+        if (!a.openEx) {
+            lastError_ = "the D2XX library " + lib_->path() + " lacks FT_OpenEx, needed to open by serial number";
+            return false;
+        }
+        std::string arg = serial;
+        s = a.openEx(arg.data(), D2xxApi::kOpenBySerialNumber, h);
+        if (s == D2xxApi::kOk && *h) return true;
+        lastError_ = statusText("FT_OpenEx of serial " + serial, s);
+        if (s == D2xxApi::kDeviceNotFound) {
+            std::string why;
+            std::string present;
+            if (const auto list = lib_->devices(&why)) {
+                for (const D2xxDeviceSeen& d : *list)
+                    present += (present.empty() ? "" : ", ") + d.serial +
+                               (d.description.empty() ? "" : " (" + d.description + ")");
+                lastError_ += ": no FTDI device with USB serial number " + serial +
+                              " (present: " + (present.empty() ? std::string("none") : present) + ")";
+            } else {
+                lastError_ += notFoundHint();
+            }
+        }
+        return false;
+    }
+    s = a.open(0, h);
+    if (s == D2xxApi::kOk && *h) return true;
+    lastError_ = statusText("FT_Open of device 0", s);
+    if (s == D2xxApi::kDeviceNotFound) lastError_ += notFoundHint();
+    else if (s == D2xxApi::kDeviceNotOpened)
+        lastError_ +=
+            ": the device could not be opened (another program has it open, or the kernel's ftdi_sio "
+            "driver holds it: unbind it and check the udev rule of the README)";
+    return false;
+}
+
+// The chip keeps whatever line it had; set the rate and 8N1 without flow control each open.
+bool D2xxLink::setLine() {
+    const D2xxApi& a = lib_->api();
+    if (const D2xxApi::Status s = a.setBaudRate(handle_, target_.rate); s != D2xxApi::kOk) {
+        lastError_ = "the device refused the line rate " + std::to_string(target_.rate) + " baud (" +
+                     statusText("FT_SetBaudRate", s) + ")";
+        return false;
+    }
+    if (const D2xxApi::Status s = a.setDataCharacteristics(handle_, kBits8, kStopBits1, kParityNone);
+        s != D2xxApi::kOk) {
+        lastError_ = statusText("FT_SetDataCharacteristics (8N1)", s);
+        return false;
+    }
+    if (const D2xxApi::Status s = a.setFlowControl(handle_, kFlowNone, kXon, kXoff); s != D2xxApi::kOk) {
+        lastError_ = statusText("FT_SetFlowControl (none)", s);
+        return false;
+    }
+    return true;
+}
+
+void D2xxLink::pinSerial() {
+    // Pinning needs both: the serial number of the open device, and a way to open by it.
+    if (!target_.serial.empty() || !pinned_.empty() || !lib_->api().getDeviceInfo || !lib_->api().openEx) return;
+    D2xxApi::Dword type = 0, id = 0;
+    char serial[64] = {}, description[128] = {};
+    if (lib_->api().getDeviceInfo(handle_, &type, &id, serial, description, nullptr) != D2xxApi::kOk) return;
+    serial[sizeof serial - 1] = '\0';
+    pinned_ = serial;
+}
 
 bool D2xxLink::open() {
     close();
     D2xxApi::Handle h = nullptr;
-    const D2xxApi::Status s = lib_->api().open(0, &h);
-    if (s != D2xxApi::kOk || !h) {
-        // Status 2 is the library's "device not found", 3 "device not opened" (busy or no rights).
-        lastError_ = statusText("FT_Open of device 0", s);
-        if (s == 2) lastError_ += ": no FTDI device found (is the LK200 plugged in?)";
-        else if (s == 3)
-            lastError_ +=
-                ": the device could not be opened (unbind the kernel's ftdi_sio driver and check "
-                "the udev rule of the README)";
+    if (!openDevice(&h)) return false;
+    handle_ = h;
+    if (!setLine()) {
+        close();
         return false;
     }
-    handle_ = h;
+    pinSerial();
     lastError_.clear();
     return true;
 }
@@ -89,7 +207,10 @@ void D2xxLink::setTimeouts(int readMs, int writeMs) {
     if (!handle_) return;
     const D2xxApi::Status s =
         lib_->api().setTimeouts(handle_, static_cast<D2xxApi::Dword>(readMs), static_cast<D2xxApi::Dword>(writeMs));
-    if (s != D2xxApi::kOk) lastError_ = statusText("FT_SetTimeouts", s);
+    if (s != D2xxApi::kOk) {
+        lastError_ = statusText("FT_SetTimeouts", s);
+        close();
+    }
 }
 
 std::size_t D2xxLink::write(std::string_view bytes) {
@@ -100,11 +221,14 @@ std::size_t D2xxLink::write(std::string_view bytes) {
         lib_->api().write(handle_, copy.data(), static_cast<D2xxApi::Dword>(copy.size()), &written);
     if (s != D2xxApi::kOk) {
         lastError_ = statusText("FT_Write", s);
+        close();
         return 0;
     }
     // OK with fewer bytes happens when the write time-out ran out.
-    if (written < copy.size())
+    if (written < copy.size()) {
         lastError_ = "FT_Write moved " + std::to_string(written) + " of " + std::to_string(copy.size()) + " bytes";
+        close();
+    }
     return std::min<std::size_t>(written, copy.size());
 }
 
@@ -117,6 +241,7 @@ std::string D2xxLink::read(std::size_t maxBytes) {
     const D2xxApi::Status s = lib_->api().read(handle_, buf.data(), static_cast<D2xxApi::Dword>(maxBytes), &got);
     if (s != D2xxApi::kOk) {
         lastError_ = statusText("FT_Read", s);
+        close();
         return {};
     }
     buf.resize(std::min<std::size_t>(got, maxBytes));
@@ -124,7 +249,10 @@ std::string D2xxLink::read(std::size_t maxBytes) {
 }
 
 void D2xxLink::purgeInput() {
-    if (handle_ && lib_->api().purge) lib_->api().purge(handle_, kPurgeRx);
+    if (handle_ && lib_->api().purge && lib_->api().purge(handle_, D2xxApi::kPurgeRx) != D2xxApi::kOk) {
+        lastError_ = "FT_Purge failed: the device went away";
+        close();
+    }
 }
 
 void D2xxLink::close() {

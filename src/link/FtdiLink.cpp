@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "link/ReadDeadline.h"
 
 #ifdef ZMX_HAVE_LIBFTDI
 #include <ftdi.h>
+#include <libusb.h>
 #endif
 
 namespace zmx {
@@ -37,7 +39,9 @@ FtdiOpenFailure classifyFtdiOpenError(int code, std::string_view message, bool d
         return FtdiOpenFailure::KernelDriver;
     if (contains(message, "not found") || contains(message, "no device")) return FtdiOpenFailure::NoDevice;
     if (duringFind) return FtdiOpenFailure::UsbUnavailable;
-    if (code == -8) return FtdiOpenFailure::Permission;
+    // -4 is "libusb_open() failed": the device node is there but may not be opened, which on
+    // Linux is the missing access right far more often than anything else.
+    if (code == -8 || code == -4) return FtdiOpenFailure::Permission;
     if (code == -5) return FtdiOpenFailure::KernelDriver;
     if (code == -3) return FtdiOpenFailure::NoDevice;
     return FtdiOpenFailure::Other;
@@ -50,8 +54,8 @@ std::string ftdiOpenErrorText(FtdiOpenFailure why, std::string_view libraryMessa
         case FtdiOpenFailure::NoDevice: text = "no FTDI device found on the USB bus (is the LK200 plugged in?)"; break;
         case FtdiOpenFailure::Permission:
             text =
-                "permission denied opening the FTDI device (install packaging/udev/99-zmx7730-lk200.rules "
-                "and re-plug the LK200, or run as a member of the group that owns it)";
+                "no access to the FTDI device (install packaging/udev/99-zmx7730-lk200.rules, add your user "
+                "to the plugdev group and re-plug the LK200)";
             break;
         case FtdiOpenFailure::KernelDriver:
             text =
@@ -67,12 +71,31 @@ std::string ftdiOpenErrorText(FtdiOpenFailure why, std::string_view libraryMessa
     return text;
 }
 
+int usbReadTimeoutMs(int64_t msLeft) {
+    return static_cast<int>(std::clamp<int64_t>(msLeft, kMinUsbReadTimeoutMs, 60000));
+}
+
+std::string FtdiLink::name() const {
+    std::string n = "ftdi";
+    if (target_.vendorId && target_.productId) {
+        char ids[16];
+        std::snprintf(ids, sizeof ids, ":%04x:%04x", *target_.vendorId, *target_.productId);
+        n += ids;
+    }
+    if (!target_.serial.empty()) n += ":" + target_.serial;
+    return n;
+}
+
+std::string FtdiLink::deviceIdentity() const {
+    const std::string& serial = target_.serial.empty() ? pinned_ : target_.serial;
+    return serial.empty() ? std::string("ftdi device 0") : "ftdi serial " + serial;
+}
+
 #ifdef ZMX_HAVE_LIBFTDI
 
 // Keeps the latency timer at its shortest so a reply of a few characters is sent to the PC
 // at once instead of after the chip's default 16 ms.
 constexpr unsigned char kLatencyMs = 1;
-constexpr int kUsbPollTimeoutMs = 10;
 constexpr int kLibusbTimeout = -7;
 
 struct FtdiLink::Context {
@@ -80,23 +103,58 @@ struct FtdiLink::Context {
     bool open = false;
 };
 
-FtdiLink::FtdiLink() : ctx_(std::make_unique<Context>()) {}
+FtdiLink::FtdiLink(FtdiTarget target) : ctx_(std::make_unique<Context>()), target_(std::move(target)) {}
 FtdiLink::~FtdiLink() { close(); }
 
 bool FtdiLink::available() { return true; }
 
+namespace {
+
+// The serial number and description of a device on the list (opened briefly by libftdi1).
+bool stringsOf(ftdi_context* f, libusb_device* dev, std::string* serial, std::string* description) {
+    char ser[128] = {}, desc[128] = {};
+    if (ftdi_usb_get_strings(f, dev, nullptr, 0, desc, sizeof desc, ser, sizeof ser) < 0) return false;
+    *serial = ser;
+    *description = desc;
+    return true;
+}
+
+}  // namespace
+
 int FtdiLink::countDevices(std::string* error) {
+    const auto list = listDevices(error);
+    return list ? static_cast<int>(list->size()) : -1;
+}
+
+std::optional<std::vector<UsbDeviceSeen>> FtdiLink::listDevices(std::string* error, std::optional<uint16_t> vendorId,
+                                                                std::optional<uint16_t> productId) {
     ftdi_context* f = ftdi_new();
     if (!f) {
         if (error) *error = "libftdi1 could not be initialised";
-        return -1;
+        return std::nullopt;
     }
     ftdi_device_list* list = nullptr;
-    const int n = ftdi_usb_find_all(f, &list, 0, 0);
-    if (n < 0 && error) *error = errorStringOf(ftdi_get_error_string(f));
+    const int n = ftdi_usb_find_all(f, &list, vendorId.value_or(0), productId.value_or(0));
+    std::optional<std::vector<UsbDeviceSeen>> out;
+    if (n < 0) {
+        if (error) *error = errorStringOf(ftdi_get_error_string(f));
+    } else {
+        out.emplace();
+        for (ftdi_device_list* d = list; d; d = d->next) {
+            UsbDeviceSeen seen;
+            libusb_device_descriptor desc{};
+            if (libusb_get_device_descriptor(d->dev, &desc) == 0) {
+                seen.vendorId = desc.idVendor;
+                seen.productId = desc.idProduct;
+            }
+            if (!stringsOf(f, d->dev, &seen.serial, &seen.description))
+                seen.description = "(no access to its strings: " + errorStringOf(ftdi_get_error_string(f)) + ")";
+            out->push_back(std::move(seen));
+        }
+    }
     ftdi_list_free(&list);
     ftdi_free(f);
-    return n;
+    return out;
 }
 
 bool FtdiLink::open() {
@@ -117,17 +175,63 @@ bool FtdiLink::open() {
         return false;
     };
     ftdi_device_list* list = nullptr;
-    const int found = ftdi_usb_find_all(f, &list, 0, 0);
+    const int found = ftdi_usb_find_all(f, &list, target_.vendorId.value_or(0), target_.productId.value_or(0));
     if (found <= 0) {
         ftdi_list_free(&list);
         return fail(found, true);
     }
-    const int rc = ftdi_usb_open_dev(f, list->dev);
+    // A reopen takes the device the first open found, never another that came meanwhile.
+    const std::string wanted = target_.serial.empty() ? pinned_ : target_.serial;
+    libusb_device* dev = nullptr;
+    std::string present;
+    std::string firstSerial;
+    for (ftdi_device_list* d = list; d && !dev; d = d->next) {
+        std::string serial, description;
+        const bool named = stringsOf(f, d->dev, &serial, &description);
+        if (wanted.empty()) {
+            dev = d->dev;
+            firstSerial = serial;
+        } else if (named && serial == wanted) {
+            dev = d->dev;
+        } else {
+            present += (present.empty() ? "" : ", ") + (named ? serial + " (" + description + ")" : "(unreadable)");
+        }
+    }
+    if (!dev) {
+        ftdi_list_free(&list);
+        close();
+        lastFailure_ = FtdiOpenFailure::NoDevice;
+        lastError_ = "no FTDI device with USB serial number " + wanted + " (present: " + present + ")";
+        return false;
+    }
+    const int rc = ftdi_usb_open_dev(f, dev);
     ftdi_list_free(&list);
     if (rc < 0) return fail(rc, false);
     ctx_->open = true;
-    ftdi_set_latency_timer(f, kLatencyMs);
+    if (!setLine()) {
+        close();
+        return false;
+    }
+    if (pinned_.empty() && target_.serial.empty()) pinned_ = firstSerial;
     lastError_.clear();
+    return true;
+}
+
+// 9600 8N1 (or the rate asked for) without flow control, and the shortest latency timer.
+bool FtdiLink::setLine() {
+    ftdi_context* f = ctx_->ftdi;
+    auto failed = [&](const std::string& what) {
+        lastFailure_ = FtdiOpenFailure::Other;
+        lastError_ = what + " [libftdi1: " + errorStringOf(ftdi_get_error_string(f)) + "]";
+        return false;
+    };
+    if (ftdi_set_baudrate(f, static_cast<int>(target_.rate)) < 0)
+        return failed("the FTDI device refused the line rate " + std::to_string(target_.rate) + " baud");
+    if (ftdi_set_line_property(f, BITS_8, STOP_BIT_1, NONE) < 0) return failed("the FTDI device refused 8N1");
+    if (ftdi_setflowctrl(f, SIO_DISABLE_FLOW_CTRL) < 0)
+        return failed("flow control of the FTDI device could not be turned off");
+    if (ftdi_set_latency_timer(f, kLatencyMs) < 0)
+        return failed("the latency timer of the FTDI device could not be set to 1 ms");
     return true;
 }
 
@@ -143,22 +247,25 @@ std::size_t FtdiLink::write(std::string_view bytes) {
                                   static_cast<int>(bytes.size()));
     if (n < 0) {
         lastError_ = "write to the FTDI device failed: " + errorStringOf(ftdi_get_error_string(ctx_->ftdi));
+        close();
         return 0;
     }
-    if (static_cast<std::size_t>(n) < bytes.size()) lastError_ = "write to the FTDI device was cut short";
+    if (static_cast<std::size_t>(n) < bytes.size()) {
+        lastError_ = "write to the FTDI device was cut short";
+        close();
+    }
     return static_cast<std::size_t>(n);
 }
 
 std::string FtdiLink::read(std::size_t maxBytes) {
     if (!ctx_->open) return {};
     ftdi_context* f = ctx_->ftdi;
-    // ftdi_read_data returns at once with what has come in; the waiting is done by naps of
-    // a millisecond, so the read time-out is kept to the millisecond.
-    // One USB read returns within the latency timer (the chip then sends its status even
-    // without data); the bound only matters for a chip that stopped answering, whose
-    // time-out (LIBUSB_ERROR_TIMEOUT, -7) counts as "nothing there".
-    f->usb_read_timeout = kUsbPollTimeoutMs;
+    // ftdi_read_data returns with what has come in (the chip answers each USB read within its
+    // latency timer); between empty answers the loop naps a millisecond. Each USB read may
+    // wait until the reply's deadline, so none times out while data may be on its way.
+    const int64_t deadline = steadyNowMs() + readMs_;
     auto readNow = [&](std::size_t want) -> std::optional<std::string> {
+        f->usb_read_timeout = usbReadTimeoutMs(deadline - steadyNowMs());
         std::string buf(want, '\0');
         int n = ftdi_read_data(f, reinterpret_cast<unsigned char*>(buf.data()), static_cast<int>(want));
         if (n == kLibusbTimeout) n = 0;
@@ -168,13 +275,21 @@ std::string FtdiLink::read(std::size_t maxBytes) {
     };
     auto nap = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
     DeadlineRead r = pollWithDeadline(maxBytes, readMs_, readNow, steadyNowMs, nap);
-    if (r.failed) lastError_ = "read from the FTDI device failed: " + errorStringOf(ftdi_get_error_string(f));
+    if (r.failed) {
+        lastError_ = "read from the FTDI device failed: " + errorStringOf(ftdi_get_error_string(f));
+        close();
+    }
     return std::move(r.bytes);
 }
 
 void FtdiLink::purgeInput() {
-    if (ctx_->open) ftdi_tcioflush(ctx_->ftdi);
+    if (ctx_->open && ftdi_tcioflush(ctx_->ftdi) < 0) {  // the device went away since the last transfer
+        lastError_ = "the FTDI device went away: " + errorStringOf(ftdi_get_error_string(ctx_->ftdi));
+        close();
+    }
 }
+
+bool FtdiLink::isOpen() const { return ctx_->open; }
 
 void FtdiLink::close() {
     if (!ctx_ || !ctx_->ftdi) return;
@@ -187,12 +302,18 @@ void FtdiLink::close() {
 #else  // built without libftdi1
 
 struct FtdiLink::Context {};
-FtdiLink::FtdiLink() : ctx_(std::make_unique<Context>()) {}
+FtdiLink::FtdiLink(FtdiTarget target) : ctx_(std::make_unique<Context>()), target_(std::move(target)) {}
 FtdiLink::~FtdiLink() = default;
 bool FtdiLink::available() { return false; }
+bool FtdiLink::isOpen() const { return false; }
 int FtdiLink::countDevices(std::string* error) {
     if (error) *error = "this build has no libftdi1 support";
     return -1;
+}
+std::optional<std::vector<UsbDeviceSeen>> FtdiLink::listDevices(std::string* error, std::optional<uint16_t>,
+                                                                std::optional<uint16_t>) {
+    if (error) *error = "this build has no libftdi1 support";
+    return std::nullopt;
 }
 bool FtdiLink::open() {
     lastFailure_ = FtdiOpenFailure::Other;

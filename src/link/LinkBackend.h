@@ -1,6 +1,7 @@
 #pragma once
-// One way of reaching the LK200 controller: the five operations a transfer needs.
-// A transfer opens the device, sets the time-outs, writes, reads, and closes again.
+// One way of reaching the LK200 controller: the operations a transfer needs. The device is
+// opened once and held open between transfers; a backend closes it by itself after a device
+// error, and the next transfer opens it again.
 
 #include <cstddef>
 #include <memory>
@@ -18,6 +19,8 @@ public:
 
     // Opens the device; false when it cannot be opened (lastError() says why).
     virtual bool open() = 0;
+    // True between a successful open() and close() (or a device error that closed it).
+    virtual bool isOpen() const = 0;
     virtual void setTimeouts(int readMs, int writeMs) = 0;
     // Writes the bytes; returns how many went out.
     virtual std::size_t write(std::string_view bytes) = 0;
@@ -28,6 +31,10 @@ public:
     virtual void close() = 0;
 
     virtual std::string lastError() const { return {}; }
+
+    // Which physical controller this is, as far as the link can tell: the device path of a
+    // serial port, the USB serial number of an FTDI device. Empty before the first open.
+    virtual std::string deviceIdentity() const { return name(); }
 };
 
 }  // namespace zmx

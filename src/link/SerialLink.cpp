@@ -3,6 +3,9 @@
 #include "link/ReadDeadline.h"
 
 #ifdef ZMX_HAVE_SERIALPORT
+#include <termios.h>
+#include <unistd.h>
+
 #include <QSerialPort>
 #endif
 
@@ -14,7 +17,8 @@ struct SerialLink::Port {
     QSerialPort port;
 };
 
-SerialLink::SerialLink(std::string path) : path_(std::move(path)), port_(std::make_unique<Port>()) {}
+SerialLink::SerialLink(std::string path, uint32_t rate)
+    : path_(std::move(path)), rate_(rate), port_(std::make_unique<Port>()) {}
 SerialLink::~SerialLink() { close(); }
 
 bool SerialLink::available() { return true; }
@@ -28,25 +32,64 @@ bool realError(const QSerialPort& p) {
     return p.error() != QSerialPort::NoError && p.error() != QSerialPort::TimeoutError;
 }
 
+// A USB serial tty drops DTR and RTS when it is closed (HUPCL), and a board that wires them
+// to its microcontroller's reset would be reset by it. The port is held open anyway; this
+// also keeps the lines as they are when the program ends or the port is reopened.
+void keepLinesOnClose(QSerialPort& p) {
+    termios t{};
+    const int fd = static_cast<int>(p.handle());
+    if (fd < 0 || ::tcgetattr(fd, &t) != 0) return;
+    if (!(t.c_cflag & HUPCL)) return;
+    t.c_cflag &= ~tcflag_t(HUPCL);
+    ::tcsetattr(fd, TCSANOW, &t);
+}
+
 }  // namespace
+
+bool SerialLink::isOpen() const { return port_->port.isOpen(); }
+
+// Qt reports a port that another process has locked as a permission error; the lock file, not
+// the device's rights, is then the cause, and the user needs to hear which.
+static std::string openFailureText(const std::string& path, const QSerialPort& p) {
+    std::string text = "cannot open " + path + ": " + portError(p);
+    if (p.error() == QSerialPort::PermissionError) {
+        if (::access(path.c_str(), R_OK | W_OK) == 0)
+            text += " (another program has the port open: close it, or choose another --link)";
+        else text += " (add your user to the dialout group, or install the udev rule of the README)";
+    } else if (p.error() == QSerialPort::DeviceNotFoundError) {
+        text += " (is the LK200 plugged in? --list-links shows the ports there are)";
+    }
+    return text;
+}
+
+bool SerialLink::setLine() {
+    QSerialPort& p = port_->port;
+    // Raw 8N1 without flow control, so no byte is held back or translated.
+    if (!p.setBaudRate(static_cast<qint32>(rate_))) {
+        lastError_ = path_ + " refused the line rate " + std::to_string(rate_) + " baud: " + portError(p);
+        return false;
+    }
+    if (!p.setDataBits(QSerialPort::Data8) || !p.setParity(QSerialPort::NoParity) ||
+        !p.setStopBits(QSerialPort::OneStop) || !p.setFlowControl(QSerialPort::NoFlowControl)) {
+        lastError_ = path_ + " refused 8N1 without flow control: " + portError(p);
+        return false;
+    }
+    return true;
+}
 
 bool SerialLink::open() {
     QSerialPort& p = port_->port;
     if (p.isOpen()) p.close();
     p.setPortName(QString::fromStdString(path_));
     if (!p.open(QIODevice::ReadWrite)) {
-        lastError_ = "cannot open " + path_ + ": " + portError(p);
-        if (p.error() == QSerialPort::PermissionError)
-            lastError_ += " (add your user to the dialout group, or install the udev rule of the README)";
+        lastError_ = openFailureText(path_, p);
         return false;
     }
-    // The FTDI virtual COM port ignores the rate, but a pseudo-terminal or a real UART needs a
-    // defined raw 8N1 line without flow control so no byte is held back or translated.
-    p.setBaudRate(QSerialPort::Baud115200);
-    p.setDataBits(QSerialPort::Data8);
-    p.setParity(QSerialPort::NoParity);
-    p.setStopBits(QSerialPort::OneStop);
-    p.setFlowControl(QSerialPort::NoFlowControl);
+    if (!setLine()) {
+        p.close();
+        return false;
+    }
+    keepLinesOnClose(p);
     p.clearError();
     lastError_.clear();
     return true;
@@ -63,6 +106,7 @@ std::size_t SerialLink::write(std::string_view bytes) {
     const qint64 queued = p.write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (queued < 0) {
         lastError_ = "write to " + path_ + " failed: " + portError(p);
+        close();
         return 0;
     }
     // Without an event loop the port only moves bytes inside the wait calls.
@@ -72,7 +116,10 @@ std::size_t SerialLink::write(std::string_view bytes) {
         if (left <= 0 || (!p.waitForBytesWritten(static_cast<int>(left)) && realError(p))) break;
     }
     const qint64 pending = p.bytesToWrite();
-    if (pending > 0) lastError_ = "write to " + path_ + " did not complete: " + portError(p);
+    if (pending > 0) {
+        lastError_ = "write to " + path_ + " did not complete: " + portError(p);
+        close();  // what is still queued must not reach the next transfer
+    }
     return static_cast<std::size_t>(queued - pending);
 }
 
@@ -86,15 +133,23 @@ std::string SerialLink::read(std::size_t maxBytes) {
         return std::string(got.constData(), static_cast<std::size_t>(got.size()));
     };
     DeadlineRead r = readWithDeadline(maxBytes, readMs_, readSome, steadyNowMs);
-    if (r.failed) lastError_ = "read from " + path_ + " failed: " + portError(p);
+    if (r.failed) {
+        lastError_ = "read from " + path_ + " failed: " + portError(p);
+        close();
+    }
     return std::move(r.bytes);
 }
 
 void SerialLink::purgeInput() {
     QSerialPort& p = port_->port;
     if (!p.isOpen()) return;
+    p.clearError();
     p.clear(QSerialPort::Input);
     p.readAll();
+    if (realError(p)) {  // a device unplugged since the last transfer
+        lastError_ = "the device " + path_ + " went away: " + portError(p);
+        close();
+    }
 }
 
 void SerialLink::close() {
@@ -104,9 +159,10 @@ void SerialLink::close() {
 #else  // built without Qt Serial Port
 
 struct SerialLink::Port {};
-SerialLink::SerialLink(std::string path) : path_(std::move(path)) {}
+SerialLink::SerialLink(std::string path, uint32_t rate) : path_(std::move(path)), rate_(rate) {}
 SerialLink::~SerialLink() = default;
 bool SerialLink::available() { return false; }
+bool SerialLink::isOpen() const { return false; }
 bool SerialLink::open() {
     lastError_ = "this build has no serial port support (install qt6-serialport-dev and rebuild)";
     return false;

@@ -1,21 +1,23 @@
 #pragma once
 // The controller as a serial device: the LK200's FTDI chip under the kernel's ftdi_sio driver
-// (/dev/ttyUSB0), or a pseudo-terminal served by zmx7730-sim. Opened and closed per transfer.
+// (/dev/ttyUSB0), or a pseudo-terminal served by zmx7730-sim. Held open between transfers.
 
 #include <memory>
 #include <string>
 
 #include "link/LinkBackend.h"
+#include "link/LinkSpec.h"
 
 namespace zmx {
 
 class SerialLink : public LinkBackend {
 public:
-    explicit SerialLink(std::string path);
+    explicit SerialLink(std::string path, uint32_t rate = kDefaultLineRate);
     ~SerialLink() override;
 
     std::string name() const override { return "serial:" + path_; }
     bool open() override;
+    bool isOpen() const override;
     void setTimeouts(int readMs, int writeMs) override;
     std::size_t write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
@@ -28,7 +30,10 @@ public:
 
 private:
     struct Port;
+    bool setLine();
+
     std::string path_;
+    uint32_t rate_;
     std::unique_ptr<Port> port_;
     int readMs_ = 1000;
     int writeMs_ = 1000;

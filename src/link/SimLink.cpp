@@ -16,19 +16,27 @@ void SimLink::setTimeouts(int readMs, int writeMs) {
     writeMs_ = writeMs;
 }
 
+// An unplugged controller fails the write and closes the link, as a USB device that is gone.
+bool SimLink::gone() {
+    if (!open_ || stack_->plugged()) return !open_;
+    open_ = false;
+    lastError_ = "controller unplugged";
+    return true;
+}
+
 std::size_t SimLink::write(std::string_view bytes) {
-    if (!usable()) return 0;
+    if (gone()) return 0;
     stack_->receive(bytes);
     return bytes.size();
 }
 
 std::string SimLink::read(std::size_t maxBytes) {
-    if (!usable()) return {};
+    if (gone()) return {};
     return stack_->takeReply(maxBytes, readMs_);
 }
 
 void SimLink::purgeInput() {
-    if (usable()) stack_->discardPending();
+    if (!gone()) stack_->discardPending();
 }
 
 void SimLink::close() { open_ = false; }

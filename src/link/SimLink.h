@@ -16,6 +16,7 @@ public:
 
     std::string name() const override { return "sim"; }
     bool open() override;
+    bool isOpen() const override { return open_; }
     void setTimeouts(int readMs, int writeMs) override;
     std::size_t write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
@@ -28,7 +29,8 @@ public:
     int writeTimeoutMs() const { return writeMs_; }
 
 private:
-    bool usable() const { return open_ && stack_->plugged(); }
+    // True when the link is closed, closing it first when the controller was unplugged.
+    bool gone();
 
     std::shared_ptr<sim::SimStack> stack_;
     bool open_ = false;

@@ -20,11 +20,20 @@ namespace zmx {
 
 void Form1::Timer1_Timer() {
     if (ended_) return;
+    if (controllerLost()) {
+        waitForController();
+        return;
+    }
+    tickLinkStatus();
     if (st.suspendIdentify == 0) {
         if (st.keepAliveActive == 1 &&
             (st.keepAliveCounter == 1 || st.keepAliveCounter == 3 || st.keepAliveCounter == 5))
             sendKeepAlivePoll();
-        Identify();
+        if (watch_) {
+            if (!identifyWatched()) return;  // lost: continuous mode and the rest wait for it
+        } else {
+            Identify();
+        }
     }
     if (st.boardIdentified == Identified::No) {
         st.continuousRunning = 0;

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "link/LinkSpec.h"
+
 namespace zmx {
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
@@ -25,6 +27,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 cl.recordTarget = *v;
                 if (v->empty()) cl.error = "--record needs a file or a postgresql:// URL";
             }
+        } else if (a == "--reconnect") {
+            cl.reconnect = true;
         } else if (a == "--link") {
             if (auto v = needValue(i, a)) cl.link = *v;
         } else if (a == "--trace") {
@@ -45,10 +49,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.error = "unknown option " + a;
         }
     }
-    if (cl.error.empty() && !cl.link.empty() && cl.link != "sim" && cl.link != "ftdi" && cl.link != "d2xx" &&
-        cl.link.rfind("serial:", 0) != 0)
-        cl.error = "--link takes sim, serial:PATH, ftdi or d2xx";
-    if (cl.error.empty() && cl.link == "serial:") cl.error = "--link serial: needs a device path";
+    if (cl.error.empty() && !cl.link.empty()) {
+        const LinkSpec spec = parseLinkSpec(cl.link);
+        if (!spec.error.empty()) cl.error = spec.error;
+    }
     return cl;
 }
 
@@ -57,8 +61,11 @@ std::string usageText() {
            "Evaluation and monitoring of a ZMX7730 battery-stack monitor chain through an LK200\n"
            "USB-to-SPI controller.\n\n"
            "  --simulate             use the built-in simulated controller and chip stack\n"
-           "  --link LINK            sim | serial:PATH | ftdi | d2xx (default: find a controller)\n"
-           "  --list-links           list the controller links found, then exit\n"
+           "  --link LINK            sim | serial:PATH[@RATE] | ftdi[:SERIAL][@RATE] | ftdi:VID:PID[:SERIAL]\n"
+           "                         | d2xx[:SERIAL][@RATE] (default: find a controller; rate 9600 8N1)\n"
+           "  --list-links           list the controller links and FTDI devices found, then exit\n"
+           "  --reconnect            when the controller stops answering, wait for the same one to\n"
+           "                         come back instead of ending\n"
            "  --trace FILE           write one line per transfer: time, operation, request, reply\n"
            "  --dump-window FILE     write a JSON snapshot of the window on SIGUSR1 and at exit\n"
            "  --stack-view           open the stack view (trend, heatmap, link health) at start-up\n"

@@ -8,14 +8,15 @@
 namespace zmx {
 
 struct CommandLine {
-    std::string link;          // "sim", "serial:PATH", "ftdi", "d2xx"; empty = find one
-    std::string tracePath;     // --trace FILE
-    std::string dumpPath;      // --dump-window FILE
+    std::string link;       // a link text (link/LinkSpec.h); empty = find one
+    std::string tracePath;  // --trace FILE
+    std::string dumpPath;   // --dump-window FILE
     std::string recordTarget;  // --record FILE|URL: SQLite file or postgresql:// URL
     bool stackView = false;    // --stack-view: open the stack view at start-up
     bool help = false;
     bool version = false;
     bool listLinks = false;
+    bool reconnect = false;  // wait for a lost controller instead of ending
     int simBoards = 10;
     std::string simId;  // empty = the simulator's own identification text
     std::string error;  // set when the arguments cannot be used

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMessageBox>
 
+#include "session/ReconnectWatch.h"
 #include "session/StackSession.h"
 #include "shell/widgets/WindowDump.h"
 

@@ -33,6 +33,7 @@ namespace zmx {
 
 struct ChipCommand;
 class StackSession;
+class ReconnectWatch;
 struct StartResult;
 struct ThermalChanges;
 
@@ -63,6 +64,11 @@ public:
     bool writeDump() const;
     // The error line printed when the controller is not (or no longer) identified.
     QString identificationErrorLine(bool atStartUp) const;
+    // --reconnect: a controller that stops answering is waited for instead of ending the program.
+    void setReconnect(bool on);
+    bool controllerLost() const;
+    // The line that says the controller is lost or back (hidden otherwise).
+    QLabel* linkStatusLine() const { return linkStatus_; }
 
     // ---------------------------------------------------------------- shell (start-up)
     void Identify();
@@ -206,11 +212,20 @@ private:
     void connectExportHandlers();
     // Ends the program after a failed identification on a tick.
     void endOnLostController();
+    // --reconnect: the tick's identification; false when the controller was just lost.
+    bool identifyWatched();
+    // --reconnect: a tick while the controller is lost (identification only).
+    void waitForController();
+    void showLinkStatus(const QString& text, bool lost);
+    void tickLinkStatus();
 
     ControllerLink& link_;
     Seams seams_;
     QString dumpPath_;
     bool ended_ = false;
+    std::unique_ptr<ReconnectWatch> watch_;  // set with --reconnect
+    QLabel* linkStatus_ = nullptr;
+    int linkStatusTicksLeft_ = 0;  // ticks the "back" line stays up
     // Set while a start command of continuous mode is shown: the read that follows in the
     // same tick draws all of the monitor's labels, so the start draws only its byte line.
     bool startLineOnly_ = false;

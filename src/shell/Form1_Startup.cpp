@@ -2,7 +2,10 @@
 
 #include <QSignalBlocker>
 
+#include "link/ReadDeadline.h"
+#include "protocol/BoardAddress.h"
 #include "protocol/Identification.h"
+#include "session/ReconnectWatch.h"
 #include "session/StackDefaults.h"
 #include "session/StackSession.h"
 #include "shell/Form1.h"
@@ -33,6 +36,8 @@ QString Form1::identificationErrorLine(bool atStartUp) const {
 bool Form1::Form_Load() {
     Identify();
     if (st.boardIdentified == Identified::No) return false;
+    // The controller met at start-up is the one --reconnect waits for.
+    if (watch_) watch_->identified(true, session_->lastIdentReply(), link_.backend().deviceIdentity(), steadyNowMs());
 
     Timer1.start();
     move(0, 0);

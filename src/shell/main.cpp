@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     };
     zmx::Form1 form(link, seams);
     form.setDumpPath(QString::fromStdString(cl.dumpPath));
+    form.setReconnect(cl.reconnect);
     // Declared after the window, so it goes first: it listens to the window's session.
     zmx::ViewMenus views(form);
     zmx::RecordMenu record(form, views, QString::fromStdString(link.backend().name()));

@@ -24,6 +24,12 @@ namespace {
 volatile std::sig_atomic_t stopRequested = 0;
 void onStop(int) { stopRequested = 1; }
 
+// SIGUSR1 pulls the controller's plug (it stops answering, the terminal stays), SIGUSR2 plugs
+// it back in; the main loop acts on them and says so on standard output.
+volatile std::sig_atomic_t plugRequest = 0;  // 0 none, 1 unplug, 2 plug
+void onUnplug(int) { plugRequest = 1; }
+void onPlug(int) { plugRequest = 2; }
+
 // A text that stays incomplete this long is handed over as it is, as a controller would
 // act on whatever it got.
 constexpr int kQuietFlushMs = 50;
@@ -45,6 +51,10 @@ const char* kUsage =
     "  --self-test-fault SLOT:CELL:CODE\n"
     "                           self tests latch the hex CODE (000..FFF) at cell CELL of SLOT\n"
     "  --delay-ms MS            delay of every reply\n"
+    "  --replug-id TEXT         identification text of the controller that answers after a\n"
+    "                           re-plug (a different controller on the same port)\n"
+    "SIGUSR1 unplugs the controller (it stops answering), SIGUSR2 plugs it back in; each prints\n"
+    "\"unplugged\" or \"plugged\" when done.\n"
     "  --help                   this text\n";
 
 struct Fault {
@@ -58,6 +68,7 @@ struct Options {
     std::vector<Fault> faults;
     int corruptOneIn = 0;
     double delayMs = 0;
+    std::string replugId;
     std::string error;
     bool help = false;
 };
@@ -144,6 +155,8 @@ Options parse(int argc, char** argv) {
             o.faults.push_back(f);
         } else if (a == "--corrupt-one-in") {
             if (!toInt(value(), 1, 1000000, &o.corruptOneIn)) o.error = "--corrupt-one-in takes a number from 1";
+        } else if (a == "--replug-id") {
+            o.replugId = value();
         } else if (a == "--delay-ms") {
             if (!toDouble(value(), 0, 60000, &o.delayMs)) o.error = "--delay-ms takes 0 to 60000";
         } else {
@@ -197,8 +210,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string slavePath = ::ptsname(master);
-    // Holding the slave open keeps the terminal alive while the program has it closed
-    // between transfers (otherwise reads here would see a hang-up).
+    // Holding the slave open keeps the terminal alive while the program has it closed (before
+    // its first transfer, or after a failed one); otherwise reads here would see a hang-up.
     const int keepSlave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY);
     termios t{};
     if (keepSlave < 0 || ::tcgetattr(keepSlave, &t) != 0) {
@@ -217,6 +230,12 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
+    struct sigaction plug {};
+    plug.sa_handler = onUnplug;
+    sigemptyset(&plug.sa_mask);
+    sigaction(SIGUSR1, &plug, nullptr);
+    plug.sa_handler = onPlug;
+    sigaction(SIGUSR2, &plug, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     std::printf("%s\n", slavePath.c_str());
@@ -240,6 +259,14 @@ int main(int argc, char** argv) {
             }
         }
         quietMs = gotInput ? 0 : quietMs + waitMs;
+        if (plugRequest != 0) {
+            const bool plugIn = plugRequest == 2;
+            plugRequest = 0;
+            stack.setPlugged(plugIn);
+            if (plugIn && !opt.replugId.empty()) stack.setIdText(opt.replugId);
+            std::printf("%s\n", plugIn ? "plugged" : "unplugged");
+            std::fflush(stdout);
+        }
         // Every transfer of the program starts by dropping stale input, which the simulator
         // cannot see over the terminal; a reply still delayed when the next text comes in
         // is dropped here instead, as the in-process link drops it.

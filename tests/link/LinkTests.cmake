@@ -23,3 +23,7 @@ if(TARGET tst_endtoend)
     endif()
   endforeach()
 endif()
+
+if(TARGET tst_reconnect AND TARGET zmx7730-sim)
+  add_dependencies(tst_reconnect zmx7730-sim)
+endif()

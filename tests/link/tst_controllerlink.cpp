@@ -1,4 +1,5 @@
-// Transfers open to close, the echo of write-only frames, and time-outs.
+// The device held open across transfers and reopened after a failure, the echo of
+// write-only frames, and time-outs.
 
 #include <QtTest>
 
@@ -16,8 +17,10 @@ public:
     std::string name() const override { return "scripted"; }
     bool open() override {
         ++opens;
+        opened = true;
         return true;
     }
+    bool isOpen() const override { return opened; }
     void setTimeouts(int r, int w) override {
         readMs = r;
         writeMs = w;
@@ -40,7 +43,11 @@ public:
         stalePurged += pending;
         pending.clear();
     }
-    void close() override { ++closes; }
+    void close() override {
+        ++closes;
+        opened = false;
+    }
+    bool opened = false;
     std::string pending, nextReply, written, stalePurged;
     int opens = 0, closes = 0, purges = 0, readMs = 0, writeMs = 0;
     std::size_t lastAsked = 0;
@@ -52,7 +59,7 @@ public:
 class TstControllerLink : public QObject {
     Q_OBJECT
 private slots:
-    void eachTransferOpensAndCloses() {
+    void deviceIsHeldOpenAcrossTransfers() {
         auto b = std::make_unique<ScriptedBackend>();
         ScriptedBackend* raw = b.get();
         ControllerLink link(std::move(b));
@@ -61,14 +68,29 @@ private slots:
         QCOMPARE(raw->lastAsked, std::size_t(50));
         QCOMPARE(raw->readMs, 200);
         QCOMPARE(raw->writeMs, 50);
+        raw->nextReply = "804902CEE000000000001A";
         link.SendAndReceive("MSxT80T49T02TCERRRRRRRX", 22);
         QCOMPARE(raw->lastAsked, std::size_t(22));
         QCOMPARE(raw->readMs, 1000);
         link.SendOnly("MSxS10SB0X");
         link.SendOnly("");
-        QCOMPARE(raw->opens, 4);
-        QCOMPARE(raw->closes, 4);
-        QCOMPARE(raw->purges, 4);
+        QCOMPARE(raw->opens, 1);
+        QCOMPARE(raw->closes, 0);
+        QCOMPARE(raw->purges, 4);  // stale input is still dropped before every transfer
+    }
+
+    // A reply that never comes closes the device; the next transfer opens it again.
+    void silenceClosesAndTheNextTransferReopens() {
+        auto b = std::make_unique<ScriptedBackend>();
+        ScriptedBackend* raw = b.get();
+        ControllerLink link(std::move(b));
+        QCOMPARE(link.Identify(), std::string());
+        QCOMPARE(raw->opens, 1);
+        QCOMPARE(raw->closes, 1);
+        raw->nextReply = "ZMX7730-4";
+        QCOMPARE(link.Identify(), std::string("ZMX7730-4"));
+        QCOMPARE(raw->opens, 2);
+        QCOMPARE(raw->closes, 1);
     }
 
     // The "T" item of WRCFG makes the controller answer two characters: they are read and

@@ -19,7 +19,7 @@ using namespace zmx;
 namespace {
 
 // The controller's side of a pseudo-terminal. The slave stays open here as well, so the
-// master does not see a hang-up while the link has the device closed between transfers.
+// master does not see a hang-up while the link has the device closed (after a failure).
 struct Pty {
     int master = -1;
     int keepSlave = -1;
@@ -125,7 +125,7 @@ private slots:
     void transferDropsStaleInput() {
         Pty pty;
         ControllerLink link(std::make_unique<SerialLink>(pty.slavePath));
-        pty.give("FFFF");  // left over while the device was closed
+        pty.give("FFFF");  // left over from an earlier exchange
         std::thread controller([&] {
             if (pty.take(500) == "IZ") pty.give("ZMX7730-4");
         });

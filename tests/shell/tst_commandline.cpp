@@ -26,6 +26,9 @@ private slots:
         QVERIFY(cl.error.empty());
         QVERIFY(cl.stackView);
         QCOMPARE(cl.recordTarget, std::string("postgresql://u@h/db"));
+        QVERIFY(!parseCommandLine({}).reconnect);
+        QVERIFY(parseCommandLine({"--link", "ftdi:A1B2C3@19200", "--reconnect"}).reconnect);
+        QVERIFY(parseCommandLine({"--link", "d2xx:0403:6015:LK01"}).error.empty());
     }
 
     void refusals_data() {
@@ -34,6 +37,7 @@ private slots:
         QTest::newRow("missing value") << QStringList{"--trace"};
         QTest::newRow("bad link") << QStringList{"--link", "usb"};
         QTest::newRow("empty serial path") << QStringList{"--link", "serial:"};
+        QTest::newRow("rate not a number") << QStringList{"--link", "ftdi@fast"};
         QTest::newRow("boards not a number") << QStringList{"--sim-boards", "3x"};
         QTest::newRow("too many boards") << QStringList{"--sim-boards", "17"};
         QTest::newRow("record without target") << QStringList{"--record"};

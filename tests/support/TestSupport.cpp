@@ -7,7 +7,13 @@ namespace zmx::test {
 WindowFixture::WindowFixture(sim::SimOptions options) {
     sim = std::make_shared<sim::SimStack>(options);
     sim->useManualClock(true);
-    auto rec = std::make_unique<RecordingBackend>(std::make_unique<SimLink>(sim));
+    makeForm(std::make_unique<SimLink>(sim));
+}
+
+WindowFixture::WindowFixture(std::unique_ptr<LinkBackend> backend) { makeForm(std::move(backend)); }
+
+void WindowFixture::makeForm(std::unique_ptr<LinkBackend> backend) {
+    auto rec = std::make_unique<RecordingBackend>(std::move(backend));
     recorder = rec.get();
     link = std::make_unique<ControllerLink>(std::move(rec));
     Seams seams;

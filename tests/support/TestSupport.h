@@ -19,10 +19,13 @@ class RecordingBackend : public LinkBackend {
 public:
     explicit RecordingBackend(std::unique_ptr<LinkBackend> inner) : inner_(std::move(inner)) {}
     std::string name() const override { return inner_->name(); }
+    // Every transfer drops stale input first; one whose device cannot be opened ends at the open.
     bool open() override {
-        transfers.emplace_back();
-        return inner_->open();
+        const bool ok = inner_->open();
+        if (!ok) transfers.emplace_back();
+        return ok;
     }
+    bool isOpen() const override { return inner_->isOpen(); }
     void setTimeouts(int readMs, int writeMs) override { inner_->setTimeouts(readMs, writeMs); }
     std::size_t write(std::string_view bytes) override {
         writes.emplace_back(bytes);
@@ -30,12 +33,15 @@ public:
         return inner_->write(bytes);
     }
     std::string read(std::size_t maxBytes) override { return inner_->read(maxBytes); }
-    void purgeInput() override { inner_->purgeInput(); }
+    void purgeInput() override {
+        transfers.emplace_back();
+        inner_->purgeInput();
+    }
     void close() override { inner_->close(); }
     std::string lastError() const override { return inner_->lastError(); }
 
     std::vector<std::string> writes;
-    // One entry per transfer (device opened), with what it wrote: "" when it wrote nothing.
+    // One entry per transfer, with what it wrote: "" when it wrote nothing.
     std::vector<std::string> transfers;
 
 private:
@@ -46,6 +52,8 @@ private:
 // and file opening recorded instead of shown.
 struct WindowFixture {
     explicit WindowFixture(sim::SimOptions options = {});
+    // The window on another backend (a serial link to zmx7730-sim, say); sim stays null.
+    explicit WindowFixture(std::unique_ptr<LinkBackend> backend);
     ~WindowFixture();
 
     // Runs Form_Load; false when the controller was not identified.
@@ -67,6 +75,7 @@ struct WindowFixture {
     QDateTime fixedNow;  // when valid, "now" for the window
 
 private:
+    void makeForm(std::unique_ptr<LinkBackend> backend);
     std::size_t seen_ = 0;
 };
 

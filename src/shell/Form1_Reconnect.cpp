@@ -1,0 +1,112 @@
+// --reconnect: a controller that stops answering is waited for. The window stays as it was,
+// a red line says since when the controller is gone, only the identification goes out (once a
+// tick), and when the same controller answers again every board's configuration is read anew
+// and the program carries on where it was (continuous mode with the board it was due to read).
+
+#include <QLabel>
+
+#include "link/ReadDeadline.h"
+#include "protocol/Identification.h"
+#include "session/ReconnectWatch.h"
+#include "session/StackSession.h"
+#include "shell/Form1.h"
+#include "shell/widgets/Paint.h"
+
+namespace zmx {
+
+namespace {
+
+constexpr int kBackLineTicks = 50;  // the "back" line stays five seconds
+constexpr int kStatusLineHeight = 22;
+
+QString printable(const std::string& s) {
+    QString out;
+    for (unsigned char c : s) out += (c >= 0x20 && c < 0x7F) ? QChar(c) : QChar('?');
+    return out.trimmed();
+}
+
+}  // namespace
+
+void Form1::setReconnect(bool on) {
+    if (!on) {
+        watch_.reset();
+        return;
+    }
+    watch_ = std::make_unique<ReconnectWatch>();
+    if (!linkStatus_) {
+        QWidget* parent = centralWidget() ? centralWidget() : this;
+        linkStatus_ = new QLabel(parent);
+        linkStatus_->setObjectName(QStringLiteral("Label_LinkStatus"));
+        linkStatus_->setAlignment(Qt::AlignCenter);
+        linkStatus_->setAutoFillBackground(true);
+        QFont f = linkStatus_->font();
+        f.setBold(true);
+        linkStatus_->setFont(f);
+        linkStatus_->setGeometry(0, 600 - kStatusLineHeight, 900, kStatusLineHeight);
+        linkStatus_->hide();
+    }
+}
+
+bool Form1::controllerLost() const { return watch_ && watch_->lost(); }
+
+void Form1::showLinkStatus(const QString& text, bool lost) {
+    if (!linkStatus_) return;
+    linkStatus_->setText(text);
+    setBackground(linkStatus_, lost ? QColor(0xFF, 0x00, 0x00) : QColor(0x00, 0x80, 0x00));
+    setForeground(linkStatus_, QColor(0xFF, 0xFF, 0xFF));
+    linkStatus_->raise();
+    linkStatus_->show();
+}
+
+void Form1::tickLinkStatus() {
+    if (linkStatusTicksLeft_ > 0 && --linkStatusTicksLeft_ == 0 && linkStatus_) linkStatus_->hide();
+}
+
+bool Form1::identifyWatched() {
+    const bool ok = session_->identify();
+    const std::string device = link_.backend().deviceIdentity();
+    if (watch_->identified(ok, session_->lastIdentReply(), device, steadyNowMs()) == ReconnectWatch::Event::Lost) {
+        // The identification caption keeps the controller's name: nothing shown is lost.
+        const std::string why = link_.backend().lastError();
+        link_.traceNote("LinkLost", "no answer from " + link_.backend().name() + (why.empty() ? "" : " [" + why + "]"));
+        linkStatusTicksLeft_ = 0;
+        showLinkStatus(QStringLiteral("LK200 lost: waiting for it to come back (0.0 s)"), true);
+        return false;
+    }
+    ui.Label_IDstring->setText(QString::fromLatin1(identificationCaption(session_->lastIdentReply())));
+    return true;
+}
+
+void Form1::waitForController() {
+    const bool ok = session_->identify();
+    const int64_t now = steadyNowMs();
+    const std::string device = link_.backend().deviceIdentity();
+    const QString gone = QString::fromStdString(gapText(watch_->lostForMs(now)));
+    switch (watch_->identified(ok, session_->lastIdentReply(), device, now)) {
+        case ReconnectWatch::Event::Back: {
+            const QString gap = QString::fromStdString(gapText(watch_->lastGapMs()));
+            link_.traceNote("LinkBack", "after " + gapText(watch_->lastGapMs()));
+            ui.Label_IDstring->setText(QString::fromLatin1(identificationCaption(session_->lastIdentReply())));
+            // What the boards hold may have changed while the controller was away (a board that
+            // lost power is back at its power-on configuration): read every one again.
+            session_->readConfigAll();
+            for (int s = 0; s <= st.lastBoardIndex; ++s) paintStatusLamp(s);
+            ShowReadback();
+            showLinkStatus(QStringLiteral("LK200 back after %1: every board's configuration read again").arg(gap),
+                           false);
+            linkStatusTicksLeft_ = kBackLineTicks;
+            return;
+        }
+        case ReconnectWatch::Event::Stranger:
+            link_.traceNote("LinkStranger", "not the lost controller: " + device + " answered \"" +
+                                                printable(session_->lastIdentReply()).toStdString() + "\"");
+            showLinkStatus(QStringLiteral("LK200 lost: waiting for it to come back (%1; another controller "
+                                          "answered: \"%2\", not taken)")
+                               .arg(gone, printable(session_->lastIdentReply())),
+                           true);
+            return;
+        default: showLinkStatus(QStringLiteral("LK200 lost: waiting for it to come back (%1)").arg(gone), true); return;
+    }
+}
+
+}  // namespace zmx
