@@ -118,7 +118,7 @@ CliOptions parseCliArgs(const std::vector<std::string>& args) {
         else if (a == "--link") o.link = value();
         else if (a == "--trace") o.tracePath = value();
         else if (a == "--sim-id") o.simId = value();
-        else if (a == "--reconnect") o.error = "--reconnect is not supported by this build yet";
+        else if (a == "--reconnect") o.reconnect = true;
         else if (a == "--sim-boards") {
             if (toInt(value(), 0, 16, &n)) o.simBoards = static_cast<int>(n);
             else if (o.error.empty()) o.error = "--sim-boards takes a number from 0 to 16";
@@ -232,7 +232,10 @@ std::string cliUsage() {
            "  list RECORDING                  the recordings a database holds\n\n"
            "Options:\n"
            "  --simulate             use the built-in simulated controller and chip stack\n"
-           "  --link LINK            sim | serial:PATH | ftdi | d2xx (default: find a controller)\n"
+           "  --link LINK            sim | serial:PATH[@RATE] | ftdi[:SERIAL][@RATE] | d2xx[:SERIAL][@RATE]\n"
+           "                         (default: find a controller)\n"
+           "  --reconnect            record: when the controller stops answering, wait for the same\n"
+           "                         one to come back instead of ending\n"
            "  --trace FILE           write one line per transfer: time, operation, request, reply\n"
            "  --boards N             boards in the stack, 1..10 (default 1)\n"
            "  --json                 machine output (one JSON document; a table otherwise)\n"

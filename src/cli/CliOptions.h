@@ -30,6 +30,7 @@ struct CliOptions {
     std::vector<SimFaultOption> simFaults;
     int boards = 1;  // boards in the stack, 1..10
     bool json = false;
+    bool reconnect = false;  // record: wait for a lost controller instead of ending
     bool help = false;
     bool version = false;
 

@@ -12,9 +12,11 @@
 #include "cli/CliOutput.h"
 #include "cli/StackCommands.h"
 #include "display/CellStatus.h"
+#include "link/ControllerLink.h"
 #include "record/RecordExport.h"
 #include "record/RecordReader.h"
 #include "record/RecordWriter.h"
+#include "session/ReconnectWatch.h"
 #include "session/StackSession.h"
 
 namespace zmx {
@@ -70,6 +72,37 @@ bool checkOutputPath(const std::string& target, std::string* why) {
     return true;
 }
 
+// --reconnect: after a failed identification, identifies once a tick until the same
+// controller answers again (or the run is stopped), saying on standard error what happens.
+// True when it came back: every board's configuration is then read again.
+bool waitForController(StackSession& session, ReconnectWatch& watch, Clock::time_point end,
+                       volatile std::sig_atomic_t& stop, const Say& complain) {
+    const auto msNow = [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+    };
+    complain("LK200 lost: waiting for it to come back");
+    std::string strangerSeen;
+    while (!stop && Clock::now() < end) {
+        sleepUntil(std::min(Clock::now() + kTick, end), stop);
+        const bool ok = session.identify();
+        switch (watch.identified(ok, session.lastIdentReply(), session.link().backend().deviceIdentity(), msNow())) {
+            case ReconnectWatch::Event::Back:
+                complain("LK200 back after " + gapText(watch.lastGapMs()) +
+                         "; reading every board's configuration again");
+                session.readConfigAll();
+                return true;
+            case ReconnectWatch::Event::Stranger:
+                if (strangerSeen != session.lastIdentReply()) {
+                    strangerSeen = session.lastIdentReply();
+                    complain("another controller answered and is not taken: " + strangerSeen);
+                }
+                break;
+            default: break;
+        }
+    }
+    return false;
+}
+
 int runRecord(StackSession& session, const CliOptions& o, const std::string& linkText, volatile std::sig_atomic_t& stop,
               const Say& complain, const Say& print) {
     StackState& st = session.state();
@@ -99,12 +132,24 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
             : Clock::time_point::max();
     int64_t steps = 0;
     bool lost = false;
+    ReconnectWatch watch;
+    const auto msNow = [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+    };
+    watch.identified(true, session.lastIdentReply(), session.link().backend().deviceIdentity(), msNow());
+    // A lost controller ends the recording unless --reconnect waits for it; true: carry on.
+    const auto recover = [&] {
+        if (!o.reconnect) return false;
+        watch.identified(false, session.lastIdentReply(), session.link().backend().deviceIdentity(), msNow());
+        return waitForController(session, watch, end, stop, complain);
+    };
     if (fast) {
         const auto wait = [&](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
         while (!stop && Clock::now() < end) {
             // A pass without one good reply may mean the controller went away.
             if (fastPass(session, wait) == 0 && !session.identify()) {
-                lost = true;
+                if (recover()) continue;
+                lost = !o.reconnect || (!stop && Clock::now() < end);
                 break;
             }
             ++steps;
@@ -115,7 +160,11 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
         auto next = start;
         while (!stop && Clock::now() < end) {
             if (!windowTick(session)) {
-                lost = true;
+                if (recover()) {
+                    next = Clock::now();
+                    continue;
+                }
+                lost = !o.reconnect || (!stop && Clock::now() < end);
                 break;
             }
             ++steps;

@@ -51,6 +51,7 @@ private slots:
     void readsAfterAConfiguration();
     void selfTestVerdicts();
     void overAPseudoTerminal();
+    void recordWaitsForTheSameController();
     void recordListExportReplay();
     void signalEndsRecordingCleanly();
     void killedRecorderLeavesAUsableRecording();
@@ -222,6 +223,51 @@ void TestCli::overAPseudoTerminal() {
 
     sim.terminate();
     QVERIFY(sim.waitForFinished(10000));
+}
+
+// record --reconnect over a pty: the simulator's controller is unplugged (SIGUSR1) and plugged
+// in again (SIGUSR2) mid-recording; the recording waits, says so, re-reads the boards and goes
+// on. Without --reconnect the same unplug ends it with status 1.
+void TestCli::recordWaitsForTheSameController() {
+    for (const bool reconnect : {true, false}) {
+        QProcess sim;
+        sim.start(program("zmx7730-sim"), {"--sim-boards", "2"});
+        QVERIFY(sim.waitForStarted());
+        QVERIFY(sim.waitForReadyRead(10000));
+        const QString link = "serial:" + QString::fromLatin1(sim.readLine()).trimmed();
+        const QString db = path(reconnect ? "reconnect.sqlite" : "noreconnect.sqlite");
+
+        QProcess rec;
+        QStringList args{"--link",          link,   "--boards", "2",          "--json", "record", "--config",
+                         path("cdc1.json"), "--to", db,         "--duration", "4"};
+        if (reconnect) args.prepend("--reconnect");
+        rec.start(program(), args);
+        QVERIFY(rec.waitForStarted());
+        QTest::qWait(1200);
+        ::kill(static_cast<pid_t>(sim.processId()), SIGUSR1);
+        QTest::qWait(800);
+        ::kill(static_cast<pid_t>(sim.processId()), SIGUSR2);
+        // The qWait above runs the event loop, so the end may have been seen already.
+        if (rec.state() != QProcess::NotRunning) QVERIFY(rec.waitForFinished(15000));
+        const QString err = QString::fromUtf8(rec.readAllStandardError());
+        const QJsonObject out = QJsonDocument::fromJson(rec.readAllStandardOutput()).object();
+        if (reconnect) {
+            QCOMPARE(rec.exitCode(), 0);
+            QVERIFY2(err.contains("LK200 lost: waiting for it to come back"), qPrintable(err));
+            QVERIFY2(err.contains("LK200 back after"), qPrintable(err));
+            QVERIFY(!out["controllerLost"].toBool());
+            // Recording went on after the gap: reads from after the re-plug are there.
+            const Run replay = cli({"--json", "replay", db});
+            QCOMPARE(replay.code, 0);
+            QVERIFY(out["rowsWritten"].toInt() > 20);
+        } else {
+            QCOMPARE(rec.exitCode(), 1);
+            QVERIFY(out["controllerLost"].toBool());
+            QVERIFY2(err.contains("stopped answering"), qPrintable(err));
+        }
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(10000));
+    }
 }
 
 void TestCli::recordListExportReplay() {

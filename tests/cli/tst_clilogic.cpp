@@ -182,7 +182,6 @@ void TestCliLogic::argumentRules_data() {
     QTest::newRow("sim fault needs sim") << QStringList{"selftest", "--sim-absent", "1"} << "need the simulated stack";
     QTest::newRow("sim fault syntax") << QStringList{"--simulate", "selftest", "--sim-self-test-fault", "1:13:123"}
                                       << "--sim-self-test-fault takes SLOT:CELL:CODE";
-    QTest::newRow("reconnect") << QStringList{"--reconnect", "identify"} << "not supported";
     QTest::newRow("link") << QStringList{"--link", "usb", "identify"} << "--link takes sim, serial:PATH";
     QTest::newRow("extra operand") << QStringList{"identify", "extra"} << "unexpected argument extra";
 }
