@@ -26,21 +26,28 @@ int openDescriptors() {
     return n - 1;  // the directory's own descriptor
 }
 
-// Both ends of a pseudo-terminal; hangUp() is the controller being unplugged.
+// Both ends of a pseudo-terminal, reached through a link of its own name; hangUp() is the
+// controller being unplugged: the device and its name go. (The /dev/pts number itself may
+// be handed to another program's terminal at once, so the link is opened by the name.)
 struct Pty {
     int master = -1, keepSlave = -1;
     std::string path;
     Pty() {
         master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return;
-        path = ::ptsname(master);
-        keepSlave = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        const std::string device = ::ptsname(master);
+        static int serial = 0;
+        path = QDir::temp().filePath(QString("zmx-pty-%1-%2").arg(::getpid()).arg(++serial)).toStdString();
+        ::unlink(path.c_str());
+        if (::symlink(device.c_str(), path.c_str()) != 0) path.clear();
+        keepSlave = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
         termios t{};
         ::tcgetattr(keepSlave, &t);
         ::cfmakeraw(&t);
         ::tcsetattr(keepSlave, TCSANOW, &t);
     }
     void hangUp() {
+        if (!path.empty()) ::unlink(path.c_str());
         if (keepSlave >= 0) ::close(keepSlave);
         if (master >= 0) ::close(master);
         keepSlave = master = -1;
