@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "link/ControllerLink.h"
 #include "link/SimLink.h"
 #include "shell/Form1.h"
 #include "sim/SimStack.h"

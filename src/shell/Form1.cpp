@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "session/StackSession.h"
 #include "shell/widgets/WindowDump.h"

@@ -1,6 +1,8 @@
 // Cell reads against the simulated stack: requests, verdicts, decoding into the served
 // slot, ten-cell and group reads, and the value boxes.
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "commands/ReadTestSetup.h"

@@ -1,6 +1,8 @@
 // Flag and temperature reads against the simulated stack: requests, flag texts and the
 // status they derive, temperature channels, the thermal-shutdown bit and its latch.
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "commands/ReadTestSetup.h"

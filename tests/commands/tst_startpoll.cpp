@@ -1,6 +1,8 @@
 // Start-conversion and poll commands: the controller texts, the freshness marks they
 // clear, and what the window sends and shows.
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "commands/StartPollLogic.h"

@@ -1,5 +1,8 @@
 // WRITE CONFIG: the WRCFG texts, the record of what was written, and the window after a write.
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 #include "commands/WriteConfigLogic.h"

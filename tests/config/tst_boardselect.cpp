@@ -10,10 +10,12 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "config/BoardLayout.h"
+#include "shell/widgets/ShapeWidget.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;

@@ -1,12 +1,18 @@
 // The configuration register model: bit boxes to image texts and back, the CDC mode table,
 // the pending marks, and how the window shows them.
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include "config/ConfigModel.h"
 #include "protocol/Hex.h"
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;

@@ -4,12 +4,16 @@
 #include <QtTest>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 
 #include "config/BitControlLogic.h"
 #include "config/Thresholds.h"
+#include "shell/widgets/ShapeWidget.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;

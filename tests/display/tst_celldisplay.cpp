@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "display/CellStatus.h"

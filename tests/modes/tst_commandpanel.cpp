@@ -2,7 +2,11 @@
 // once before the next command, the focus moves to the next step, WRITE CONFIG makes
 // READ CONFIG the next step, and LOW CURRENT STBY leaves the stack quiet.
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include "modes/PanelFixture.h"

@@ -1,6 +1,11 @@
 // Continuous mode on the window: what starting and stopping change, the commands each
 // tick sends for every board of the stack, the board marker, and the datalog variant.
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include "display/CellFormat.h"

@@ -4,7 +4,11 @@
 
 #include <QtTest>
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <algorithm>
 #include <functional>
 

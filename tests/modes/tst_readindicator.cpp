@@ -1,7 +1,9 @@
 // The read indicators on the window: the marked button, its highlight and caption, and
 // the per-board memory of an unread result across board changes and continuous mode.
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QPushButton>
 #include <QtTest>
 
 #include "modes/PanelFixture.h"

@@ -1,6 +1,10 @@
 // The self-test frame: pattern choice, the starts and hex-view reads, the pending flags
 // that allow exactly one verdict per start, and the verdict colouring.
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 #include "modes/PanelFixture.h"

@@ -2,6 +2,11 @@
 // written in measure mode, the blinking "WDT SERVICE" marker on POLL ADC, the banner, and
 // the READ CONFIG highlight while a write waits for its read-back.
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include "modes/PanelFixture.h"
