@@ -27,7 +27,7 @@ QString simCode(const WindowFixture& f, int slot, int cell) {
 }
 }  // namespace
 
-class TstReadCells : public QObject {
+class TestReadCells : public QObject {
     Q_OBJECT
 private slots:
     void readsAllTwelveCells() {
@@ -215,5 +215,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstReadCells)
+QTEST_MAIN(TestReadCells)
 #include "tst_readcells.moc"

@@ -24,7 +24,7 @@ const std::array<std::string, 6> kThresholds{"E1", "00", "00", "00", "A0", "C0"}
 int status(const WindowFixture& f, int slot, int cell) { return f.form->st.cellStatus[statusIndex(slot, cell)]; }
 }  // namespace
 
-class TstReadFlagsTemps : public QObject {
+class TestReadFlagsTemps : public QObject {
     Q_OBJECT
 private slots:
     void flagsGiveUnderAndOverVoltage() {
@@ -229,5 +229,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstReadFlagsTemps)
+QTEST_MAIN(TestReadFlagsTemps)
 #include "tst_readflagstemps.moc"

@@ -13,20 +13,7 @@
 using namespace zmx;
 using namespace zmx::test;
 
-namespace {
-StackState stackOf(int boards) {
-    StackState st;
-    st.lastBoardIndex = static_cast<int16_t>(boards - 1);
-    for (int s = 0; s < kBoards; ++s) {
-        st.boardAddressHex[s] = "8" + std::string(1, "0123456789"[s]);
-        st.cfgImage[s] = {"E0", "00", "00", "00", "00", "00"};
-        st.bcastWRCFG[s] = 1;
-    }
-    return st;
-}
-}  // namespace
-
-class TstWriteConfig : public QObject {
+class TestWriteConfig : public QObject {
     Q_OBJECT
 private slots:
     void wrcfgTexts_data() {
@@ -223,5 +210,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstWriteConfig)
+QTEST_MAIN(TestWriteConfig)
 #include "tst_writeconfig.moc"

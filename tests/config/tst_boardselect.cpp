@@ -23,11 +23,6 @@ using namespace zmx::test;
 
 namespace {
 
-void useBoards(WindowFixture& f, int count) {
-    f.form->ui.Combo1->setCurrentIndex(count - 1);
-    f.form->Combo1_Click();
-}
-
 // The addresses that RDCFG frames went to, in order ("MSxT" aa "T" P(aa) "T02" ...).
 QStringList readConfigTargets(const std::vector<std::string>& writes) {
     QStringList out;
@@ -56,7 +51,7 @@ QStringList handlerEffects(const Form1& w) {
 
 }  // namespace
 
-class TstBoardSelect : public QObject {
+class TestBoardSelect : public QObject {
     Q_OBJECT
 private slots:
     void boardHeader_data() {
@@ -453,5 +448,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstBoardSelect)
+QTEST_MAIN(TestBoardSelect)
 #include "tst_boardselect.moc"

@@ -55,7 +55,7 @@ RegisterBits bitsOf(std::initializer_list<int> set) {
 }
 }  // namespace
 
-class TstConfigModel : public QObject {
+class TestConfigModel : public QObject {
     Q_OBJECT
     std::unique_ptr<WindowFixture> boxWindow_;
 
@@ -363,5 +363,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstConfigModel)
+QTEST_MAIN(TestConfigModel)
 #include "tst_configmodel.moc"

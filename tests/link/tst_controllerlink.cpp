@@ -49,7 +49,7 @@ public:
 
 }  // namespace
 
-class TstControllerLink : public QObject {
+class TestControllerLink : public QObject {
     Q_OBJECT
 private slots:
     void eachTransferOpensAndCloses() {
@@ -127,5 +127,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstControllerLink)
+QTEST_APPLESS_MAIN(TestControllerLink)
 #include "tst_controllerlink.moc"

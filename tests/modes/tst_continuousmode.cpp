@@ -28,7 +28,7 @@ std::vector<std::string> boardPass(const std::string& addr) {
 
 }  // namespace
 
-class TstContinuousMode : public QObject {
+class TestContinuousMode : public QObject {
     Q_OBJECT
 private slots:
     void startAndStop() {
@@ -114,8 +114,7 @@ private slots:
         WindowFixture f;
         QVERIFY(f.load());
         auto& st = f.form->st;
-        f.form->ui.Combo1->setCurrentIndex(boards - 1);
-        f.form->Combo1_Click();
+        useBoards(f, boards);
         f.form->Command4_Click(selected);
         f.form->Command0_Click(1);  // CDC 1 for the stack, written and read back by the sweep
         f.form->Command1_Click(5);
@@ -214,5 +213,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstContinuousMode)
+QTEST_MAIN(TestContinuousMode)
 #include "tst_continuousmode.moc"

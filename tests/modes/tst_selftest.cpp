@@ -22,7 +22,7 @@ void setCellTexts(Form1& w, const QString& text) {
 }
 }  // namespace
 
-class TstSelfTest : public QObject {
+class TestSelfTest : public QObject {
     Q_OBJECT
 private slots:
     void patternOptions_data() {
@@ -296,5 +296,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstSelfTest)
+QTEST_MAIN(TestSelfTest)
 #include "tst_selftest.moc"

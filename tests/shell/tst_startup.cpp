@@ -27,7 +27,7 @@ QJsonObject controlNamed(const QJsonArray& controls, const QString& name) {
 }
 }  // namespace
 
-class TstStartup : public QObject {
+class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void startUpReadsBoardOneConfiguration() {
@@ -164,5 +164,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstStartup)
+QTEST_MAIN(TestStartup)
 #include "tst_startup.moc"

@@ -1,15 +1,21 @@
 #include "support/TestSupport.h"
 
+#include <QComboBox>
+
 #include "link/SimLink.h"
 
 namespace zmx::test {
 
-WindowFixture::WindowFixture(sim::SimOptions options) {
+WindowFixture::WindowFixture(sim::SimOptions options, bool recordTransfers) {
     sim = std::make_shared<sim::SimStack>(options);
     sim->useManualClock(true);
-    auto rec = std::make_unique<RecordingBackend>(std::make_unique<SimLink>(sim));
-    recorder = rec.get();
-    link = std::make_unique<ControllerLink>(std::move(rec));
+    std::unique_ptr<LinkBackend> backend = std::make_unique<SimLink>(sim);
+    if (recordTransfers) {
+        auto rec = std::make_unique<RecordingBackend>(std::move(backend));
+        recorder = rec.get();
+        backend = std::move(rec);
+    }
+    link = std::make_unique<ControllerLink>(std::move(backend));
     Seams seams;
     seams.messageBox = [this](const QString& text) { messages << text; };
     seams.exitProgram = [this](int status) { exitStatus = status; };
@@ -42,6 +48,22 @@ std::vector<std::string> WindowFixture::takeCommandWrites() {
     for (std::string& w : takeWrites())
         if (w != "IZ") out.push_back(std::move(w));
     return out;
+}
+
+void useBoards(Form1& w, int count) {
+    w.ui.Combo1->setCurrentIndex(count - 1);
+    w.Combo1_Click();
+}
+
+StackState stackOf(int boards) {
+    StackState st;
+    st.lastBoardIndex = static_cast<int16_t>(boards - 1);
+    for (int s = 0; s < kBoards; ++s) {
+        st.boardAddressHex[s] = "8" + std::string(1, "0123456789"[s]);
+        st.cfgImage[s] = {"E0", "00", "00", "00", "00", "00"};
+        st.bcastWRCFG[s] = 1;
+    }
+    return st;
 }
 
 }  // namespace zmx::test
