@@ -5,6 +5,7 @@
 //   serial_pass   one continuous-mode pass of ten boards over that link, per tick;
 //   links         all three, and the ratio of the first two medians.
 
+#include <QComboBox>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>

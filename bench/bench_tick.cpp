@@ -2,14 +2,13 @@
 // ten-board stack (the handler, and the repaint it leaves to the event loop), and one pass
 // alone, so callgrind can count the instructions it takes.
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMap>
 #include <QPushButton>
 
 #include "BenchHarness.h"
-#include "BenchWindow.h"
+#include "support/TestSupport.h"
 
 #if defined(__has_include)
 #if __has_include(<valgrind/callgrind.h>)
@@ -28,11 +27,10 @@ constexpr int kWarmUpPasses = 2;
 
 // Shown like the program's window, ten boards, CDC 1 written and read back from every
 // board, continuous mode on.
-void startTenBoardRun(BenchWindow& w) {
+void startTenBoardRun(test::WindowFixture& w) {
     Form1& f = *w.form;
     f.show();
-    f.ui.Combo1->setCurrentIndex(kRunBoards - 1);
-    f.Combo1_Click();
+    test::useBoards(f, kRunBoards);
     f.Command0_Click(1);
     f.Command1_Click(5);
     for (int b = 0; b < kRunBoards; ++b) {
@@ -51,7 +49,8 @@ void tickAndRepaint(Form1& f) {
 }
 
 void tick(int runs) {
-    BenchWindow w;
+    test::WindowFixture w({}, false);
+    w.load();
     startTenBoardRun(w);
     for (int i = 0; i < kWarmUpPasses * kTicksPerPass; ++i) tickAndRepaint(*w.form);
 
@@ -120,7 +119,8 @@ __attribute__((noinline)) void measuredTickPass(Form1& f) {
 namespace {
 
 void tickPass(int) {
-    BenchWindow w;
+    test::WindowFixture w({}, false);
+    w.load();
     startTenBoardRun(w);
     for (int i = 0; i < kWarmUpPasses * kTicksPerPass; ++i) tickAndRepaint(*w.form);
     const auto t0 = std::chrono::steady_clock::now();

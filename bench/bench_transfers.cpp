@@ -1,21 +1,23 @@
 // Transfers through the simulated link, as the window makes them.
 
 #include "BenchHarness.h"
-#include "BenchWindow.h"
+#include "support/TestSupport.h"
 
 namespace zmx::bench {
 namespace {
 
 // One READ CONFIG: frame building, transfer, parsing, PEC, lamp and monitor update.
 void rdcfg(int runs) {
-    BenchWindow w;
+    test::WindowFixture w({}, false);
+    w.load();
     report("RDCFG (ReadConfig, simulated link)", runs, timeRuns(runs, [&] { w.form->ReadConfig(); }));
 }
 
 // One RDCV of board 1 in measure mode: transfer, parsing, PEC, decoding, status codes and
 // the cell display (values, lamps and bars).
 void rdcv(int runs) {
-    BenchWindow w;
+    test::WindowFixture w({}, false);
+    w.load();
     w.form->Command0_Click(1);  // CDC 1, written, read back: the board measures
     w.form->Command1_Click(5);
     w.form->Command1_Click(6);

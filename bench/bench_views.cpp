@@ -3,6 +3,7 @@
 // timer) and recording to an SQLite file, ticked alternately in the same run ("tickviews");
 // and the resident size after a day of the views' history at ten boards ("viewsday").
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTabWidget>
@@ -11,7 +12,7 @@
 #include <cmath>
 
 #include "BenchHarness.h"
-#include "BenchWindow.h"
+#include "support/TestSupport.h"
 #include "views/StackHistory.h"
 #include "views/widgets/HealthTable.h"
 #include "views/widgets/HeatmapTable.h"
@@ -62,8 +63,12 @@ long residentKb() {
 
 void tickViews(int runs) {
     QTemporaryDir dir;
-    BenchWindow plain;
-    BenchWindow viewed;
+    test::WindowFixture plain({}, false);
+    plain.load();
+    plain.form->Timer1.stop();
+    test::WindowFixture viewed({}, false);
+    viewed.load();
+    viewed.form->Timer1.stop();
     ViewMenus views(*viewed.form);
     RecordMenu record(*viewed.form, views, QStringLiteral("sim"));
     QString error;
@@ -118,7 +123,9 @@ void tickViews(int runs) {
 // fed to the views' history, then drawn once in each tab.
 void viewsDay(int) {
     const long before = residentKb();
-    BenchWindow w;
+    test::WindowFixture w({}, false);
+    w.load();
+    w.form->Timer1.stop();
     ViewMenus views(*w.form);
     StackViewWindow* view = views.openStackView();
     const long withWindow = residentKb();

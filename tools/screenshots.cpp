@@ -4,6 +4,8 @@
 // threshold, board 4 has a noisy link, and time runs on a clock of its own, so twenty
 // minutes of trend take a few seconds.
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>

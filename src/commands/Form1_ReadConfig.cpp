@@ -1,9 +1,12 @@
 // READ CONFIG: RDCFG of the selected board, its verdict and the read-back boxes.
 
+#include <QLineEdit>
+
 #include "session/StackSession.h"
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

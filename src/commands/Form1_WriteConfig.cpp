@@ -1,5 +1,8 @@
 // WRITE CONFIG: WRCFG of the selected board's composed image, addressed or broadcast.
 
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
 #include "config/EditorPaint.h"
 #include "session/StackSession.h"
 #include "shell/Form1.h"

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -11,6 +12,7 @@
 #include "config/ThresholdBoxEvents.h"
 #include "config/Thresholds.h"
 #include "shell/Form1.h"
+#include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

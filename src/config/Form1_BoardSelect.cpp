@@ -16,6 +16,7 @@
 #include "shell/QtColor.h"
 #include "shell/widgets/Layout.h"
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

@@ -1,6 +1,11 @@
 // Configuration register model: the bit boxes and the image, the CDC mode table, the
 // standby notice and the colours that mark a configuration as composed but not written.
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 #include "config/ConfigModel.h"
@@ -10,6 +15,7 @@
 #include "shell/QtColor.h"
 #include "shell/widgets/CommandColumn.h"
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

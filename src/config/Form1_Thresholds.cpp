@@ -5,6 +5,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 
 #include "config/ThresholdBoxEvents.h"
 #include "config/Thresholds.h"
@@ -13,6 +15,7 @@
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

@@ -1,5 +1,9 @@
 // The transfer monitor: the last exchange, its PECs and the verdict.
 
+#include <QLabel>
+#include <QLineEdit>
+
+#include "display/MonitorView.h"
 #include "protocol/Hex.h"
 #include "protocol/Pec.h"
 #include "protocol/ReplyParsers.h"
@@ -7,6 +11,7 @@
 #include "shell/Form1.h"
 #include "shell/QtColor.h"
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

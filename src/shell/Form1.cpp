@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "session/ReconnectWatch.h"
 #include "session/StackSession.h"

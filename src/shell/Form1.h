@@ -4,34 +4,28 @@
 // and paints the controls. Its procedures are split by subsystem into Form1_*.cpp files
 // in the folders of the subsystems (commands/, config/, display/, modes/, export/, ...).
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
+// The controls are only pointers here (see Controls.h); each .cpp includes the Qt headers
+// of the controls it works.
+
 #include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
-#include "display/MonitorView.h"
-#include "link/ControllerLink.h"
 #include "model/StackState.h"
 #include "shell/Seams.h"
 #include "shell/widgets/Controls.h"
-#include "shell/widgets/ShapeWidget.h"
+
+class QCloseEvent;
 
 namespace zmx {
 
 struct ChipCommand;
+class ControllerLink;
+struct MonitorView;
 class StackSession;
 class ReconnectWatch;
 struct StartResult;

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 
+#include "link/ControllerLink.h"
 #include "link/ReadDeadline.h"
 #include "protocol/Identification.h"
 #include "session/ReconnectWatch.h"

@@ -1,7 +1,16 @@
 // Start-up, identification and the ways the program ends.
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 
+#include "link/ControllerLink.h"
 #include "link/ReadDeadline.h"
 #include "protocol/BoardAddress.h"
 #include "protocol/Identification.h"

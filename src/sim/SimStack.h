@@ -94,6 +94,9 @@ public:
     bool spiForcedHigh() const { return spiHigh_; }
     // Texts received, oldest first; bounded so a long session cannot grow it without end.
     const std::vector<std::string>& received() const { return received_; }
+    // Forgets the texts received (the log keeps its capacity), so a caller that sends many
+    // independent texts to one stack, such as a fuzzer, does not grow it.
+    void clearReceived() { received_.clear(); }
 
 private:
     struct Chip {

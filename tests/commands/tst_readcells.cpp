@@ -1,6 +1,8 @@
 // Cell reads against the simulated stack: requests, verdicts, decoding into the served
 // slot, ten-cell and group reads, and the value boxes.
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "commands/ReadTestSetup.h"
@@ -25,7 +27,7 @@ QString simCode(const WindowFixture& f, int slot, int cell) {
 }
 }  // namespace
 
-class TstReadCells : public QObject {
+class TestReadCells : public QObject {
     Q_OBJECT
 private slots:
     void readsAllTwelveCells() {
@@ -213,5 +215,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstReadCells)
+QTEST_MAIN(TestReadCells)
 #include "tst_readcells.moc"

@@ -29,7 +29,7 @@ std::vector<uint8_t> bytesOf(const QByteArray& hex) {
 
 }  // namespace
 
-class TstReadDecode : public QObject {
+class TestReadDecode : public QObject {
     Q_OBJECT
 private slots:
     void cellPairs_data() {
@@ -227,5 +227,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstReadDecode)
+QTEST_MAIN(TestReadDecode)
 #include "tst_readdecode.moc"

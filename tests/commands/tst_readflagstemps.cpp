@@ -1,6 +1,8 @@
 // Flag and temperature reads against the simulated stack: requests, flag texts and the
 // status they derive, temperature channels, the thermal-shutdown bit and its latch.
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "commands/ReadTestSetup.h"
@@ -22,7 +24,7 @@ const std::array<std::string, 6> kThresholds{"E1", "00", "00", "00", "A0", "C0"}
 int status(const WindowFixture& f, int slot, int cell) { return f.form->st.cellStatus[statusIndex(slot, cell)]; }
 }  // namespace
 
-class TstReadFlagsTemps : public QObject {
+class TestReadFlagsTemps : public QObject {
     Q_OBJECT
 private slots:
     void flagsGiveUnderAndOverVoltage() {
@@ -227,5 +229,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstReadFlagsTemps)
+QTEST_MAIN(TestReadFlagsTemps)
 #include "tst_readflagstemps.moc"

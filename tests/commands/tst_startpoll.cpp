@@ -1,6 +1,8 @@
 // Start-conversion and poll commands: the controller texts, the freshness marks they
 // clear, and what the window sends and shows.
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "commands/StartPollLogic.h"
@@ -10,12 +12,6 @@ using namespace zmx;
 using namespace zmx::test;
 
 namespace {
-StackState stackOf(int boards) {
-    StackState st;
-    st.lastBoardIndex = static_cast<int16_t>(boards - 1);
-    for (int s = 0; s < kBoards; ++s) st.boardAddressHex[s] = "8" + std::string(1, "0123456789"[s]);
-    return st;
-}
 void setAllFresh(StackState& st) {
     st.rdcvGood.fill(1);
     st.rdflgGood.fill(1);
@@ -23,7 +19,7 @@ void setAllFresh(StackState& st) {
 }
 }  // namespace
 
-class TstStartPoll : public QObject {
+class TestStartPoll : public QObject {
     Q_OBJECT
 private slots:
     void startTexts_data() {
@@ -254,5 +250,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstStartPoll)
+QTEST_MAIN(TestStartPoll)
 #include "tst_startpoll.moc"

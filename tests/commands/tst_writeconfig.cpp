@@ -1,5 +1,8 @@
 // WRITE CONFIG: the WRCFG texts, the record of what was written, and the window after a write.
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 #include "commands/WriteConfigLogic.h"
@@ -10,20 +13,7 @@
 using namespace zmx;
 using namespace zmx::test;
 
-namespace {
-StackState stackOf(int boards) {
-    StackState st;
-    st.lastBoardIndex = static_cast<int16_t>(boards - 1);
-    for (int s = 0; s < kBoards; ++s) {
-        st.boardAddressHex[s] = "8" + std::string(1, "0123456789"[s]);
-        st.cfgImage[s] = {"E0", "00", "00", "00", "00", "00"};
-        st.bcastWRCFG[s] = 1;
-    }
-    return st;
-}
-}  // namespace
-
-class TstWriteConfig : public QObject {
+class TestWriteConfig : public QObject {
     Q_OBJECT
 private slots:
     void wrcfgTexts_data() {
@@ -220,5 +210,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstWriteConfig)
+QTEST_MAIN(TestWriteConfig)
 #include "tst_writeconfig.moc"

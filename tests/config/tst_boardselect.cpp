@@ -10,21 +10,18 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "config/BoardLayout.h"
+#include "shell/widgets/ShapeWidget.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;
 using namespace zmx::test;
 
 namespace {
-
-void useBoards(WindowFixture& f, int count) {
-    f.form->ui.Combo1->setCurrentIndex(count - 1);
-    f.form->Combo1_Click();
-}
 
 // The addresses that RDCFG frames went to, in order ("MSxT" aa "T" P(aa) "T02" ...).
 QStringList readConfigTargets(const std::vector<std::string>& writes) {
@@ -54,7 +51,7 @@ QStringList handlerEffects(const Form1& w) {
 
 }  // namespace
 
-class TstBoardSelect : public QObject {
+class TestBoardSelect : public QObject {
     Q_OBJECT
 private slots:
     void boardHeader_data() {
@@ -451,5 +448,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstBoardSelect)
+QTEST_MAIN(TestBoardSelect)
 #include "tst_boardselect.moc"

@@ -1,12 +1,18 @@
 // The configuration register model: bit boxes to image texts and back, the CDC mode table,
 // the pending marks, and how the window shows them.
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include "config/ConfigModel.h"
 #include "protocol/Hex.h"
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;
@@ -49,7 +55,7 @@ RegisterBits bitsOf(std::initializer_list<int> set) {
 }
 }  // namespace
 
-class TstConfigModel : public QObject {
+class TestConfigModel : public QObject {
     Q_OBJECT
     std::unique_ptr<WindowFixture> boxWindow_;
 
@@ -357,5 +363,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstConfigModel)
+QTEST_MAIN(TestConfigModel)
 #include "tst_configmodel.moc"

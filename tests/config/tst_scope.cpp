@@ -4,23 +4,22 @@
 #include <QtTest>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 
 #include "config/BitControlLogic.h"
 #include "config/Thresholds.h"
+#include "shell/widgets/ShapeWidget.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;
 using namespace zmx::test;
 
 namespace {
-
-void useBoards(WindowFixture& f, int count) {
-    f.form->ui.Combo1->setCurrentIndex(count - 1);
-    f.form->Combo1_Click();
-}
 
 std::string thresholdTextOf(int box, int code) {
     return thresholdText(box == 0 ? Threshold::Vuv : Threshold::Vov, code);
@@ -42,7 +41,7 @@ void perform(Form1& w, ScopeAction action) {
 
 }  // namespace
 
-class TstScope : public QObject {
+class TestScope : public QObject {
     Q_OBJECT
 private slots:
     void cdcStep_data() {
@@ -235,5 +234,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstScope)
+QTEST_MAIN(TestScope)
 #include "tst_scope.moc"

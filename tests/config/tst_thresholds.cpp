@@ -4,12 +4,14 @@
 
 #include <QtTest>
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "config/Thresholds.h"
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;
@@ -24,14 +26,9 @@ void enterThreshold(WindowFixture& f, int box, const QString& text) {
     f.form->Text2_LostFocus(box);
 }
 
-void useBoards(WindowFixture& f, int count) {
-    f.form->ui.Combo1->setCurrentIndex(count - 1);
-    f.form->Combo1_Click();
-}
-
 }  // namespace
 
-class TstThresholds : public QObject {
+class TestThresholds : public QObject {
     Q_OBJECT
 private slots:
     void keyFilter_data() {
@@ -414,5 +411,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstThresholds)
+QTEST_MAIN(TestThresholds)
 #include "tst_thresholds.moc"

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "display/CellStatus.h"
@@ -20,7 +21,7 @@ namespace {
 const QColor kGreyBox(128, 128, 128);
 }
 
-class TstCellDisplay : public QObject {
+class TestCellDisplay : public QObject {
     Q_OBJECT
 private slots:
     void valueTexts() {
@@ -207,5 +208,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstCellDisplay)
+QTEST_MAIN(TestCellDisplay)
 #include "tst_celldisplay.moc"

@@ -22,7 +22,7 @@ int code(const StackState& st, int slot, int cell) { return st.cellStatus[status
 
 }  // namespace
 
-class TstCellStatus : public QObject {
+class TestCellStatus : public QObject {
     Q_OBJECT
 private slots:
     void evaluation_data() {
@@ -192,5 +192,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstCellStatus)
+QTEST_MAIN(TestCellStatus)
 #include "tst_cellstatus.moc"

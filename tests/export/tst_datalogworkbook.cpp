@@ -26,7 +26,7 @@ QMap<QString, QString> cellsByName(const SheetLayout& l) {
 
 }  // namespace
 
-class TstDatalogWorkbook : public QObject {
+class TestDatalogWorkbook : public QObject {
     Q_OBJECT
 private slots:
     void fileName_data() {
@@ -220,5 +220,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstDatalogWorkbook)
+QTEST_GUILESS_MAIN(TestDatalogWorkbook)
 #include "tst_datalogworkbook.moc"

@@ -65,7 +65,7 @@ QString blockedFolder(QTemporaryFile& file) {
 
 }  // namespace
 
-class TstExport : public QObject {
+class TestExport : public QObject {
     Q_OBJECT
 private slots:
     // The menu item writes the header of ten blocks, saves it under the time-stamped name,
@@ -182,5 +182,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstExport)
+QTEST_MAIN(TestExport)
 #include "tst_export.moc"

@@ -56,7 +56,7 @@ public:
 
 }  // namespace
 
-class TstControllerLink : public QObject {
+class TestControllerLink : public QObject {
     Q_OBJECT
 private slots:
     void deviceIsHeldOpenAcrossTransfers() {
@@ -149,5 +149,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstControllerLink)
+QTEST_APPLESS_MAIN(TestControllerLink)
 #include "tst_controllerlink.moc"

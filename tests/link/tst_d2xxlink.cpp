@@ -33,7 +33,7 @@ std::unique_ptr<D2xxLibrary> loadFake() {
 
 }  // namespace
 
-class TstD2xxLink : public QObject {
+class TestD2xxLink : public QObject {
     Q_OBJECT
 private slots:
     void loaderFailures_data() {
@@ -197,5 +197,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstD2xxLink)
+QTEST_GUILESS_MAIN(TestD2xxLink)
 #include "tst_d2xxlink.moc"

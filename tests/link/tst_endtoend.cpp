@@ -41,7 +41,7 @@ int countOf(const QStringList& lines, const QString& op, const QString& request)
 
 }  // namespace
 
-class TstEndToEnd : public QObject {
+class TestEndToEnd : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
@@ -135,5 +135,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstEndToEnd)
+QTEST_GUILESS_MAIN(TestEndToEnd)
 #include "tst_endtoend.moc"

@@ -6,7 +6,7 @@
 
 using namespace zmx;
 
-class TstFrames : public QObject {
+class TestFrames : public QObject {
     Q_OBJECT
 private slots:
     void frames_data() {
@@ -71,5 +71,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstFrames)
+QTEST_APPLESS_MAIN(TestFrames)
 #include "tst_frames.moc"

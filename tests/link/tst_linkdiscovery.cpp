@@ -57,7 +57,7 @@ SerialPortSeen port(const std::string& path, std::optional<uint16_t> vid, std::o
 
 }  // namespace
 
-class TstLinkDiscovery : public QObject {
+class TestLinkDiscovery : public QObject {
     Q_OBJECT
 private slots:
     void choosesInOrder_data() {
@@ -219,5 +219,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstLinkDiscovery)
+QTEST_APPLESS_MAIN(TestLinkDiscovery)
 #include "tst_linkdiscovery.moc"

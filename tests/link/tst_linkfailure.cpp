@@ -92,7 +92,7 @@ void failOnce() {
 
 }  // namespace
 
-class TstLinkFailure : public QObject {
+class TestLinkFailure : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
@@ -152,5 +152,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstLinkFailure)
+QTEST_GUILESS_MAIN(TestLinkFailure)
 #include "tst_linkfailure.moc"

@@ -10,7 +10,7 @@ using namespace zmx;
 using Kind = LinkSpec::Kind;
 Q_DECLARE_METATYPE(LinkSpec::Kind)
 
-class TstLinkSpec : public QObject {
+class TestLinkSpec : public QObject {
     Q_OBJECT
 private slots:
     void accepted_data() {
@@ -100,5 +100,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstLinkSpec)
+QTEST_APPLESS_MAIN(TestLinkSpec)
 #include "tst_linkspec.moc"

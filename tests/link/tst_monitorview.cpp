@@ -15,7 +15,7 @@ StackState boardOne() {
 }
 }  // namespace
 
-class TstMonitorView : public QObject {
+class TestMonitorView : public QObject {
     Q_OBJECT
 private slots:
     void commandLayouts() {
@@ -73,5 +73,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstMonitorView)
+QTEST_APPLESS_MAIN(TestMonitorView)
 #include "tst_monitorview.moc"

@@ -8,7 +8,7 @@
 
 using namespace zmx;
 
-class TstPec : public QObject {
+class TestPec : public QObject {
     Q_OBJECT
 private slots:
     void tableEntries_data() {
@@ -174,5 +174,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstPec)
+QTEST_APPLESS_MAIN(TestPec)
 #include "tst_pec.moc"

@@ -51,7 +51,7 @@ using Arrivals = std::vector<TimedDevice::Arrival>;
 
 Q_DECLARE_METATYPE(Arrivals)
 
-class TstReadDeadline : public QObject {
+class TestReadDeadline : public QObject {
     Q_OBJECT
 private slots:
     void reads_data() {
@@ -177,5 +177,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstReadDeadline)
+QTEST_APPLESS_MAIN(TestReadDeadline)
 #include "tst_readdeadline.moc"

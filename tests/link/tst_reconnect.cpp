@@ -3,12 +3,15 @@
 // always did; with it the window waits, takes back only the same controller, reads every
 // board's configuration again and carries on, and the trace shows the gap.
 
+#include <QComboBox>
+#include <QLabel>
 #include <csignal>
 
 #include <QtTest>
 
 #include "link/SerialLink.h"
 #include "modes/CommandPanel.h"
+#include "shell/widgets/ShapeWidget.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;
@@ -86,7 +89,7 @@ const std::vector<std::string> kOnlyIdentify{"IZ"};
 
 }  // namespace
 
-class TstReconnect : public QObject {
+class TestReconnect : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
@@ -200,5 +203,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstReconnect)
+QTEST_MAIN(TestReconnect)
 #include "tst_reconnect.moc"

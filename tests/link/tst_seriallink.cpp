@@ -57,7 +57,7 @@ using Pieces = QList<QPair<int, QString>>;  // delay before the piece (ms), piec
 
 }  // namespace
 
-class TstSerialLink : public QObject {
+class TestSerialLink : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
@@ -165,5 +165,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstSerialLink)
+QTEST_GUILESS_MAIN(TestSerialLink)
 #include "tst_seriallink.moc"

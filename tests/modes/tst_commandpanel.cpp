@@ -2,7 +2,11 @@
 // once before the next command, the focus moves to the next step, WRITE CONFIG makes
 // READ CONFIG the next step, and LOW CURRENT STBY leaves the stack quiet.
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include "modes/PanelFixture.h"
@@ -17,7 +21,7 @@ int count(const std::vector<std::string>& v, const std::string& s) {
 }
 }  // namespace
 
-class TstCommandPanel : public QObject {
+class TestCommandPanel : public QObject {
     Q_OBJECT
 private slots:
     void pendingPollClosedOnceBeforeNextCommand_data() {
@@ -187,8 +191,7 @@ private slots:
         QVERIFY(f.load());
         Form1& w = *f.form;
         auto& st = w.st;
-        w.ui.Combo1->setCurrentIndex(1);
-        w.Combo1_Click();
+        useBoards(w, 2);
         w.Command0_Click(1);
         w.Command1_Click(5);
         w.Command1_Click(6);
@@ -225,9 +228,8 @@ private slots:
         WindowFixture f;
         QVERIFY(f.load());
         auto& st = f.form->st;
-        f.form->ui.Combo1->setCurrentIndex(2);  // three boards, board 2 selected
-        f.form->Combo1_Click();
-        f.form->Command4_Click(1);
+        useBoards(f, 3);
+        selectBoard(*f.form, 1);  // board 2
         for (int s = 0; s <= 3; ++s) {
             st.cfgImage[s] = {"E3", "01", "10", "80", "9C", "C3"};
             st.cdcValue[s] = 3;
@@ -309,5 +311,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstCommandPanel)
+QTEST_MAIN(TestCommandPanel)
 #include "tst_commandpanel.moc"

@@ -1,6 +1,11 @@
 // Continuous mode on the window: what starting and stopping change, the commands each
 // tick sends for every board of the stack, the board marker, and the datalog variant.
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include "display/CellFormat.h"
@@ -23,7 +28,7 @@ std::vector<std::string> boardPass(const std::string& addr) {
 
 }  // namespace
 
-class TstContinuousMode : public QObject {
+class TestContinuousMode : public QObject {
     Q_OBJECT
 private slots:
     void startAndStop() {
@@ -109,8 +114,7 @@ private slots:
         WindowFixture f;
         QVERIFY(f.load());
         auto& st = f.form->st;
-        f.form->ui.Combo1->setCurrentIndex(boards - 1);
-        f.form->Combo1_Click();
+        useBoards(f, boards);
         f.form->Command4_Click(selected);
         f.form->Command0_Click(1);  // CDC 1 for the stack, written and read back by the sweep
         f.form->Command1_Click(5);
@@ -209,5 +213,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstContinuousMode)
+QTEST_MAIN(TestContinuousMode)
 #include "tst_continuousmode.moc"

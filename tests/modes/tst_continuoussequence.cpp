@@ -7,7 +7,7 @@
 
 using namespace zmx;
 
-class TstContinuousSequence : public QObject {
+class TestContinuousSequence : public QObject {
     Q_OBJECT
 private slots:
     void walk_data() {
@@ -78,5 +78,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstContinuousSequence)
+QTEST_MAIN(TestContinuousSequence)
 #include "tst_continuoussequence.moc"

@@ -6,7 +6,7 @@
 
 using namespace zmx;
 
-class TstDatalogStamp : public QObject {
+class TestDatalogStamp : public QObject {
     Q_OBJECT
 private slots:
     void stamps_data() {
@@ -55,5 +55,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstDatalogStamp)
+QTEST_MAIN(TestDatalogStamp)
 #include "tst_datalogstamp.moc"

@@ -4,7 +4,11 @@
 
 #include <QtTest>
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <algorithm>
 #include <functional>
 
@@ -28,8 +32,7 @@ const QColor kLampColours[4] = {kWhite, kGreen, kRed, kOrange};  // by read stat
 // continuous mode on, from board 1.
 void startTenBoardRun(WindowFixture& f) {
     Form1& w = *f.form;
-    w.ui.Combo1->setCurrentIndex(kRunBoards - 1);
-    w.Combo1_Click();
+    useBoards(w, kRunBoards);
     w.Command0_Click(1);  // CDC up
     w.Command1_Click(5);  // WRITE CONFIG, broadcast
     for (int b = 0; b < kRunBoards; ++b) {
@@ -107,7 +110,7 @@ QString broadcastStartLine(int step) {
 
 }  // namespace
 
-class TstFaultRuns : public QObject {
+class TestFaultRuns : public QObject {
     Q_OBJECT
 private slots:
     // One reply in ten corrupted over three passes: every board keeps being read, and each
@@ -350,5 +353,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstFaultRuns)
+QTEST_MAIN(TestFaultRuns)
 #include "tst_faultruns.moc"

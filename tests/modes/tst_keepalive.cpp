@@ -7,7 +7,7 @@
 
 using namespace zmx;
 
-class TstKeepAlive : public QObject {
+class TestKeepAlive : public QObject {
     Q_OBJECT
 private slots:
     void measuringBoards_data() {
@@ -77,5 +77,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstKeepAlive)
+QTEST_MAIN(TestKeepAlive)
 #include "tst_keepalive.moc"

@@ -2,6 +2,7 @@
 // without an action send and change nothing, and a board button redraws the monitor from
 // the stored verdict of the newly selected board without any transfer.
 
+#include <QLabel>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,9 @@
 // The read indicators on the window: the marked button, its highlight and caption, and
 // the per-board memory of an unread result across board changes and continuous mode.
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QPushButton>
 #include <QtTest>
 
 #include "modes/PanelFixture.h"
@@ -26,19 +28,11 @@ bool marked(Form1& w, const Indicator& ind) {
     return narrowed && shown;
 }
 
-// The board buttons and the board count, as the user works them. Selecting a board whose
-// address digit differs from the list's re-reads the stack, which must not touch the marks.
-void selectBoard(Form1& w, int slot) { w.Command4_Click(slot); }
-void useBoards(Form1& w, int count) {
-    w.ui.Combo1->setCurrentIndex(count - 1);
-    w.Combo1_Click();
-}
-
 }  // namespace
 
 Q_DECLARE_METATYPE(Indicator)
 
-class TstReadIndicator : public QObject {
+class TestReadIndicator : public QObject {
     Q_OBJECT
 private slots:
     void broadcastStartMarksEveryBoard_data() {
@@ -138,5 +132,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstReadIndicator)
+QTEST_MAIN(TestReadIndicator)
 #include "tst_readindicator.moc"

@@ -9,7 +9,7 @@ using namespace zmx;
 
 Q_DECLARE_METATYPE(zmx::IndicatorKind)
 
-class TstReadIndicatorLogic : public QObject {
+class TestReadIndicatorLogic : public QObject {
     Q_OBJECT
 private slots:
     void arming_data() {
@@ -60,5 +60,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstReadIndicatorLogic)
+QTEST_MAIN(TestReadIndicatorLogic)
 #include "tst_readindicatorlogic.moc"

@@ -1,6 +1,10 @@
 // The self-test frame: pattern choice, the starts and hex-view reads, the pending flags
 // that allow exactly one verdict per start, and the verdict colouring.
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 #include "modes/PanelFixture.h"
@@ -18,7 +22,7 @@ void setCellTexts(Form1& w, const QString& text) {
 }
 }  // namespace
 
-class TstSelfTest : public QObject {
+class TestSelfTest : public QObject {
     Q_OBJECT
 private slots:
     void patternOptions_data() {
@@ -292,5 +296,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstSelfTest)
+QTEST_MAIN(TestSelfTest)
 #include "tst_selftest.moc"

@@ -6,7 +6,7 @@
 
 using namespace zmx;
 
-class TstSelfTestPatterns : public QObject {
+class TestSelfTestPatterns : public QObject {
     Q_OBJECT
 private slots:
     void patterns_data() {
@@ -57,5 +57,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstSelfTestPatterns)
+QTEST_MAIN(TestSelfTestPatterns)
 #include "tst_selftestpatterns.moc"

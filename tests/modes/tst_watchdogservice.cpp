@@ -2,6 +2,11 @@
 // written in measure mode, the blinking "WDT SERVICE" marker on POLL ADC, the banner, and
 // the READ CONFIG highlight while a write waits for its read-back.
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include "modes/PanelFixture.h"
@@ -28,7 +33,7 @@ const QString kPollBanner = QString(" POLL ADC BEING SENT.") + QString(61, ' ') 
 
 }  // namespace
 
-class TstWatchdogService : public QObject {
+class TestWatchdogService : public QObject {
     Q_OBJECT
 private slots:
     void pollAndMarkerCycle() {
@@ -70,8 +75,7 @@ private slots:
         WindowFixture f;
         QVERIFY(f.load());
         Form1& w = *f.form;
-        w.ui.Combo1->setCurrentIndex(2);
-        w.Combo1_Click();
+        useBoards(w, 3);
         w.Command0_Click(1);
         w.Command0_Click(1);  // CDC 2 for the stack (global scope)
         w.Command1_Click(5);  // broadcast WRCFG E2 00 00 00 00 00
@@ -198,5 +202,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstWatchdogService)
+QTEST_MAIN(TestWatchdogService)
 #include "tst_watchdogservice.moc"

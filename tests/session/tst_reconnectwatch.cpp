@@ -14,7 +14,7 @@ constexpr const char* kId = "ZMX7730-4 LK200 SIMULATED STACK";
 
 Q_DECLARE_METATYPE(ReconnectWatch::Event)
 
-class TstReconnectWatch : public QObject {
+class TestReconnectWatch : public QObject {
     Q_OBJECT
 private slots:
     // A run: answering, lost at t=1000, then one identification at t=1100 from a device with
@@ -85,5 +85,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstReconnectWatch)
+QTEST_APPLESS_MAIN(TestReconnectWatch)
 #include "tst_reconnectwatch.moc"

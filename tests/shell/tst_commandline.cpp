@@ -7,7 +7,7 @@
 
 using namespace zmx;
 
-class TstCommandLine : public QObject {
+class TestCommandLine : public QObject {
     Q_OBJECT
 private slots:
     void options() {
@@ -69,5 +69,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstCommandLine)
+QTEST_APPLESS_MAIN(TestCommandLine)
 #include "tst_commandline.moc"

@@ -1,13 +1,18 @@
 // Start-up, identification, the periodic re-identification, loss of the controller and
 // the window dump, against the simulated stack.
 
+#include <QGroupBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/ShapeWidget.h"
 #include "shell/widgets/WindowDump.h"
 #include "support/TestSupport.h"
 
@@ -22,7 +27,7 @@ QJsonObject controlNamed(const QJsonArray& controls, const QString& name) {
 }
 }  // namespace
 
-class TstStartup : public QObject {
+class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void startUpReadsBoardOneConfiguration() {
@@ -159,5 +164,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstStartup)
+QTEST_MAIN(TestStartup)
 #include "tst_startup.moc"

@@ -22,7 +22,7 @@ std::vector<std::string> assemble(const std::vector<std::string>& pieces, std::s
 
 }  // namespace
 
-class TstControllerTexts : public QObject {
+class TestControllerTexts : public QObject {
     Q_OBJECT
 private slots:
     // Every text comes out whole, wherever the stream is cut, and nothing is left over.
@@ -93,5 +93,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TstControllerTexts)
+QTEST_APPLESS_MAIN(TestControllerTexts)
 #include "tst_controllertexts.moc"

@@ -120,6 +120,7 @@ private slots:
     void corruptNextReplies();
     void corruptionRateIsSeeded();
     void unplugged();
+    void clearReceivedKeepsChips();
     void garbageNeverCrashes();
 };
 
@@ -680,6 +681,21 @@ void TestSimStack::unplugged() {
     QVERIFY(sim->inStandby(0));
     sim->setPlugged(true);
     QCOMPARE(transfer(*sim, "IZ").size(), std::size_t{50});  // the earlier reply was lost
+}
+
+// Clearing the log of received texts forgets only the texts: the chips keep what they were
+// written and the stack goes on logging.
+void TestSimStack::clearReceivedKeepsChips() {
+    auto sim = manualStack();
+    writeConfig(*sim, kBroadcast, kMeasuring);
+    QVERIFY(!sim->inStandby(0));
+    QVERIFY(!sim->received().empty());
+    sim->clearReceived();
+    QVERIFY(sim->received().empty());
+    QVERIFY(!sim->inStandby(0));
+    sim->receive("IZ");
+    QCOMPARE(sim->received().size(), std::size_t{1});
+    QCOMPARE(sim->received().front(), std::string("IZ"));
 }
 
 // Any text at all: no crash, replies always whole hex pairs or the identification.

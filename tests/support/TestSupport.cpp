@@ -1,21 +1,26 @@
 #include "support/TestSupport.h"
 
+#include <QComboBox>
+
 #include "link/SimLink.h"
 
 namespace zmx::test {
 
-WindowFixture::WindowFixture(sim::SimOptions options) {
+WindowFixture::WindowFixture(sim::SimOptions options, bool recordTransfers) {
     sim = std::make_shared<sim::SimStack>(options);
     sim->useManualClock(true);
-    makeForm(std::make_unique<SimLink>(sim));
+    makeForm(std::make_unique<SimLink>(sim), recordTransfers);
 }
 
-WindowFixture::WindowFixture(std::unique_ptr<LinkBackend> backend) { makeForm(std::move(backend)); }
+WindowFixture::WindowFixture(std::unique_ptr<LinkBackend> backend) { makeForm(std::move(backend), true); }
 
-void WindowFixture::makeForm(std::unique_ptr<LinkBackend> backend) {
-    auto rec = std::make_unique<RecordingBackend>(std::move(backend));
-    recorder = rec.get();
-    link = std::make_unique<ControllerLink>(std::move(rec));
+void WindowFixture::makeForm(std::unique_ptr<LinkBackend> backend, bool recordTransfers) {
+    if (recordTransfers) {
+        auto rec = std::make_unique<RecordingBackend>(std::move(backend));
+        recorder = rec.get();
+        backend = std::move(rec);
+    }
+    link = std::make_unique<ControllerLink>(std::move(backend));
     Seams seams;
     seams.messageBox = [this](const QString& text) { messages << text; };
     seams.exitProgram = [this](int status) { exitStatus = status; };
@@ -48,6 +53,22 @@ std::vector<std::string> WindowFixture::takeCommandWrites() {
     for (std::string& w : takeWrites())
         if (w != "IZ") out.push_back(std::move(w));
     return out;
+}
+
+void useBoards(Form1& w, int count) {
+    w.ui.Combo1->setCurrentIndex(count - 1);
+    w.Combo1_Click();
+}
+
+StackState stackOf(int boards) {
+    StackState st;
+    st.lastBoardIndex = static_cast<int16_t>(boards - 1);
+    for (int s = 0; s < kBoards; ++s) {
+        st.boardAddressHex[s] = "8" + std::string(1, "0123456789"[s]);
+        st.cfgImage[s] = {"E0", "00", "00", "00", "00", "00"};
+        st.bcastWRCFG[s] = 1;
+    }
+    return st;
 }
 
 }  // namespace zmx::test

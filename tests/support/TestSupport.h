@@ -1,6 +1,7 @@
 #pragma once
-// Shared helpers of the test programs: a link backend that records every transfer, and a
-// fixture that builds the real window on the simulated stack with test seams.
+// Shared helpers of the test programs and the benchmarks: a link backend that records every
+// transfer, a fixture that builds the real window on the simulated stack with test seams,
+// and the few steps most window tests begin with.
 
 #include <QStringList>
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include "link/ControllerLink.h"
 #include "link/LinkBackend.h"
+#include "model/StackState.h"
 #include "shell/Form1.h"
 #include "sim/SimStack.h"
 
@@ -51,7 +53,9 @@ private:
 // The real window on an in-process simulated stack, with message boxes, exits, error lines
 // and file opening recorded instead of shown.
 struct WindowFixture {
-    explicit WindowFixture(sim::SimOptions options = {});
+    // recordTransfers false leaves the recorder out of the link (recorder stays null), for
+    // benchmarks that make many transfers and read none of them back.
+    explicit WindowFixture(sim::SimOptions options = {}, bool recordTransfers = true);
     // The window on another backend (a serial link to zmx7730-sim, say); sim stays null.
     explicit WindowFixture(std::unique_ptr<LinkBackend> backend);
     ~WindowFixture();
@@ -75,8 +79,18 @@ struct WindowFixture {
     QDateTime fixedNow;  // when valid, "now" for the window
 
 private:
-    void makeForm(std::unique_ptr<LinkBackend> backend);
+    void makeForm(std::unique_ptr<LinkBackend> backend, bool recordTransfers);
     std::size_t seen_ = 0;
 };
+
+// The board count as the user sets it: the list entry, then its handler.
+void useBoards(Form1& w, int count);
+inline void useBoards(WindowFixture& f, int count) { useBoards(*f.form, count); }
+// A board button, as the user clicks it.
+inline void selectBoard(Form1& w, int slot) { w.Command4_Click(slot); }
+
+// A stack state without a window: `boards` boards at 0x80 upward, each with the power-on
+// configuration image and WRCFG in broadcast form.
+StackState stackOf(int boards);
 
 }  // namespace zmx::test

@@ -3,6 +3,7 @@
 // target that cannot be used says why, export writes the chosen format, the target is
 // remembered; and the program itself records its start-up reads and dumps the stack view.
 
+#include <QComboBox>
 #include <QtTest>
 
 #include <csignal>
@@ -70,7 +71,7 @@ QString program(const char* name) {
 
 }  // namespace
 
-class TstRecordMenu : public QObject {
+class TestRecordMenu : public QObject {
     Q_OBJECT
 
 private slots:
@@ -239,5 +240,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstRecordMenu)
+QTEST_MAIN(TestRecordMenu)
 #include "tst_recordmenu.moc"

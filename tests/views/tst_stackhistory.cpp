@@ -41,7 +41,7 @@ BoardRead otherRead(int slot, int64_t ms, ReadKind kind, bool match) {
 
 }  // namespace
 
-class TstStackHistory : public QObject {
+class TestStackHistory : public QObject {
     Q_OBJECT
 
 private slots:
@@ -333,5 +333,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstStackHistory)
+QTEST_GUILESS_MAIN(TestStackHistory)
 #include "tst_stackhistory.moc"

@@ -3,6 +3,8 @@
 // recorded values and sends nothing, the view works from the keyboard, and the window
 // dump lists the view's controls.
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include <QAction>
@@ -95,7 +97,7 @@ struct Captured : SessionListener {
 
 }  // namespace
 
-class TstStackView : public QObject {
+class TestStackView : public QObject {
     Q_OBJECT
 
 private slots:
@@ -310,5 +312,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstStackView)
+QTEST_MAIN(TestStackView)
 #include "tst_stackview.moc"

@@ -1,0 +1,3 @@
+// Sample for the layer check: not compiled.
+#include "commands/ReadVerdicts.h"
+#include "sim/SimStack.h"

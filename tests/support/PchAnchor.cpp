@@ -1,0 +1,1 @@
+// The one source of each folder's precompiled-header target (see tests/CMakeLists.txt).
