@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "link/LinkBackend.h"
-#include "link/LinkSpec.h"
+#include "link/LinkText.h"
 
 namespace zmx {
 

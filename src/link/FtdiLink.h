@@ -12,7 +12,7 @@
 
 #include "link/LinkBackend.h"
 #include "link/LinkDiscovery.h"
-#include "link/LinkSpec.h"
+#include "link/LinkText.h"
 
 namespace zmx {
 

@@ -24,7 +24,7 @@ struct SimLinkOptions {
     std::string idText;  // empty: the simulator's own identification text
 };
 
-// Makes the backend a link text names (see LinkSpec.h for the forms); an empty text lets the
+// Makes the backend a link text names (see LinkText.h for the forms); an empty text lets the
 // probes find one (see discoverDefaultLink).
 LinkChoice makeLink(const std::string& linkText, const SimLinkOptions& sim = {},
                     const LinkProbes& probes = realLinkProbes());

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/LinkBackend.h"
-#include "link/LinkSpec.h"
+#include "link/LinkText.h"
 
 namespace zmx {
 

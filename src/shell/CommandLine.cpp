@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "link/LinkSpec.h"
+#include "link/LinkText.h"
 
 namespace zmx {
 
@@ -50,8 +50,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         }
     }
     if (cl.error.empty() && !cl.link.empty()) {
-        const LinkSpec spec = parseLinkSpec(cl.link);
-        if (!spec.error.empty()) cl.error = spec.error;
+        const ParsedLink parsed = parseLinkText(cl.link);
+        if (!parsed.error.empty()) cl.error = parsed.error;
     }
     return cl;
 }

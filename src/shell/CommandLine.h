@@ -8,7 +8,7 @@
 namespace zmx {
 
 struct CommandLine {
-    std::string link;       // a link text (link/LinkSpec.h); empty = find one
+    std::string link;       // a link text (link/LinkText.h); empty = find one
     std::string tracePath;  // --trace FILE
     std::string dumpPath;   // --dump-window FILE
     std::string recordTarget;  // --record FILE|URL: SQLite file or postgresql:// URL

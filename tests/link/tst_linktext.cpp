@@ -3,14 +3,14 @@
 
 #include <QtTest>
 
-#include "link/LinkSpec.h"
+#include "link/LinkText.h"
 
 using namespace zmx;
 
-using Kind = LinkSpec::Kind;
-Q_DECLARE_METATYPE(LinkSpec::Kind)
+using Kind = ParsedLink::Kind;
+Q_DECLARE_METATYPE(ParsedLink::Kind)
 
-class TestLinkSpec : public QObject {
+class TestLinkText : public QObject {
     Q_OBJECT
 private slots:
     void accepted_data() {
@@ -55,7 +55,7 @@ private slots:
         QFETCH(int, vid);
         QFETCH(int, pid);
         QFETCH(int, rate);
-        const LinkSpec s = parseLinkSpec(text.toStdString());
+        const ParsedLink s = parseLinkText(text.toStdString());
         QVERIFY2(s.error.empty(), s.error.c_str());
         QCOMPARE(s.kind, kind);
         QCOMPARE(QString::fromStdString(s.path), path);
@@ -93,12 +93,12 @@ private slots:
     void refused() {
         QFETCH(QString, text);
         QFETCH(QString, mentions);
-        const LinkSpec s = parseLinkSpec(text.toStdString());
+        const ParsedLink s = parseLinkText(text.toStdString());
         const QString e = QString::fromStdString(s.error);
         QVERIFY2(e.contains(mentions), qPrintable(e));
         QVERIFY2(e.contains(text), qPrintable(e));  // the line names what was given
     }
 };
 
-QTEST_APPLESS_MAIN(TestLinkSpec)
-#include "tst_linkspec.moc"
+QTEST_APPLESS_MAIN(TestLinkText)
+#include "tst_linktext.moc"

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zmx {
 
@@ -16,7 +17,7 @@ namespace zmx {
 // talks at; the virtual COM port of a FIFO-mode chip ignores it, a UART-mode chip needs it.
 inline constexpr uint32_t kDefaultLineRate = 9600;
 
-struct LinkSpec {
+struct ParsedLink {
     enum class Kind { Auto, Sim, Serial, Ftdi, D2xx };
     Kind kind = Kind::Auto;
     std::string path;    // serial
@@ -27,9 +28,13 @@ struct LinkSpec {
     std::string error;  // set when the text cannot be used
 };
 
-LinkSpec parseLinkSpec(const std::string& text);
+ParsedLink parseLinkText(const std::string& text);
+
+// "a:b:c" as its colon-separated fields ("" gives one empty field); the link text and the
+// simulator's fault options share this separator.
+std::vector<std::string> splitColons(const std::string& s);
 
 // The accepted forms, for error lines and the usage text.
-const char* linkSpecForms();
+const char* linkTextForms();
 
 }  // namespace zmx

@@ -1,4 +1,4 @@
-#include "link/LinkSpec.h"
+#include "link/LinkText.h"
 
 #include <charconv>
 #include <vector>
@@ -24,6 +24,29 @@ bool parseUsbId(std::string s, uint16_t* out) {
     return true;
 }
 
+// The USB part of an ftdi or d2xx text, after "ftdi:": SERIAL, or VID:PID[:SERIAL].
+void parseUsbTarget(const std::string& rest, ParsedLink& parsed) {
+    const std::vector<std::string> parts = splitColons(rest);
+    if (parts.size() == 1) {
+        parsed.serial = parts[0];
+        if (parsed.serial.empty()) parsed.error = "an empty USB serial number";
+        return;
+    }
+    uint16_t vid = 0, pid = 0;
+    if (parts.size() > 3 || !parseUsbId(parts[0], &vid) || !parseUsbId(parts[1], &pid)) {
+        parsed.error = "\"" + rest + "\" is neither a USB serial number nor VID:PID[:SERIAL] (four hex digits each)";
+        return;
+    }
+    parsed.vendorId = vid;
+    parsed.productId = pid;
+    if (parts.size() == 3) {
+        parsed.serial = parts[2];
+        if (parsed.serial.empty()) parsed.error = "an empty USB serial number";
+    }
+}
+
+}  // namespace
+
 std::vector<std::string> splitColons(const std::string& s) {
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -33,37 +56,14 @@ std::vector<std::string> splitColons(const std::string& s) {
     return parts;
 }
 
-// The USB part of an ftdi or d2xx text, after "ftdi:": SERIAL, or VID:PID[:SERIAL].
-void parseUsbTarget(const std::string& rest, LinkSpec& spec) {
-    const std::vector<std::string> parts = splitColons(rest);
-    if (parts.size() == 1) {
-        spec.serial = parts[0];
-        if (spec.serial.empty()) spec.error = "an empty USB serial number";
-        return;
-    }
-    uint16_t vid = 0, pid = 0;
-    if (parts.size() > 3 || !parseUsbId(parts[0], &vid) || !parseUsbId(parts[1], &pid)) {
-        spec.error = "\"" + rest + "\" is neither a USB serial number nor VID:PID[:SERIAL] (four hex digits each)";
-        return;
-    }
-    spec.vendorId = vid;
-    spec.productId = pid;
-    if (parts.size() == 3) {
-        spec.serial = parts[2];
-        if (spec.serial.empty()) spec.error = "an empty USB serial number";
-    }
-}
-
-}  // namespace
-
-const char* linkSpecForms() {
+const char* linkTextForms() {
     return "sim, serial:PATH[@RATE], ftdi[:SERIAL][@RATE], ftdi:VID:PID[:SERIAL][@RATE], "
            "d2xx[:SERIAL][@RATE] or d2xx:VID:PID[:SERIAL][@RATE]";
 }
 
-LinkSpec parseLinkSpec(const std::string& textIn) {
-    LinkSpec spec;
-    if (textIn.empty()) return spec;
+ParsedLink parseLinkText(const std::string& textIn) {
+    ParsedLink parsed;
+    if (textIn.empty()) return parsed;
     std::string text = textIn;
     // A rate is what follows the last '@'; a device path keeps an '@' that is not followed by
     // digits only (/dev/serial/by-path names can hold one).
@@ -75,39 +75,39 @@ LinkSpec parseLinkSpec(const std::string& textIn) {
         const std::string rateText = text.substr(at + 1);
         uint64_t rate = 0;
         if (!parseNumber(rateText, 10, 12000000, &rate) || rate == 0) {
-            spec.error = "link " + textIn + ": the line rate \"" + rateText + "\" is not a number of baud";
-            return spec;
+            parsed.error = "link " + textIn + ": the line rate \"" + rateText + "\" is not a number of baud";
+            return parsed;
         }
-        spec.rate = static_cast<uint32_t>(rate);
-        spec.rateGiven = true;
+        parsed.rate = static_cast<uint32_t>(rate);
+        parsed.rateGiven = true;
         text.erase(at);
     }
     auto fail = [&](const std::string& why) {
-        spec.error = "link " + textIn + ": " + why + "; --link takes " + linkSpecForms();
-        return spec;
+        parsed.error = "link " + textIn + ": " + why + "; --link takes " + linkTextForms();
+        return parsed;
     };
     if (text == "sim") {
-        spec.kind = LinkSpec::Kind::Sim;
-        return spec;
+        parsed.kind = ParsedLink::Kind::Sim;
+        return parsed;
     }
     if (text.rfind("serial:", 0) == 0) {
-        spec.kind = LinkSpec::Kind::Serial;
-        spec.path = text.substr(7);
-        if (spec.path.empty()) return fail("serial: needs a device path");
-        return spec;
+        parsed.kind = ParsedLink::Kind::Serial;
+        parsed.path = text.substr(7);
+        if (parsed.path.empty()) return fail("serial: needs a device path");
+        return parsed;
     }
     for (const auto& [prefix, kind] :
-         {std::pair{"ftdi", LinkSpec::Kind::Ftdi}, std::pair{"d2xx", LinkSpec::Kind::D2xx}}) {
+         {std::pair{"ftdi", ParsedLink::Kind::Ftdi}, std::pair{"d2xx", ParsedLink::Kind::D2xx}}) {
         const std::string p = prefix;
         if (text == p) {
-            spec.kind = kind;
-            return spec;
+            parsed.kind = kind;
+            return parsed;
         }
         if (text.rfind(p + ":", 0) == 0) {
-            spec.kind = kind;
-            parseUsbTarget(text.substr(p.size() + 1), spec);
-            if (!spec.error.empty()) return fail(spec.error);
-            return spec;
+            parsed.kind = kind;
+            parseUsbTarget(text.substr(p.size() + 1), parsed);
+            if (!parsed.error.empty()) return fail(parsed.error);
+            return parsed;
         }
     }
     return fail("not known");
