@@ -30,15 +30,7 @@ constexpr int kWarmUpPasses = 2;
 void startTenBoardRun(test::WindowFixture& w) {
     Form1& f = *w.form;
     f.show();
-    test::useBoards(f, kRunBoards);
-    f.Command0_Click(1);
-    f.Command1_Click(5);
-    for (int b = 0; b < kRunBoards; ++b) {
-        f.Command4_Click(b);
-        f.Command1_Click(6);
-    }
-    f.Command4_Click(0);
-    f.Command1_Click(10);
+    test::startContinuousRun(f, kRunBoards);
     QCoreApplication::processEvents();
 }
 

@@ -30,16 +30,7 @@ constexpr int kTicksPerPass = 3 * kRunBoards;
 
 void startRun(Form1& f) {
     f.show();
-    f.ui.Combo1->setCurrentIndex(kRunBoards - 1);
-    f.Combo1_Click();
-    f.Command0_Click(1);
-    f.Command1_Click(5);
-    for (int b = 0; b < kRunBoards; ++b) {
-        f.Command4_Click(b);
-        f.Command1_Click(6);
-    }
-    f.Command4_Click(0);
-    f.Command1_Click(10);
+    test::startContinuousRun(f, kRunBoards);
     f.Timer1.stop();  // the benchmark ticks
     QCoreApplication::processEvents();
 }

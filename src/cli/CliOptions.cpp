@@ -1,4 +1,5 @@
 #include "cli/CliOptions.h"
+#include "link/LinkText.h"
 
 #include <cerrno>
 #include <cmath>
@@ -45,15 +46,6 @@ bool toDouble(const std::string& s, double lo, double hi, double* out) {
     if (s.empty() || *end || errno || !std::isfinite(v) || v < lo || v > hi) return false;
     *out = v;
     return true;
-}
-
-std::vector<std::string> splitColons(const std::string& s) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t p; (p = s.find(':', start)) != std::string::npos; start = p + 1)
-        parts.push_back(s.substr(start, p - start));
-    parts.push_back(s.substr(start));
-    return parts;
 }
 
 bool refuse(std::string* error, std::string message) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "link/LinkText.h"
 #include "sim/ControllerTexts.h"
 #include "sim/SimStack.h"
 
@@ -99,15 +100,6 @@ bool toDouble(const std::string& s, double lo, double hi, double* out) {
     return true;
 }
 
-std::vector<std::string> splitColons(const std::string& s) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t p; (p = s.find(':', start)) != std::string::npos; start = p + 1)
-        parts.push_back(s.substr(start, p - start));
-    parts.push_back(s.substr(start));
-    return parts;
-}
-
 Options parse(int argc, char** argv) {
     Options o;
     const int maxSlot = zmx::sim::kMaxBoards - 1;
@@ -134,20 +126,20 @@ Options parse(int argc, char** argv) {
             if (!toInt(value(), 0, maxSlot, &f.slot)) o.error = a + " takes a slot from 0 to 15";
             o.faults.push_back(f);
         } else if (a == "--cell") {
-            const auto p = splitColons(value());
+            const auto p = zmx::splitColons(value());
             Fault f{Fault::Cell};
             if (p.size() != 3 || !toInt(p[0], 0, maxSlot, &f.slot) || !toInt(p[1], 1, 12, &f.cell) ||
                 !toDouble(p[2], -1.0, 6.0, &f.volts))
                 o.error = "--cell takes SLOT:CELL:VOLTS (slot 0..15, cell 1..12, volts -1..6)";
             o.faults.push_back(f);
         } else if (a == "--open-wire") {
-            const auto p = splitColons(value());
+            const auto p = zmx::splitColons(value());
             Fault f{Fault::OpenWire};
             if (p.size() != 2 || !toInt(p[0], 0, maxSlot, &f.slot) || !toInt(p[1], 1, 12, &f.cell))
                 o.error = "--open-wire takes SLOT:CELL (slot 0..15, cell 1..12)";
             o.faults.push_back(f);
         } else if (a == "--self-test-fault") {
-            const auto p = splitColons(value());
+            const auto p = zmx::splitColons(value());
             Fault f{Fault::SelfTest};
             if (p.size() != 3 || !toInt(p[0], 0, maxSlot, &f.slot) || !toInt(p[1], 1, 12, &f.cell) ||
                 !toHexCode(p[2], &f.code))

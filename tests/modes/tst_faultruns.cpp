@@ -32,16 +32,8 @@ const QColor kLampColours[4] = {kWhite, kGreen, kRed, kOrange};  // by read stat
 // continuous mode on, from board 1.
 void startTenBoardRun(WindowFixture& f) {
     Form1& w = *f.form;
-    useBoards(w, kRunBoards);
-    w.Command0_Click(1);  // CDC up
-    w.Command1_Click(5);  // WRITE CONFIG, broadcast
-    for (int b = 0; b < kRunBoards; ++b) {
-        w.Command4_Click(b);
-        w.Command1_Click(6);  // READ CONFIG
-        QCOMPARE(int(w.st.measureMode[b]), 1);
-    }
-    w.Command4_Click(0);
-    w.Command1_Click(10);
+    startContinuousRun(w, kRunBoards);
+    for (int b = 0; b < kRunBoards; ++b) QCOMPARE(int(w.st.measureMode[b]), 1);
     QCOMPARE(int(w.st.continuousRunning), 1);
     takeTransfers(f);
 }

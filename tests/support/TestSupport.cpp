@@ -71,4 +71,16 @@ StackState stackOf(int boards) {
     return st;
 }
 
+void startContinuousRun(Form1& w, int boards) {
+    useBoards(w, boards);
+    w.Command0_Click(1);  // CDC up
+    w.Command1_Click(5);  // WRITE CONFIG, broadcast
+    for (int b = 0; b < boards; ++b) {
+        w.Command4_Click(b);
+        w.Command1_Click(6);  // READ CONFIG
+    }
+    w.Command4_Click(0);
+    w.Command1_Click(10);  // START CONTINUOUS
+}
+
 }  // namespace zmx::test

@@ -86,6 +86,10 @@ private:
 // The board count as the user sets it: the list entry, then its handler.
 void useBoards(Form1& w, int count);
 inline void useBoards(WindowFixture& f, int count) { useBoards(*f.form, count); }
+// `boards` boards, CDC 1 written to the whole stack and read back from every board (a
+// board's lamp takes its measure mode from its read-back), board 1 selected, continuous
+// mode started.
+void startContinuousRun(Form1& w, int boards);
 // A board button, as the user clicks it.
 inline void selectBoard(Form1& w, int slot) { w.Command4_Click(slot); }
 
