@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/WireTiming.h"
+
 namespace zmx {
 
 class LinkBackend {
@@ -26,7 +28,8 @@ public:
     virtual std::size_t write(std::string_view bytes) = 0;
     // Returns what arrived within the read time-out, at most maxBytes; never blocks longer.
     virtual std::string read(std::size_t maxBytes) = 0;
-    // Drops input that is already waiting (stale characters of an earlier exchange).
+    // Drops received input that is already waiting (stale characters of an earlier exchange);
+    // never what was written and has not left yet.
     virtual void purgeInput() = 0;
     virtual void close() = 0;
 
@@ -35,6 +38,21 @@ public:
     // Which physical controller this is, as far as the link can tell: the device path of a
     // serial port, the USB serial number of an FTDI device. Empty before the first open.
     virtual std::string deviceIdentity() const { return name(); }
+
+    // The USB serial number of the adapter behind the link, empty when it has none or the
+    // link cannot tell (a pseudo-terminal, the in-process simulator).
+    virtual std::string usbSerial() const { return {}; }
+
+    // The line rate and latency timer the link runs with, for waits computed from characters.
+    virtual WireTiming wireTiming() const { return {}; }
+
+    // Waits until every byte written has left the transmit side (the chip's FIFO, the
+    // driver's buffer), at most timeoutMs; false when some had not left by then. Written
+    // bytes are never dropped by the link: a purge drops received data only.
+    virtual bool drainOutput(int timeoutMs) {
+        (void)timeoutMs;
+        return true;
+    }
 };
 
 }  // namespace zmx
