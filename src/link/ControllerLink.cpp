@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "link/ReadDeadline.h"
 #include "protocol/Frames.h"
 
 namespace zmx {
@@ -38,11 +39,16 @@ void ControllerLink::SendOnly(std::string_view text) {
         const bool sent = text.empty() || backend_->write(text) == text.size();
         closeUnless(sent);
         // A "T" item makes the controller answer two characters although nothing is read
-        // back; take them now, within a short bound, so they cannot start the next reply.
+        // back; take them now, so they cannot start the next reply. They come once the text
+        // has crossed the wire, so the wait follows the characters, line rate and latency.
+        const WireTiming wire = backend_->wireTiming();
         if (const std::size_t echo = echoLength(text); sent && echo > 0 && backend_->isOpen()) {
-            backend_->setTimeouts(kEchoDrainTimeoutMs, kTransferTimeoutMs);
+            backend_->setTimeouts(replyWaitMs(wire, text.size(), echo), kTransferTimeoutMs);
             drained = backend_->read(echo);
         }
+        // The text must have left the chip before the next transfer counts on it (a
+        // conversion's measure time, a read-back after a write).
+        if (sent && !text.empty() && backend_->isOpen()) backend_->drainOutput(replyWaitMs(wire, text.size(), 0));
     }
     trace("SendOnly", text, drained);
 }
@@ -57,10 +63,24 @@ std::string ControllerLink::SendAndReceive(std::string_view text, std::size_t re
     return reply;
 }
 
+// The first character may take up to the whole 200 ms; after it, the reply is over once the
+// line has been quiet for two latency periods (or 50 characters are in).
 std::string ControllerLink::Identify() {
     std::string reply;
     if (begin(kIdentReadTimeoutMs, kIdentWriteTimeoutMs)) {
-        if (backend_->write(kIdentifyText) == kIdentifyText.size()) reply = backend_->read(kIdentReplyMax);
+        const int64_t deadline = steadyNowMs() + kIdentReadTimeoutMs;
+        if (backend_->write(kIdentifyText) == kIdentifyText.size()) {
+            reply = backend_->read(1);
+            const int quiet = quietGapMs(backend_->wireTiming());
+            while (!reply.empty() && reply.size() < kIdentReplyMax && backend_->isOpen()) {
+                const int64_t left = deadline - steadyNowMs();
+                if (left <= 0) break;
+                backend_->setTimeouts(static_cast<int>(std::min<int64_t>(left, quiet)), kIdentWriteTimeoutMs);
+                const std::string more = backend_->read(kIdentReplyMax - reply.size());
+                if (more.empty()) break;
+                reply += more;
+            }
+        }
         closeUnless(!reply.empty());
     }
     trace("Identify", kIdentifyText, reply);

@@ -19,8 +19,6 @@ inline constexpr int kIdentReadTimeoutMs = 200;
 inline constexpr int kIdentWriteTimeoutMs = 50;
 inline constexpr std::size_t kIdentReplyMax = 50;
 inline constexpr std::size_t kReplyBufferMax = 512;
-// Bound for reading back the echo characters a write-only frame with "T" items produces.
-inline constexpr int kEchoDrainTimeoutMs = 30;
 
 class ControllerLink {
 public:
@@ -31,7 +29,9 @@ public:
 
     void SendOnly(std::string_view text);
     std::string SendAndReceive(std::string_view text, std::size_t replyChars);
-    // One identification exchange: "IZ" out, up to 50 characters back.
+    // One identification exchange: "IZ" out, up to 50 characters back. The controller's text
+    // has a length of its own, so the reply is complete once no character has come for a
+    // quiet gap (two latency periods) after the first; never later than the 200 ms.
     std::string Identify();
     void SendLowCurrentStandby();
     void CloseOpenFrame();

@@ -3,8 +3,12 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <type_traits>
+
+#include "link/ReadDeadline.h"
 
 namespace zmx {
 
@@ -14,6 +18,9 @@ constexpr const char* kDefaultLibrary = "libftd2xx.so";
 constexpr uint8_t kBits8 = 8, kStopBits1 = 0, kParityNone = 0;
 constexpr uint16_t kFlowNone = 0;
 constexpr uint8_t kXon = 0x11, kXoff = 0x13;
+// The shortest latency timer: a reply of a few characters reaches the PC at once instead of
+// after the chip's power-on 16 ms.
+constexpr uint8_t kLatencyMs = 1;
 
 std::string statusText(const std::string& call, D2xxApi::Status status) {
     return std::string(call) + " returned status " + std::to_string(status);
@@ -60,6 +67,8 @@ std::unique_ptr<D2xxLibrary> D2xxLibrary::load(const std::string& path, std::str
     find(a.createDeviceInfoList, "FT_CreateDeviceInfoList", false);
     find(a.getDeviceInfoDetail, "FT_GetDeviceInfoDetail", false);
     find(a.getDeviceInfo, "FT_GetDeviceInfo", false);
+    find(a.setLatencyTimer, "FT_SetLatencyTimer", false);
+    find(a.getStatus, "FT_GetStatus", false);
     if (!missing.empty()) {
         if (error)
             *error = "the D2XX library " + file + " lacks " + missing +
@@ -176,7 +185,30 @@ bool D2xxLink::setLine() {
         lastError_ = statusText("FT_SetFlowControl (none)", s);
         return false;
     }
+    // A library without the call, or a chip that refuses it, keeps its own timer: the waits
+    // computed from wireTiming() then allow for it.
+    latencyMs_ = 16;
+    if (a.setLatencyTimer && a.setLatencyTimer(handle_, kLatencyMs) == D2xxApi::kOk) latencyMs_ = kLatencyMs;
     return true;
+}
+
+// FT_GetStatus counts the bytes still queued for sending; without it the link cannot tell and
+// trusts the write.
+bool D2xxLink::drainOutput(int timeoutMs) {
+    const D2xxApi& a = lib_->api();
+    if (!handle_ || !a.getStatus) return handle_ != nullptr;
+    const int64_t deadline = steadyNowMs() + std::max(timeoutMs, 0);
+    for (;;) {
+        D2xxApi::Dword rx = 0, tx = 0, events = 0;
+        if (const D2xxApi::Status s = a.getStatus(handle_, &rx, &tx, &events); s != D2xxApi::kOk) {
+            lastError_ = statusText("FT_GetStatus", s);
+            close();
+            return false;
+        }
+        if (tx == 0) return true;
+        if (steadyNowMs() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 void D2xxLink::pinSerial() {

@@ -37,6 +37,8 @@ struct D2xxApi {
                                              void* serial, void* description, Handle* handle);
     using GetDeviceInfoFn = Status (*)(Handle handle, Dword* type, Dword* id, char* serial, char* description,
                                        void* reserved);
+    using SetLatencyTimerFn = Status (*)(Handle handle, uint8_t ms);
+    using GetStatusFn = Status (*)(Handle handle, Dword* rxBytes, Dword* txBytes, Dword* eventStatus);
 
     static constexpr Status kOk = 0;
     static constexpr Status kInvalidHandle = 1;
@@ -60,6 +62,8 @@ struct D2xxApi {
     CreateDeviceInfoListFn createDeviceInfoList = nullptr;
     GetDeviceInfoDetailFn getDeviceInfoDetail = nullptr;
     GetDeviceInfoFn getDeviceInfo = nullptr;
+    SetLatencyTimerFn setLatencyTimer = nullptr;
+    GetStatusFn getStatus = nullptr;
 };
 static_assert(sizeof(D2xxApi::Status) == 4, "FT_STATUS is 32 bits wide");
 
@@ -117,6 +121,9 @@ public:
     void purgeInput() override;
     void close() override;
     std::string lastError() const override { return lastError_; }
+    std::string usbSerial() const override { return target_.serial.empty() ? pinned_ : target_.serial; }
+    WireTiming wireTiming() const override { return {target_.rate, latencyMs_}; }
+    bool drainOutput(int timeoutMs) override;
 
 private:
     bool openDevice(D2xxApi::Handle* h);
@@ -127,6 +134,7 @@ private:
     D2xxTarget target_;
     std::string pinned_;  // the serial number of the device the first open found
     void* handle_ = nullptr;
+    int latencyMs_ = 16;  // the chip's power-on latency timer until the link sets it
     std::string lastError_;
 };
 

@@ -21,8 +21,10 @@ LinkChoice makeLink(const std::string& linkText, const SimLinkOptions& simOption
             sim::SimOptions opt;
             opt.boards = simOptions.boards;
             if (!simOptions.idText.empty()) opt.idText = simOptions.idText;
+            opt.padIdentification =
+                simOptions.padIdentification || simOptions.wire.kind == sim::WireOptions::Kind::Instant;
             c.simStack = std::make_shared<sim::SimStack>(opt);
-            c.backend = std::make_unique<SimLink>(c.simStack);
+            c.backend = std::make_unique<SimLink>(c.simStack, simOptions.wire);
             return c;
         }
         case ParsedLink::Kind::Serial:

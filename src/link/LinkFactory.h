@@ -6,6 +6,7 @@
 
 #include "link/LinkBackend.h"
 #include "link/LinkDiscovery.h"
+#include "sim/SimWire.h"
 
 namespace zmx {
 namespace sim {
@@ -22,6 +23,10 @@ struct LinkChoice {
 struct SimLinkOptions {
     int boards = 10;
     std::string idText;  // empty: the simulator's own identification text
+    // The wire between link and controller: strict (9600 baud, 16 ms latency) unless told.
+    sim::WireOptions wire;
+    // Pads the identification to 50 characters; an instant wire always does (its old habit).
+    bool padIdentification = false;
 };
 
 // Makes the backend a link text names (see LinkText.h for the forms); an empty text lets the

@@ -1,18 +1,23 @@
 #pragma once
-// The simulated stack as an ordinary link backend: each write goes to the simulated
-// controller, each read takes its reply within the read time-out of the simulator's clock.
+// The simulated stack as an ordinary link backend. Between the link and the simulated
+// controller sits the wire model (sim/SimWire.h): by default as strict as the real LK200
+// (9600 baud, a 16 ms latency timer, a transmit FIFO that drains after the write returned);
+// WireOptions::Kind::Instant hands each write to the controller whole and takes its reply
+// at once, for measuring the program's own cost.
 
 #include <memory>
 
 #include "link/LinkBackend.h"
 #include "sim/SimStack.h"
+#include "sim/SimWire.h"
 
 namespace zmx {
 
 class SimLink : public LinkBackend {
 public:
     // Tests keep their own pointer to the stack to inject faults while the link runs.
-    explicit SimLink(std::shared_ptr<sim::SimStack> stack = std::make_shared<sim::SimStack>());
+    explicit SimLink(std::shared_ptr<sim::SimStack> stack = std::make_shared<sim::SimStack>(),
+                     sim::WireOptions wire = {});
 
     std::string name() const override { return "sim"; }
     bool open() override;
@@ -23,8 +28,11 @@ public:
     void purgeInput() override;
     void close() override;
     std::string lastError() const override { return lastError_; }
+    WireTiming wireTiming() const override;
+    bool drainOutput(int timeoutMs) override;
 
     sim::SimStack& stack() { return *stack_; }
+    sim::SimWire& wire() { return wire_; }
     int readTimeoutMs() const { return readMs_; }
     int writeTimeoutMs() const { return writeMs_; }
 
@@ -33,6 +41,7 @@ private:
     bool gone();
 
     std::shared_ptr<sim::SimStack> stack_;
+    sim::SimWire wire_;
     bool open_ = false;
     int readMs_ = 1000;
     int writeMs_ = 1000;

@@ -98,12 +98,39 @@ SimStack::SimStack(SimOptions options) : options_(std::move(options)), idText_(o
 
 void SimStack::receive(std::string_view written) {
     if (!plugged_) return;
+    noteWritten(written);
+    // The controller acts once the whole text is in; its reply is timed from then.
+    advanceMs(kMsPerChar * static_cast<double>(written.size()));
+    interpret(written);
+}
+
+void SimStack::noteWritten(std::string_view written) {
     if (received_.size() >= kReceivedLogMax)
         received_.erase(received_.begin(), received_.begin() + kReceivedLogMax / 2);
     received_.emplace_back(written);
-    // The controller acts once the whole text is in; its reply is timed from then.
-    advanceMs(kMsPerChar * static_cast<double>(written.size()));
+}
 
+void SimStack::receiveItem(std::string_view item) {
+    if (plugged_) interpret(item);
+}
+
+std::vector<SimStack::QueuedReply> SimStack::takeQueuedReplies() {
+    std::vector<QueuedReply> out;
+    out.reserve(pending_.size());
+    for (PendingReply& p : pending_) out.push_back({p.readyAt, p.text.substr(p.pos)});
+    discardPending();
+    return out;
+}
+
+void SimStack::powerOnReset() {
+    discardPending();
+    closeFrame();
+    spiHigh_ = false;
+    for (int slot = 0; slot < kMaxBoards; ++slot)
+        if (chips_[static_cast<std::size_t>(slot)].present) powerUp(slot);
+}
+
+void SimStack::interpret(std::string_view written) {
     std::string reply;
     bool fromBus = false;  // some of the reply was clocked in from the bus
     const auto at = [&](std::size_t i) { return i < written.size() ? written[i] : '\0'; };
@@ -119,7 +146,7 @@ void SimStack::receive(std::string_view written) {
             i += 2;
         } else if (c == 'I' && at(i + 1) == 'Z') {
             std::string id = idText_.substr(0, kIdReplyLength);
-            id.resize(kIdReplyLength, ' ');
+            if (options_.padIdentification) id.resize(kIdReplyLength, ' ');
             reply += id;
             i += 2;
         } else if (frameOpen_ && (c == 'S' || c == 'T') && hexValue(at(i + 1)) >= 0 && hexValue(at(i + 2)) >= 0) {

@@ -37,6 +37,9 @@ struct SimOptions {
     std::string idText = "ZMX7730-4 LK200 SIMULATED STACK";
     uint32_t seed = 1;
     bool noise = false;  // a few codes of seeded noise on every conversion
+    // The identification padded with spaces to the 50 characters a reader asks for (the
+    // in-process stack's habit); a real controller answers its text at its own length.
+    bool padIdentification = true;
 };
 
 class SimStack {
@@ -52,11 +55,28 @@ public:
     std::string takeReply(std::size_t maxBytes, int timeoutMs);
     // Drops every reply character not yet read, including those still on their way.
     void discardPending();
+
+    // --- the same controller behind a wire (SimWire) ---
+    // Logs a text the PC wrote (the wire delivers it item by item later).
+    void noteWritten(std::string_view written);
+    // One item of a text as it arrives ("MSx", "T80", "R", "IZ", ...): acted on at once,
+    // without the per-character cost of receive(); its reply characters are queued.
+    void receiveItem(std::string_view item);
+    struct QueuedReply {
+        double readyAt;
+        std::string text;
+    };
+    // Takes every queued reply with the time it is ready to leave the controller.
+    std::vector<QueuedReply> takeQueuedReplies();
+    // The controller's reset line: controller and every present chip back to power-on.
+    void powerOnReset();
     bool plugged() const { return plugged_; }
 
     // --- clock ---
     void useManualClock(bool manual);
     void advanceMs(double ms);
+    // Moves the clock on to `ms` (never back).
+    void advanceTo(double ms);
     double nowMs() const;
 
     // --- fault injection and scenario set-up (slot = address - 0x80) ---
@@ -157,7 +177,8 @@ private:
 
     const Chip* chipAt(int slot) const;
     Chip* chipAt(int slot);
-    void advanceTo(double ms);
+    // The controller grammar over one text or item; replies are queued.
+    void interpret(std::string_view written);
 
     SimOptions options_;
     std::array<Chip, kMaxBoards> chips_{};

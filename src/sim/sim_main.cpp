@@ -8,7 +8,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <memory>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +22,7 @@
 #include "link/LinkText.h"
 #include "sim/ControllerTexts.h"
 #include "sim/SimStack.h"
+#include "sim/SimWire.h"
 
 namespace {
 
@@ -52,10 +56,18 @@ const char* kUsage =
     "  --self-test-fault SLOT:CELL:CODE\n"
     "                           self tests latch the hex CODE (000..FFF) at cell CELL of SLOT\n"
     "  --delay-ms MS            delay of every reply\n"
+    "  --wire KIND              the wire to the controller: uart (9600 baud, the default),\n"
+    "                           uart:RATE, fifo (a FIFO-type chip, no line rate) or instant\n"
+    "                           (every reply at once, the whole text acted on together)\n"
+    "  --latency-ms MS          the chip's latency timer (1..255, default 16)\n"
+    "  --sim-id-pad             pad the identification to 50 characters (instant always does)\n"
+    "  --replug-new-tty         the re-plugged controller comes back on a new pseudo-terminal,\n"
+    "                           whose path is printed before \"plugged\"; the old one goes away\n"
     "  --replug-id TEXT         identification text of the controller that answers after a\n"
     "                           re-plug (a different controller on the same port)\n"
     "SIGUSR1 unplugs the controller (it stops answering), SIGUSR2 plugs it back in; each prints\n"
-    "\"unplugged\" or \"plugged\" when done.\n"
+    "\"unplugged\" or \"plugged\" when done. A program that closes the terminal with HUPCL set\n"
+    "(or sets the rate 0) drops DTR, which resets the controller and the chips to power-on.\n"
     "  --help                   this text\n";
 
 struct Fault {
@@ -70,6 +82,9 @@ struct Options {
     int corruptOneIn = 0;
     double delayMs = 0;
     std::string replugId;
+    zmx::sim::WireOptions wire;
+    bool padId = false;
+    bool replugNewTty = false;
     std::string error;
     bool help = false;
 };
@@ -149,6 +164,16 @@ Options parse(int argc, char** argv) {
             if (!toInt(value(), 1, 1000000, &o.corruptOneIn)) o.error = "--corrupt-one-in takes a number from 1";
         } else if (a == "--replug-id") {
             o.replugId = value();
+        } else if (a == "--wire") {
+            std::string why;
+            if (auto w = zmx::sim::parseWireKind(value(), &why)) o.wire = *w;
+            else if (o.error.empty()) o.error = why;
+        } else if (a == "--latency-ms") {
+            if (!toDouble(value(), 1, 255, &o.wire.latencyMs)) o.error = "--latency-ms takes 1 to 255";
+        } else if (a == "--sim-id-pad") {
+            o.padId = true;
+        } else if (a == "--replug-new-tty") {
+            o.replugNewTty = true;
         } else if (a == "--delay-ms") {
             if (!toDouble(value(), 0, 60000, &o.delayMs)) o.error = "--delay-ms takes 0 to 60000";
         } else {
@@ -170,6 +195,62 @@ void writeReply(int fd, const std::string& text) {
     }
 }
 
+// The pseudo-terminal the controller is served on. The simulator holds its own descriptor of
+// the terminal, which keeps it alive while the program has it closed and lets the simulator
+// watch the settings the program leaves: a close with HUPCL set, or the rate 0, is where a
+// real port drops DTR.
+struct Terminal {
+    int master = -1;
+    int slave = -1;
+    std::string path;
+    bool hupcl = false;
+    bool rateZero = false;
+
+    bool create() {
+        close();
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+            std::fprintf(stderr, "zmx7730-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+            return false;
+        }
+        path = ::ptsname(master);
+        slave = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+        termios t{};
+        if (slave < 0 || ::tcgetattr(slave, &t) != 0) {
+            std::fprintf(stderr, "zmx7730-sim: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
+            return false;
+        }
+        ::cfmakeraw(&t);  // no echo, no line editing, no translation: bytes as written
+        ::cfsetispeed(&t, B9600);
+        ::cfsetospeed(&t, B9600);
+        ::tcsetattr(slave, TCSANOW, &t);
+        hupcl = (t.c_cflag & HUPCL) != 0;
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        return true;
+    }
+
+    // True once when the settings say DTR went low: HUPCL put back (a close that restores
+    // the settings found at open), or the rate 0.
+    bool droppedDtr() {
+        termios t{};
+        if (slave < 0 || ::tcgetattr(slave, &t) != 0) return false;
+        const bool now = (t.c_cflag & HUPCL) != 0;
+        const bool rose = now && !hupcl;
+        hupcl = now;
+        const bool zero = ::cfgetospeed(&t) == B0;
+        const bool fell = zero && !rateZero;
+        rateZero = zero;
+        return rose || fell;
+    }
+
+    void close() {
+        if (slave >= 0) ::close(slave);
+        if (master >= 0) ::close(master);
+        slave = master = -1;
+    }
+    ~Terminal() { close(); }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,7 +264,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    zmx::sim::SimStack stack(opt.sim);
+    zmx::sim::SimOptions simOptions = opt.sim;
+    const bool instant = opt.wire.kind == zmx::sim::WireOptions::Kind::Instant;
+    simOptions.padIdentification = opt.padId || instant;
+    auto stackPtr = std::make_shared<zmx::sim::SimStack>(simOptions);
+    zmx::sim::SimStack& stack = *stackPtr;
+    zmx::sim::SimWire wire(stackPtr, opt.wire);
     for (const Fault& f : opt.faults) {
         switch (f.kind) {
             case Fault::Absent: stack.setBoardPresent(f.slot, false); break;
@@ -196,25 +282,8 @@ int main(int argc, char** argv) {
     if (opt.corruptOneIn > 0) stack.setPecCorruptionRate(opt.corruptOneIn, opt.sim.seed);
     stack.setReplyDelayMs(opt.delayMs);
 
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-        std::fprintf(stderr, "zmx7730-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
-        return 1;
-    }
-    const std::string slavePath = ::ptsname(master);
-    // Holding the slave open keeps the terminal alive while the program has it closed (before
-    // its first transfer, or after a failed one); otherwise reads here would see a hang-up.
-    const int keepSlave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY);
-    termios t{};
-    if (keepSlave < 0 || ::tcgetattr(keepSlave, &t) != 0) {
-        std::fprintf(stderr, "zmx7730-sim: cannot open %s: %s\n", slavePath.c_str(), std::strerror(errno));
-        return 1;
-    }
-    ::cfmakeraw(&t);  // no echo, no line editing, no translation: bytes as written
-    ::cfsetispeed(&t, B115200);
-    ::cfsetospeed(&t, B115200);
-    ::tcsetattr(keepSlave, TCSANOW, &t);
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    Terminal term;
+    if (!term.create()) return 1;
 
     struct sigaction sa {};
     sa.sa_handler = onStop;
@@ -230,50 +299,73 @@ int main(int argc, char** argv) {
     sigaction(SIGUSR2, &plug, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    std::printf("%s\n", slavePath.c_str());
+    std::printf("%s\n", term.path.c_str());
     std::fflush(stdout);
 
     zmx::sim::TextAssembler texts;
     int quietMs = 0;
     while (!stopRequested) {
-        // Replies that wait for their delay are looked at often; otherwise sleep until input.
-        const int waitMs = opt.delayMs > 0 || texts.hasPartial() ? 1 : kIdlePollMs;
-        pollfd p{master, POLLIN, 0};
+        int waitMs = kIdlePollMs;
+        short events = POLLIN;
+        if (instant) {
+            // Replies that wait for their delay are looked at often; otherwise sleep until input.
+            if (opt.delayMs > 0 || texts.hasPartial()) waitMs = 1;
+        } else {
+            // Wake for the wire's next event; take input only while the line can take it, so
+            // what has not left yet stays in the terminal's buffer (where a drain waits for it).
+            const double next = wire.nextEventMs() - stack.nowMs();
+            if (next < kIdlePollMs) waitMs = std::max(0, static_cast<int>(std::ceil(next)));
+            if (stack.plugged() && wire.transmitPending() > 0) events = 0;
+        }
+        pollfd p{term.master, events, 0};
         const int ready = ::poll(&p, 1, waitMs);
         if (ready < 0 && errno != EINTR) break;
         bool gotInput = false;
         if (ready > 0 && (p.revents & POLLIN)) {
-            char buf[4096];
-            ssize_t n;
-            while ((n = ::read(master, buf, sizeof buf)) > 0) {
-                texts.add(std::string_view(buf, static_cast<std::size_t>(n)));
-                gotInput = true;
+            if (instant || !stack.plugged()) {
+                char buf[4096];
+                ssize_t n;
+                while ((n = ::read(term.master, buf, sizeof buf)) > 0) {
+                    if (instant) texts.add(std::string_view(buf, static_cast<std::size_t>(n)));
+                    gotInput = true;
+                }
+            } else {
+                char c;
+                while (wire.transmitPending() == 0 && ::read(term.master, &c, 1) == 1) wire.hostWrite(std::string_view(&c, 1));
             }
         }
         quietMs = gotInput ? 0 : quietMs + waitMs;
         if (plugRequest != 0) {
             const bool plugIn = plugRequest == 2;
             plugRequest = 0;
+            if (plugIn && opt.replugNewTty && !term.create()) break;
             stack.setPlugged(plugIn);
+            wire.advanceTo(stack.nowMs());
             if (plugIn && !opt.replugId.empty()) stack.setIdText(opt.replugId);
+            if (plugIn && opt.replugNewTty) std::printf("%s\n", term.path.c_str());
             std::printf("%s\n", plugIn ? "plugged" : "unplugged");
             std::fflush(stdout);
         }
-        // Every transfer of the program starts by dropping stale input, which the simulator
-        // cannot see over the terminal; a reply still delayed when the next text comes in
-        // is dropped here instead, as the in-process link drops it.
-        while (auto text = texts.next()) {
-            stack.discardPending();
-            stack.receive(*text);
+        if (term.droppedDtr()) wire.setDtr(false), wire.setDtr(true);
+        if (instant) {
+            // Every transfer of the program starts by dropping stale input, which the simulator
+            // cannot see over the terminal; a reply still delayed when the next text comes in
+            // is dropped here instead, as the in-process link drops it.
+            while (auto text = texts.next()) {
+                stack.discardPending();
+                stack.receive(*text);
+            }
+            if (texts.hasPartial() && quietMs >= kQuietFlushMs) {
+                stack.discardPending();
+                stack.receive(texts.takePartial());
+            }
+            const std::string reply = stack.takeReply(zmx::sim::kIdReplyLength * 1024, 0);
+            if (!reply.empty()) writeReply(term.master, reply);
+        } else {
+            wire.advanceTo(stack.nowMs());
+            const std::string reply = wire.hostRead(wire.hostAvailable(), 0);
+            if (!reply.empty()) writeReply(term.master, reply);
         }
-        if (texts.hasPartial() && quietMs >= kQuietFlushMs) {
-            stack.discardPending();
-            stack.receive(texts.takePartial());
-        }
-        const std::string reply = stack.takeReply(zmx::sim::kIdReplyLength * 1024, 0);
-        if (!reply.empty()) writeReply(master, reply);
     }
-    ::close(keepSlave);
-    ::close(master);
     return 0;
 }

@@ -65,8 +65,8 @@ private slots:
         ControllerLink link(std::move(b));
         raw->nextReply = "ZMX7730-4";
         QCOMPARE(link.Identify(), std::string("ZMX7730-4"));
-        QCOMPARE(raw->lastAsked, std::size_t(50));
-        QCOMPARE(raw->readMs, 200);
+        QCOMPARE(raw->timeoutsOfReads.front(), 200);  // the first character may take the whole time
+        QCOMPARE(raw->timeoutsOfReads.back(), quietGapMs(WireTiming{}));  // the end is a quiet gap
         QCOMPARE(raw->writeMs, 50);
         raw->nextReply = "804902CEE000000000001A";
         link.SendAndReceive("MSxT80T49T02TCERRRRRRRX", 22);
@@ -102,7 +102,7 @@ private slots:
         raw->nextReply = "01";
         link.SendOnly("MSxT01SC7SE0S00S00S00S00S00SFEX");
         QCOMPARE(raw->lastAsked, std::size_t(2));
-        QCOMPARE(raw->timeoutsOfReads.back(), kEchoDrainTimeoutMs);
+        QCOMPARE(raw->timeoutsOfReads.back(), replyWaitMs(WireTiming{}, 31, 2));
         QVERIFY(raw->pending.empty());
         raw->pending = "XY";  // stale input left by something else
         raw->stalePurged.clear();

@@ -92,7 +92,8 @@ private slots:
         fake.preload("STALE");
         ControllerLink link(std::make_unique<D2xxLink>(loadFake()));
         QCOMPARE(link.Identify(), std::string("ZMX7730-4 fake LK200"));
-        QCOMPARE(fake.counter("readMs"), 200);
+        QCOMPARE(fake.counter("latency"), 1);  // set on open, so the identification ends after a short quiet gap
+        QCOMPARE(fake.counter("readMs"), quietGapMs(link.backend().wireTiming()));
         QCOMPARE(fake.counter("writeMs"), 50);
         QCOMPARE(link.SendAndReceive("MSxT80T49T02TCERRRRRRRX", 4), std::string("MSxT"));
         QCOMPARE(fake.counter("readMs"), 1000);
@@ -104,6 +105,8 @@ private slots:
         QCOMPARE(fake.counter("stop"), 0);    // one stop bit
         QCOMPARE(fake.counter("parity"), 0);  // none
         QCOMPARE(fake.counter("flow"), 0);    // none
+        link.SendOnly("MSxS10SB0X");
+        QVERIFY(fake.counter("statusCalls") > 0);  // a start frame waits until it has left
         // The device found first is the one a reopen takes.
         QCOMPARE(link.backend().deviceIdentity(), std::string("d2xx serial LK200A01"));
     }

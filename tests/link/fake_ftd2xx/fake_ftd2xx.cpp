@@ -29,7 +29,7 @@ struct Fake {
     int opens = 0, closes = 0, purges = 0;
     Dword readMs = 0, writeMs = 0;
     uint32_t baud = 0, vid = 0, pid = 0;
-    int bits = -1, stop = -1, parity = -1, flow = -1;
+    int bits = -1, stop = -1, parity = -1, flow = -1, latency = -1, statusCalls = 0;
     int device = -1;  // index of the open device
     int handleToken = 0;
 } fake;
@@ -162,6 +162,22 @@ EXPORT Status FT_Purge(void* handle, uint32_t mask) {
     return kOk;
 }
 
+EXPORT Status FT_SetLatencyTimer(void* handle, uint8_t ms) {
+    if (!valid(handle)) return kInvalidHandle;
+    fake.latency = ms;
+    return kOk;
+}
+
+// Everything written has left at once: this stand-in has no transmit queue.
+EXPORT Status FT_GetStatus(void* handle, Dword* rx, Dword* tx, Dword* events) {
+    if (!valid(handle)) return kInvalidHandle;
+    ++fake.statusCalls;
+    *rx = static_cast<Dword>(fake.pending.size());
+    *tx = 0;
+    *events = 0;
+    return kOk;
+}
+
 // Test controls.
 EXPORT void fake_ftd2xx_set_mode(const char* mode) {
     fake = Fake{};
@@ -183,5 +199,7 @@ EXPORT int fake_ftd2xx_counter(const char* which) {
     if (w == "vid") return static_cast<int>(fake.vid);
     if (w == "pid") return static_cast<int>(fake.pid);
     if (w == "device") return fake.device;
+    if (w == "latency") return fake.latency;
+    if (w == "statusCalls") return fake.statusCalls;
     return -1;
 }
