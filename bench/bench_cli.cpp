@@ -49,7 +49,7 @@ void timePasses(const char* what, StackSession& session, int runs) {
 }
 
 void fastPassSim(int runs) {
-    ControllerLink link(std::make_unique<SimLink>(std::make_shared<sim::SimStack>()));
+    ControllerLink link(std::make_unique<SimLink>(std::make_shared<sim::SimStack>(), kInstantWire));
     StackSession session(link);
     if (!prepare(session)) {
         std::printf("fastpass: the simulated stack did not take CDC 1\n");
@@ -70,7 +70,7 @@ void fastPassPty(int runs) {
     }
     const QString dir = qEnvironmentVariable("ZMX_BINARY_DIR", QCoreApplication::applicationDirPath() + "/..");
     QProcess sim;
-    sim.start(QDir(dir).filePath("zmx7730-sim"), {"--sim-boards", "10"});
+    sim.start(QDir(dir).filePath("zmx7730-sim"), {"--sim-boards", "10", "--wire", "instant"});
     if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
         std::printf("fastpass_pty: cannot start zmx7730-sim in %s\n", qPrintable(dir));
         return;

@@ -53,7 +53,7 @@ struct Sim {
     QProcess p;
     std::string pty;
     explicit Sim(int boards) {
-        p.start(simProgram(), {"--sim-boards", QString::number(boards), "--seed", "1"});
+        p.start(simProgram(), {"--sim-boards", QString::number(boards), "--seed", "1", "--wire", "instant"});
         if (p.waitForStarted(5000) && p.waitForReadyRead(5000))
             pty = QString::fromLatin1(p.readLine()).trimmed().toStdString();
         if (pty.empty()) std::printf("cannot start %s\n", qPrintable(simProgram()));

@@ -41,7 +41,7 @@ void tickAndRepaint(Form1& f) {
 }
 
 void tick(int runs) {
-    test::WindowFixture w({}, false);
+    test::WindowFixture w({}, false, kInstantWire);
     w.load();
     startTenBoardRun(w);
     for (int i = 0; i < kWarmUpPasses * kTicksPerPass; ++i) tickAndRepaint(*w.form);
@@ -111,7 +111,7 @@ __attribute__((noinline)) void measuredTickPass(Form1& f) {
 namespace {
 
 void tickPass(int) {
-    test::WindowFixture w({}, false);
+    test::WindowFixture w({}, false, kInstantWire);
     w.load();
     startTenBoardRun(w);
     for (int i = 0; i < kWarmUpPasses * kTicksPerPass; ++i) tickAndRepaint(*w.form);

@@ -8,7 +8,7 @@ namespace {
 
 // One READ CONFIG: frame building, transfer, parsing, PEC, lamp and monitor update.
 void rdcfg(int runs) {
-    test::WindowFixture w({}, false);
+    test::WindowFixture w({}, false, kInstantWire);
     w.load();
     report("RDCFG (ReadConfig, simulated link)", runs, timeRuns(runs, [&] { w.form->ReadConfig(); }));
 }
@@ -16,7 +16,7 @@ void rdcfg(int runs) {
 // One RDCV of board 1 in measure mode: transfer, parsing, PEC, decoding, status codes and
 // the cell display (values, lamps and bars).
 void rdcv(int runs) {
-    test::WindowFixture w({}, false);
+    test::WindowFixture w({}, false, kInstantWire);
     w.load();
     w.form->Command0_Click(1);  // CDC 1, written, read back: the board measures
     w.form->Command1_Click(5);

@@ -114,7 +114,7 @@ void tickViews(int runs) {
 // fed to the views' history, then drawn once in each tab.
 void viewsDay(int) {
     const long before = residentKb();
-    test::WindowFixture w({}, false);
+    test::WindowFixture w({}, false, kInstantWire);
     w.load();
     w.form->Timer1.stop();
     ViewMenus views(*w.form);

@@ -55,6 +55,8 @@ public:
     void purgeInput() override;
     void close() override;
     std::string lastError() const override { return lastError_; }
+    WireTiming wireTiming() const override { return {target_.rate, 16}; }
+    bool drainOutput(int) override { return isOpen(); }
 
     FtdiOpenFailure lastOpenFailure() const { return lastFailure_; }
 

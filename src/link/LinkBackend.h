@@ -44,15 +44,13 @@ public:
     virtual std::string usbSerial() const { return {}; }
 
     // The line rate and latency timer the link runs with, for waits computed from characters.
-    virtual WireTiming wireTiming() const { return {}; }
+    // (No default, here and below: a backend that wraps another must pass them on.)
+    virtual WireTiming wireTiming() const = 0;
 
     // Waits until every byte written has left the transmit side (the chip's FIFO, the
     // driver's buffer), at most timeoutMs; false when some had not left by then. Written
     // bytes are never dropped by the link: a purge drops received data only.
-    virtual bool drainOutput(int timeoutMs) {
-        (void)timeoutMs;
-        return true;
-    }
+    virtual bool drainOutput(int timeoutMs) = 0;
 };
 
 }  // namespace zmx

@@ -24,6 +24,8 @@ public:
     void purgeInput() override;
     void close() override;
     std::string lastError() const override { return lastError_; }
+    WireTiming wireTiming() const override { return {rate_, 16}; }
+    bool drainOutput(int) override { return isOpen(); }
 
     // False when this build has no serial port support.
     static bool available();

@@ -47,9 +47,14 @@ public:
         ++closes;
         opened = false;
     }
+    WireTiming wireTiming() const override { return {}; }
+    bool drainOutput(int) override {
+        ++drains;
+        return true;
+    }
     bool opened = false;
     std::string pending, nextReply, written, stalePurged;
-    int opens = 0, closes = 0, purges = 0, readMs = 0, writeMs = 0;
+    int opens = 0, closes = 0, purges = 0, drains = 0, readMs = 0, writeMs = 0;
     std::size_t lastAsked = 0;
     std::vector<int> timeoutsOfReads;
 };

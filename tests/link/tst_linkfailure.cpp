@@ -72,6 +72,8 @@ public:
     void purgeInput() override { inner_.purgeInput(); }
     void close() override { inner_.close(); }
     std::string lastError() const override { return inner_.lastError(); }
+    WireTiming wireTiming() const override { return inner_.wireTiming(); }
+    bool drainOutput(int timeoutMs) override { return inner_.drainOutput(timeoutMs); }
 
 private:
     Pty& pty_;

@@ -61,25 +61,36 @@ void TestSimLink::writeAndReadNeedAnOpenLink() {
 }
 
 void TestSimLink::readUsesTheReadTimeout_data() {
+    QTest::addColumn<QString>("wire");
     QTest::addColumn<int>("readTimeout");
     QTest::addColumn<bool>("arrives");
-    QTest::newRow("time-out longer than the delay") << 1000 << true;
-    QTest::newRow("time-out shorter than the delay") << 100 << false;
+    QTest::addColumn<double>("earliest");  // ms from the read's start until it returns
+    QTest::addColumn<double>("latest");
+    const double wire = 52 * 10000.0 / 9600;  // "IZ" out, the 50 characters back
+    QTest::newRow("instant, time-out longer than the delay") << "instant" << 1000 << true << 250.0 << 250.0;
+    QTest::newRow("instant, time-out shorter than the delay") << "instant" << 100 << false << 100.0 << 100.0;
+    QTest::newRow("uart, time-out longer") << "uart" << 1000 << true << 250 + wire << 250 + wire + 16;
+    QTest::newRow("uart, time-out shorter") << "uart" << 100 << false << 100.0 << 100.0;
 }
 
 void TestSimLink::readUsesTheReadTimeout() {
+    QFETCH(QString, wire);
     QFETCH(int, readTimeout);
     QFETCH(bool, arrives);
+    QFETCH(double, earliest);
+    QFETCH(double, latest);
     auto stack = std::make_shared<SimStack>();
     stack->useManualClock(true);
     stack->setReplyDelayMs(250);
-    zmx::SimLink link(stack);
+    std::string why;
+    zmx::SimLink link(stack, *zmx::sim::parseWireKind(wire.toStdString(), &why));
     QVERIFY(link.open());
     link.setTimeouts(readTimeout, 50);
-    link.write("IZ");
     const double before = stack->nowMs();
+    link.write("IZ");
     QCOMPARE(link.read(50).empty(), !arrives);
-    QCOMPARE(stack->nowMs() - before, arrives ? 250.0 : double(readTimeout));
+    const double took = stack->nowMs() - before;
+    QVERIFY2(took >= earliest - 1e-9 && took <= latest + 1e-9, qPrintable(QString::number(took)));
     link.purgeInput();
     link.setTimeouts(1000, 1000);
     QVERIFY(link.read(50).empty());

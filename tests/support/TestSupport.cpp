@@ -6,10 +6,10 @@
 
 namespace zmx::test {
 
-WindowFixture::WindowFixture(sim::SimOptions options, bool recordTransfers) {
+WindowFixture::WindowFixture(sim::SimOptions options, bool recordTransfers, sim::WireOptions wire) {
     sim = std::make_shared<sim::SimStack>(options);
     sim->useManualClock(true);
-    makeForm(std::make_unique<SimLink>(sim), recordTransfers);
+    makeForm(std::make_unique<SimLink>(sim, wire), recordTransfers);
 }
 
 WindowFixture::WindowFixture(std::unique_ptr<LinkBackend> backend) { makeForm(std::move(backend), true); }

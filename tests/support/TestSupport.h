@@ -13,6 +13,7 @@
 #include "model/StackState.h"
 #include "shell/Form1.h"
 #include "sim/SimStack.h"
+#include "sim/SimWire.h"
 
 namespace zmx::test {
 
@@ -41,6 +42,10 @@ public:
     }
     void close() override { inner_->close(); }
     std::string lastError() const override { return inner_->lastError(); }
+    std::string deviceIdentity() const override { return inner_->deviceIdentity(); }
+    std::string usbSerial() const override { return inner_->usbSerial(); }
+    WireTiming wireTiming() const override { return inner_->wireTiming(); }
+    bool drainOutput(int timeoutMs) override { return inner_->drainOutput(timeoutMs); }
 
     std::vector<std::string> writes;
     // One entry per transfer, with what it wrote: "" when it wrote nothing.
@@ -55,7 +60,9 @@ private:
 struct WindowFixture {
     // recordTransfers false leaves the recorder out of the link (recorder stays null), for
     // benchmarks that make many transfers and read none of them back.
-    explicit WindowFixture(sim::SimOptions options = {}, bool recordTransfers = true);
+    // The wire is the strict one unless told (benchmarks of the program's own cost take the
+    // instant one).
+    explicit WindowFixture(sim::SimOptions options = {}, bool recordTransfers = true, sim::WireOptions wire = {});
     // The window on another backend (a serial link to zmx7730-sim, say); sim stays null.
     explicit WindowFixture(std::unique_ptr<LinkBackend> backend);
     ~WindowFixture();
