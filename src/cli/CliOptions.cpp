@@ -179,10 +179,10 @@ CliOptions parseCliArgs(const std::vector<std::string>& args) {
     for (const std::string& opt : own)
         if (!known->second.count(opt)) return fail(opt + " is not an option of " + o.command);
 
-    if (!o.link.empty() && o.link != "sim" && o.link != "ftdi" && o.link != "d2xx" && o.link.rfind("serial:", 0) != 0)
-        return fail("--link takes sim, serial:PATH, ftdi or d2xx");
-    if (o.link == "serial:") return fail("--link serial: needs a device path");
-    if (!o.simFaults.empty() && o.link != "sim")
+    // The window takes the same link texts through the same parser, with the same refusals.
+    const ParsedLink link = parseLinkText(o.link);
+    if (!link.error.empty()) return fail(link.error);
+    if (!o.simFaults.empty() && link.kind != ParsedLink::Kind::Sim)
         return fail("the --sim-... faults need the simulated stack (--simulate)");
     if (o.board > 0 && o.all) return fail("--board and --all exclude each other");
     if (o.board > o.boards)
@@ -207,6 +207,7 @@ std::vector<int> targetSlots(const CliOptions& o) {
 bool commandNeedsDevice(const std::string& command) { return kDeviceCommands.count(command) > 0; }
 
 std::string cliUsage() {
+    constexpr std::size_t kHelpColumn = 25, kHelpWidth = 100;
     return "Usage: zmx7730-cli [options] COMMAND [command options]\n"
            "Device commands for a ZMX7730 battery-stack monitor chain behind an LK200 USB-to-SPI\n"
            "controller, without a window.\n\n"
@@ -224,8 +225,10 @@ std::string cliUsage() {
            "  list RECORDING                  the recordings a database holds\n\n"
            "Options:\n"
            "  --simulate             use the built-in simulated controller and chip stack\n"
-           "  --link LINK            sim | serial:PATH[@RATE] | ftdi[:SERIAL][@RATE] | d2xx[:SERIAL][@RATE]\n"
-           "                         (default: find a controller)\n"
+           "  --link LINK            " +
+           linkTextFormsColumn(kHelpColumn, kHelpWidth) +
+           "\n"
+           "                         (default: find a controller; rate 9600 8N1)\n"
            "  --reconnect            record: when the controller stops answering, wait for the same\n"
            "                         one to come back instead of ending\n"
            "  --trace FILE           write one line per transfer: time, operation, request, reply\n"

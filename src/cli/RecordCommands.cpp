@@ -16,6 +16,7 @@
 #include "record/RecordExport.h"
 #include "record/RecordReader.h"
 #include "record/RecordWriter.h"
+#include "session/LinkFailureLine.h"
 #include "session/ReconnectWatch.h"
 #include "session/StackSession.h"
 
@@ -180,7 +181,7 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
     session.removeListener(writer.get());
     const WriterStatus status = writer->close();
     passOn(*writer, complain);
-    if (lost) complain("the controller stopped answering on " + linkText + "; recording ended");
+    if (lost) complain("recording ended: " + linkFailureLine(LinkFailure::StoppedAnswering, session));
     if (status.rowsDropped > 0)
         complain(std::to_string(status.rowsDropped) + " reads were dropped: the database did not take them in time");
 

@@ -4,9 +4,11 @@
 
 #include "config/ConfigModel.h"
 #include "display/CellStatus.h"
+#include "link/ControllerLink.h"
 #include "modes/KeepAlive.h"
 #include "protocol/Hex.h"
 #include "session/BoardReadOf.h"
+#include "session/LinkFailureLine.h"
 
 namespace zmx {
 
@@ -197,6 +199,13 @@ std::vector<int> standbySlots(const StackState& st) {
     for (int s = 0; s <= st.lastBoardIndex; ++s)
         if (heldCdc(st, s) == 0) boardSlots.push_back(s);
     return boardSlots;
+}
+
+std::string lostControllerLine(StackSession& session) {
+    // A reply that came back wrong leaves the device open; only a transfer that got nothing
+    // back (or could not write or open) closed it.
+    if (session.link().backend().isOpen() || session.identify()) return {};
+    return linkFailureLine(LinkFailure::StoppedAnswering, session);
 }
 
 int stackMeasureMs(const StackState& st) {

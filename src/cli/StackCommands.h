@@ -61,6 +61,12 @@ struct SelfTestVerdict {
 
 std::vector<SelfTestVerdict> runSelfTest(StackSession& session, const std::vector<int>& boardSlots, const WaitMs& wait);
 
+// ------------------------------------------------------------------ a lost controller
+// After a command that failed: when its last transfer found the controller gone (the link
+// closed its device), identifies once more and returns the line that says why (the link, the
+// reply, the link's cause); empty when the controller answers, as after a bad PEC.
+std::string lostControllerLine(StackSession& session);
+
 // ------------------------------------------------------------------ recording paces
 // Slots 0..lastBoardIndex whose last read-back configuration has CDC 0.
 std::vector<int> standbySlots(const StackState& st);

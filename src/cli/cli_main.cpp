@@ -15,6 +15,8 @@
 #include "cli/StackCommands.h"
 #include "link/ControllerLink.h"
 #include "link/LinkFactory.h"
+#include "link/LinkText.h"
+#include "session/LinkFailureLine.h"
 #include "sim/SimStack.h"
 
 namespace {
@@ -92,7 +94,9 @@ int runDeviceCommand(const CliOptions& o) {
     LinkChoice choice = makeLink(o.link, {o.simBoards, o.simId});
     if (!choice.backend) {
         complain(choice.error);
-        return kExitFailure;
+        // A text the parser refuses is a usage error; no device found, or none this build can
+        // reach, is the device's side.
+        return parseLinkText(o.link).error.empty() ? kExitFailure : kExitUsage;
     }
     if (choice.simStack) applySimFaults(*choice.simStack, o.simFaults);
     const std::string linkText = o.link.empty() ? choice.backend->name() : o.link;
@@ -102,24 +106,27 @@ int runDeviceCommand(const CliOptions& o) {
         return kExitUsage;
     }
     StackSession session(link);
+    // A command that failed says why when the controller went away during it.
+    const auto failed = [&session] {
+        const std::string lost = lostControllerLine(session);
+        if (!lost.empty()) complain(lost);
+        return kExitFailure;
+    };
 
     if (o.command == "identify") {
         const bool supported = session.identify();
         print(formatIdentify(session.lastIdentReply(), supported, linkText, o.json));
-        if (!supported) complain("no supported controller answered on " + linkText);
+        if (!supported) complain(linkFailureLine(LinkFailure::NoController, session));
         return supported ? kExitDone : kExitFailure;
     }
     if (!session.startUp()) {
-        std::string reply = session.lastIdentReply();
-        while (!reply.empty() && reply.back() == ' ') reply.pop_back();
-        complain("no supported controller answered on " + linkText +
-                 (reply.empty() ? std::string(" (no reply)") : " (reply \"" + reply + "\")"));
+        complain(linkFailureLine(LinkFailure::NoController, session));
         return kExitFailure;
     }
     setStackSize(session, o.boards);
 
-    if (o.command == "write-config") return writeConfigFile(session, config, o.json, true) ? kExitDone : kExitFailure;
-    if (!configPath.empty() && !writeConfigFile(session, config, o.json, false)) return kExitFailure;
+    if (o.command == "write-config") return writeConfigFile(session, config, o.json, true) ? kExitDone : failed();
+    if (!configPath.empty() && !writeConfigFile(session, config, o.json, false)) return failed();
 
     const std::vector<int> boardSlots = targetSlots(o);
     if (o.command == "read-config") {
@@ -133,7 +140,7 @@ int runDeviceCommand(const CliOptions& o) {
         print(formatConfigReads(reads, o.json));
         bool good = true;
         for (const BoardRead& r : reads) good = good && r.pecMatch;
-        return good ? kExitDone : kExitFailure;
+        return good ? kExitDone : failed();
     }
     if (o.command == "read-cells" || o.command == "read-flags" || o.command == "read-temps") {
         const ReadWhat what = o.command == "read-cells"   ? ReadWhat::Cells
@@ -148,7 +155,7 @@ int runDeviceCommand(const CliOptions& o) {
         }
         if (!standby.empty()) complain(standbyNotice(standby));
         print(formatBoardResults(what, results, o.json));
-        return good ? kExitDone : kExitFailure;
+        return good ? kExitDone : failed();
     }
     if (o.command == "selftest") {
         const std::vector<SelfTestVerdict> verdicts = runSelfTest(session, boardSlots, sleepMs);
@@ -160,7 +167,7 @@ int runDeviceCommand(const CliOptions& o) {
         }
         if (!standby.empty()) complain(standbyNotice(standby));
         print(formatSelfTest(verdicts, o.json));
-        return good ? kExitDone : kExitFailure;
+        return good ? kExitDone : failed();
     }
     if (o.command == "record") {
         installStopSignals();

@@ -56,9 +56,40 @@ std::vector<std::string> splitColons(const std::string& s) {
     return parts;
 }
 
+namespace {
+
+// Every form parseLinkText takes; the error lines and both usage texts are made from it.
+constexpr const char* kLinkForms[] = {"sim",
+                                      "serial:PATH[@RATE]",
+                                      "ftdi[:SERIAL][@RATE]",
+                                      "ftdi:VID:PID[:SERIAL][@RATE]",
+                                      "d2xx[:SERIAL][@RATE]",
+                                      "d2xx:VID:PID[:SERIAL][@RATE]"};
+constexpr std::size_t kLinkFormCount = sizeof kLinkForms / sizeof kLinkForms[0];
+
+}  // namespace
+
 const char* linkTextForms() {
-    return "sim, serial:PATH[@RATE], ftdi[:SERIAL][@RATE], ftdi:VID:PID[:SERIAL][@RATE], "
-           "d2xx[:SERIAL][@RATE] or d2xx:VID:PID[:SERIAL][@RATE]";
+    static const std::string joined = [] {
+        std::string s;
+        for (std::size_t i = 0; i < kLinkFormCount; ++i)
+            s += (i == 0 ? "" : i + 1 == kLinkFormCount ? " or " : ", ") + std::string(kLinkForms[i]);
+        return s;
+    }();
+    return joined.c_str();
+}
+
+std::string linkTextFormsColumn(std::size_t indent, std::size_t width) {
+    std::string out, line;
+    for (std::size_t i = 0; i < kLinkFormCount; ++i) {
+        const std::string item = (i == 0 ? "" : "| ") + std::string(kLinkForms[i]);
+        if (!line.empty() && indent + line.size() + 1 + item.size() > width) {
+            out += line + "\n" + std::string(indent, ' ');
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + item;
+    }
+    return out + line;
 }
 
 ParsedLink parseLinkText(const std::string& textIn) {

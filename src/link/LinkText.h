@@ -37,4 +37,9 @@ std::vector<std::string> splitColons(const std::string& s);
 // The accepted forms, for error lines and the usage text.
 const char* linkTextForms();
 
+// The same forms as a usage text's column: one form after another, separated by " | ",
+// broken into lines of at most `width` characters, every line after the first indented by
+// `indent` spaces. Both programs' --help list the forms with it.
+std::string linkTextFormsColumn(std::size_t indent, std::size_t width);
+
 }  // namespace zmx

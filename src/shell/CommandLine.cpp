@@ -57,12 +57,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string usageText() {
+    constexpr std::size_t kHelpColumn = 25, kHelpWidth = 100;
     return "Usage: zmx7730-gui [options]\n"
            "Evaluation and monitoring of a ZMX7730 battery-stack monitor chain through an LK200\n"
            "USB-to-SPI controller.\n\n"
            "  --simulate             use the built-in simulated controller and chip stack\n"
-           "  --link LINK            sim | serial:PATH[@RATE] | ftdi[:SERIAL][@RATE] | ftdi:VID:PID[:SERIAL]\n"
-           "                         | d2xx[:SERIAL][@RATE] (default: find a controller; rate 9600 8N1)\n"
+           "  --link LINK            " +
+           linkTextFormsColumn(kHelpColumn, kHelpWidth) +
+           "\n"
+           "                         (default: find a controller; rate 9600 8N1)\n"
            "  --list-links           list the controller links and FTDI devices found, then exit\n"
            "  --reconnect            when the controller stops answering, wait for the same one to\n"
            "                         come back instead of ending\n"

@@ -12,6 +12,7 @@
 #include "session/StackSession.h"
 #include "shell/Form1.h"
 #include "shell/widgets/Paint.h"
+#include "shell/widgets/WindowDump.h"
 
 namespace zmx {
 
@@ -38,6 +39,8 @@ void Form1::setReconnect(bool on) {
         QWidget* parent = centralWidget() ? centralWidget() : this;
         linkStatus_ = new QLabel(parent);
         linkStatus_->setObjectName(QStringLiteral("Label_LinkStatus"));
+        // Not one of the window's own controls: the window dump lists it under "added".
+        linkStatus_->setProperty(kAddedControlProperty, true);
         linkStatus_->setAlignment(Qt::AlignCenter);
         linkStatus_->setAutoFillBackground(true);
         QFont f = linkStatus_->font();

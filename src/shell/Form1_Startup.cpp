@@ -14,6 +14,7 @@
 #include "link/ReadDeadline.h"
 #include "protocol/BoardAddress.h"
 #include "protocol/Identification.h"
+#include "session/LinkFailureLine.h"
 #include "session/ReconnectWatch.h"
 #include "session/StackDefaults.h"
 #include "session/StackSession.h"
@@ -28,18 +29,8 @@ void Form1::Identify() {
 }
 
 QString Form1::identificationErrorLine(bool atStartUp) const {
-    QString shown;
-    for (unsigned char c : session_->lastIdentReply()) shown += (c >= 0x20 && c < 0x7F) ? QChar(c) : QChar('?');
-    const QString what = atStartUp ? QStringLiteral("no supported controller answered")
-                                   : QStringLiteral("the controller stopped answering");
-    return QStringLiteral(
-               "zmx7730-gui: %1 on link %2: identification returned \"%3\" "
-               "(expected a text starting with ZMX7730-2 or ZMX7730-4)%4; "
-               "--simulate runs without hardware")
-        .arg(what, QString::fromStdString(link_.backend().name()), shown.trimmed(),
-             link_.backend().lastError().empty()
-                 ? QString()
-                 : QStringLiteral(" [%1]").arg(QString::fromStdString(link_.backend().lastError())));
+    const LinkFailure what = atStartUp ? LinkFailure::NoController : LinkFailure::StoppedAnswering;
+    return QStringLiteral("zmx7730-gui: ") + QString::fromStdString(linkFailureLine(what, *session_));
 }
 
 bool Form1::Form_Load() {

@@ -42,6 +42,8 @@ class TestCli : public QObject {
 private slots:
     void initTestCase();
     void identifyAndMissingController();
+    void missingDeviceExitsOne_data();
+    void missingDeviceExitsOne();
     void usageErrorsExitTwo_data();
     void usageErrorsExitTwo();
     void helpOfEveryCommand();
@@ -79,8 +81,33 @@ void TestCli::identifyAndMissingController() {
         r = cli(args);
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err.count('\n'), 1);
-        QVERIFY2(r.err.contains("no supported controller answered on sim"), qPrintable(r.err));
+        QVERIFY2(r.err.contains("no supported controller answered on link sim"), qPrintable(r.err));
     }
+}
+
+// Every link form is taken; a device that is not there ends with one line saying why.
+void TestCli::missingDeviceExitsOne_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("mentions");
+    const QStringList serialCause{"/nonexistent", "plugged in"};
+    QTest::newRow("identify serial") << QStringList{"--link", "serial:/nonexistent", "identify"} << serialCause;
+    QTest::newRow("read serial rate") << QStringList{"--link", "serial:/nonexistent@115200", "read-cells"}
+                                      << serialCause;
+    QTest::newRow("record serial") << QStringList{"--link", "serial:/nonexistent", "record", "--to", "r.sqlite"}
+                                   << serialCause;
+    QTest::newRow("ftdi ids serial rate")
+        << QStringList{"--link", "ftdi:0403:6001:NOSUCH@19200", "identify"} << QStringList{"ftdi:0403:6001:NOSUCH"};
+    QTest::newRow("d2xx serial") << QStringList{"--link", "d2xx:NOSUCH", "read-config"} << QStringList{"d2xx"};
+}
+
+void TestCli::missingDeviceExitsOne() {
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, mentions);
+    const Run r = cli(args, dir_.path());
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.err.count('\n'), 1);
+    for (const QString& m : mentions) QVERIFY2(r.err.contains(m), qPrintable(r.err));
+    QVERIFY(!QFile::exists(path("r.sqlite")));  // a recording that could not start leaves no file
 }
 
 void TestCli::usageErrorsExitTwo_data() {
@@ -93,6 +120,8 @@ void TestCli::usageErrorsExitTwo_data() {
     QTest::newRow("unwritable target") << QStringList{"--simulate", "record", "--to", "/no/such/folder/r.sqlite"}
                                        << "the folder /no/such/folder does not exist";
     QTest::newRow("missing recording") << QStringList{"list", "/no/such/r.sqlite"} << "/no/such/r.sqlite";
+    QTest::newRow("link ids not hex") << QStringList{"--link", "ftdi:04g3:6001", "identify"} << "VID:PID";
+    QTest::newRow("link without path") << QStringList{"--link", "serial:", "read-cells"} << "needs a device path";
 }
 
 void TestCli::usageErrorsExitTwo() {

@@ -74,6 +74,7 @@ private slots:
     void readsConvertPollWaitAndRead();
     void selfTestVerdictPerBoard();
     void recordingPaces();
+    void lostControllerIsNamed();
 };
 
 void TestCliLogic::configFileImages_data() {
@@ -182,7 +183,11 @@ void TestCliLogic::argumentRules_data() {
     QTest::newRow("sim fault needs sim") << QStringList{"selftest", "--sim-absent", "1"} << "need the simulated stack";
     QTest::newRow("sim fault syntax") << QStringList{"--simulate", "selftest", "--sim-self-test-fault", "1:13:123"}
                                       << "--sim-self-test-fault takes SLOT:CELL:CODE";
-    QTest::newRow("link") << QStringList{"--link", "usb", "identify"} << "--link takes sim, serial:PATH";
+    QTest::newRow("link") << QStringList{"--link", "usb", "identify"}
+                          << "link usb: not known; --link takes sim, serial:PATH[@RATE]";
+    QTest::newRow("sim faults with a rate") << QStringList{"--link", "sim@9600", "--sim-absent", "1", "identify"} << "";
+    QTest::newRow("sim faults need sim, not ftdi")
+        << QStringList{"--link", "ftdi:0403:6001", "--sim-thermal", "1", "identify"} << "need the simulated stack";
     QTest::newRow("extra operand") << QStringList{"identify", "extra"} << "unexpected argument extra";
 }
 
@@ -314,6 +319,19 @@ void TestCliLogic::recordingPaces() {
     // A controller that no longer answers ends the run.
     rig.sim->setPlugged(false);
     QVERIFY(!windowTick(*rig.session));
+}
+
+// A failed command says why only when the controller went away, not after a bad reply.
+void TestCliLogic::lostControllerIsNamed() {
+    Rig rig(2);
+    rig.sim->corruptNextReplies(1);
+    QVERIFY(!rig.session->readConfig().pecMatch);
+    QCOMPARE(lostControllerLine(*rig.session), std::string());
+    rig.sim->setPlugged(false);
+    QVERIFY(!rig.session->readConfig().pecMatch);
+    const QString line = QString::fromStdString(lostControllerLine(*rig.session));
+    QVERIFY2(line.contains("stopped answering on link sim") && line.contains("[controller unplugged]"),
+             qPrintable(line));
 }
 
 QTEST_GUILESS_MAIN(TestCliLogic)

@@ -1,14 +1,29 @@
 // The --link texts: backends, device paths, USB serial numbers, custom USB IDs and line rates,
-// and the texts refused with the reason.
+// and the texts refused with the reason; the window's and the command line's options take and
+// refuse every one of them alike.
 
 #include <QtTest>
 
+#include "cli/CliOptions.h"
 #include "link/LinkText.h"
+#include "shell/CommandLine.h"
 
 using namespace zmx;
 
 using Kind = ParsedLink::Kind;
 Q_DECLARE_METATYPE(ParsedLink::Kind)
+
+namespace {
+
+// What each program's option parser says about --link TEXT (empty: taken).
+QString windowVerdict(const QString& text) {
+    return QString::fromStdString(parseCommandLine({"--link", text.toStdString()}).error);
+}
+QString commandLineVerdict(const QString& text) {
+    return QString::fromStdString(parseCliArgs({"--link", text.toStdString(), "identify"}).error);
+}
+
+}  // namespace
 
 class TestLinkText : public QObject {
     Q_OBJECT
@@ -46,6 +61,16 @@ private slots:
                                      << "LK01" << -1 << -1 << 9600;
         QTest::newRow("d2xx ids 0x") << "d2xx:0x0403:0x6001" << Kind::D2xx << ""
                                      << "" << 0x0403 << 0x6001 << 9600;
+        QTest::newRow("ftdi ids serial") << "ftdi:0403:6001:A10K3XYZ" << Kind::Ftdi << ""
+                                         << "A10K3XYZ" << 0x0403 << 0x6001 << 9600;
+        QTest::newRow("ftdi serial rate") << "ftdi:A10K3XYZ@115200" << Kind::Ftdi << ""
+                                          << "A10K3XYZ" << -1 << -1 << 115200;
+        QTest::newRow("d2xx") << "d2xx" << Kind::D2xx << ""
+                              << "" << -1 << -1 << 9600;
+        QTest::newRow("d2xx rate") << "d2xx@230400" << Kind::D2xx << ""
+                                   << "" << -1 << -1 << 230400;
+        QTest::newRow("d2xx ids serial rate") << "d2xx:0403:6015:FT9QWERT@19200" << Kind::D2xx << ""
+                                              << "FT9QWERT" << 0x0403 << 0x6015 << 19200;
     }
     void accepted() {
         QFETCH(QString, text);
@@ -64,6 +89,9 @@ private slots:
         QCOMPARE(s.productId ? int(*s.productId) : -1, pid);
         QCOMPARE(int(s.rate), rate);
         QCOMPARE(s.rateGiven, text.contains('@') && !text.contains("x@y"));
+        if (text.isEmpty()) return;  // no --link at all
+        QCOMPARE(windowVerdict(text), QString());
+        QCOMPARE(commandLineVerdict(text), QString());
     }
 
     void refused_data() {
@@ -89,6 +117,12 @@ private slots:
                                         << "VID:PID";
         QTest::newRow("ids with empty serial") << "ftdi:0403:6001:"
                                                << "empty USB serial number";
+        QTest::newRow("rate without a path") << "serial:@9600"
+                                             << "needs a device path";
+        QTest::newRow("vid without pid") << "d2xx:0403:"
+                                         << "VID:PID";
+        QTest::newRow("sim with a device") << "sim:1"
+                                           << "not known";
     }
     void refused() {
         QFETCH(QString, text);
@@ -97,6 +131,18 @@ private slots:
         const QString e = QString::fromStdString(s.error);
         QVERIFY2(e.contains(mentions), qPrintable(e));
         QVERIFY2(e.contains(text), qPrintable(e));  // the line names what was given
+        QCOMPARE(windowVerdict(text), e);
+        QCOMPARE(commandLineVerdict(text), e);
+    }
+
+    // Both programs' --help list every form the parser takes.
+    void usageTextsListEveryForm() {
+        const QStringList forms = QString(linkTextForms()).split(QRegularExpression(", | or "));
+        QCOMPARE(forms.size(), 6);
+        for (const QString& form : forms) {
+            QVERIFY2(QString::fromStdString(usageText()).contains(form), qPrintable(form));
+            QVERIFY2(QString::fromStdString(cliUsage()).contains(form), qPrintable(form));
+        }
     }
 };
 

@@ -10,6 +10,7 @@
 #include "protocol/Frames.h"
 #include "protocol/ReadDecode.h"
 #include "session/BoardReadOf.h"
+#include "session/LinkFailureLine.h"
 #include "session/StackSession.h"
 #include "support/TestSupport.h"
 
@@ -99,6 +100,15 @@ void TestStackSession::startUpStopsOnAnUnknownController() {
     QCOMPARE(qlist(rig.takeWrites()), QStringList{"IZ"});
     QCOMPARE(rig.st().boardIdentified, Identified::No);
     QVERIFY(rig.session->lastIdentReply().starts_with("SOMETHING ELSE"));
+    // The line both programs print names the link and the reply.
+    const QString line = QString::fromStdString(linkFailureLine(LinkFailure::NoController, *rig.session));
+    QVERIFY2(line.startsWith("no supported controller answered on link sim: identification returned "
+                             "\"SOMETHING ELSE\""),
+             qPrintable(line));
+    // Whatever the wire and the link's cause hold, it stays one line.
+    const std::string lost = linkFailureLine(LinkFailure::StoppedAnswering, "serial:/dev/x", "AB\x01\r\n", "gone\nnow");
+    QVERIFY(lost.find_first_of("\r\n\x01") == std::string::npos);
+    QVERIFY(lost.find("\"AB???\"") != std::string::npos && lost.find("[gone now]") != std::string::npos);
 }
 
 void TestStackSession::writeConfigBroadcastAndAddressed() {

@@ -162,6 +162,26 @@ private slots:
         QVERIFY(f.form->writeDump());
         QVERIFY(QFile::exists(dir.filePath("d.json")));
     }
+
+    // With --reconnect the link status line is one of the added controls, hidden until the
+    // controller is lost, then shown with what it says.
+    void dumpListsTheLinkStatusLine() {
+        WindowFixture f;
+        f.form->setReconnect(true);
+        QVERIFY(f.load());
+        const auto statusLine = [&] {
+            const QJsonDocument doc = QJsonDocument::fromJson(dumpWindowJson(f.form.get()));
+            return controlNamed(doc.object().value("added").toArray(), "Label_LinkStatus");
+        };
+        QCOMPARE(statusLine().value("visible").toBool(), false);
+        f.sim->setPlugged(false);
+        f.form->Timer1_Timer();
+        const QJsonObject shown = statusLine();
+        QCOMPARE(shown.value("visible").toBool(), true);
+        QVERIFY2(shown.value("text").toString().startsWith("LK200 lost: waiting for it to come back"),
+                 qPrintable(shown.value("text").toString()));
+        QCOMPARE(shown.value("background").toString(), QString("#FF0000"));
+    }
 };
 
 QTEST_MAIN(TestStartup)
