@@ -36,7 +36,7 @@ public:
     // most the chip's FIFO left to send.
     bool drainOutput(int timeoutMs) override;
 
-    // False when this build has no serial port support.
+    // True: the link needs nothing beyond the kernel's tty interface (the factory still asks).
     static bool available();
 
 private:

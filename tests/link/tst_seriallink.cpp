@@ -166,12 +166,24 @@ private slots:
         controller.join();
     }
 
+    void openFailureSaysWhy_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("no such port") << "/dev/zmx-no-such-port"
+                                      << "is the LK200 plugged in? --list-links";
+        QTest::newRow("a device that is not a terminal") << "/dev/null"
+                                                         << "not a serial device";
+    }
     void openFailureSaysWhy() {
-        SerialLink link("/dev/zmx-no-such-port");
+        QFETCH(QString, path);
+        QFETCH(QString, hint);
+        SerialLink link(path.toStdString());
         QVERIFY(!link.open());
-        QVERIFY(QString::fromStdString(link.lastError()).contains("/dev/zmx-no-such-port"));
+        QVERIFY(!link.isOpen());
+        const QString why = QString::fromStdString(link.lastError());
+        QVERIFY2(why.contains(path) && why.contains(hint), qPrintable(why));
         // A transfer on a device that cannot be opened reads nothing and does not block.
-        ControllerLink cl(std::make_unique<SerialLink>("/dev/zmx-no-such-port"));
+        ControllerLink cl(std::make_unique<SerialLink>(path.toStdString()));
         QElapsedTimer t;
         t.start();
         QCOMPARE(cl.SendAndReceive("MSxT80T49T02TCERRRRRRRX", 22), std::string());
