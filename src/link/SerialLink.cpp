@@ -1,96 +1,101 @@
 #include "link/SerialLink.h"
 
-#include "link/ReadDeadline.h"
-
-#ifdef ZMX_HAVE_SERIALPORT
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <QSerialPort>
-#endif
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "link/ReadDeadline.h"
+#include "link/TtyHolder.h"
+#include "link/TtyLine.h"
+#include "link/TtySysfs.h"
 
 namespace zmx {
 
-#ifdef ZMX_HAVE_SERIALPORT
+namespace {
 
-struct SerialLink::Port {
-    QSerialPort port;
-};
+// The most one read() takes; a reply is far shorter, a burst of stale input is read in turns.
+constexpr std::size_t kReadChunk = 4096;
 
-SerialLink::SerialLink(std::string path, uint32_t rate)
-    : path_(std::move(path)), rate_(rate), port_(std::make_unique<Port>()) {}
+// Between two looks at a transmit queue that is emptying into the chip.
+constexpr int kDrainNapMs = 1;
+
+constexpr short kGone = POLLERR | POLLHUP | POLLNVAL;
+
+std::string errnoText(int err) { return std::strerror(err); }
+
+}  // namespace
+
+SerialLink::SerialLink(std::string path, uint32_t rate) : path_(std::move(path)), rate_(rate) {
+    timing_.lineRate = rate_;
+    timing_.latencyMs = kDefaultLatencyMs;
+}
+
 SerialLink::~SerialLink() { close(); }
 
 bool SerialLink::available() { return true; }
 
-namespace {
-
-std::string portError(const QSerialPort& p) { return p.errorString().toStdString(); }
-
-// A device error, as opposed to a wait that simply ran out.
-bool realError(const QSerialPort& p) {
-    return p.error() != QSerialPort::NoError && p.error() != QSerialPort::TimeoutError;
+bool SerialLink::failOpen(std::string why) {
+    lastError_ = std::move(why);
+    return false;
 }
 
-// A USB serial tty drops DTR and RTS when it is closed (HUPCL), and a board that wires them
-// to its microcontroller's reset would be reset by it. The port is held open anyway; this
-// also keeps the lines as they are when the program ends or the port is reopened.
-void keepLinesOnClose(QSerialPort& p) {
-    termios t{};
-    const int fd = static_cast<int>(p.handle());
-    if (fd < 0 || ::tcgetattr(fd, &t) != 0) return;
-    if (!(t.c_cflag & HUPCL)) return;
-    t.c_cflag &= ~tcflag_t(HUPCL);
-    ::tcsetattr(fd, TCSANOW, &t);
+void SerialLink::failDevice(std::string why) {
+    lastError_ = std::move(why);
+    close();
 }
 
-}  // namespace
-
-bool SerialLink::isOpen() const { return port_->port.isOpen(); }
-
-// Qt reports a port that another process has locked as a permission error; the lock file, not
-// the device's rights, is then the cause, and the user needs to hear which.
-static std::string openFailureText(const std::string& path, const QSerialPort& p) {
-    std::string text = "cannot open " + path + ": " + portError(p);
-    if (p.error() == QSerialPort::PermissionError) {
-        if (::access(path.c_str(), R_OK | W_OK) == 0)
-            text += " (another program has the port open: close it, or choose another --link)";
-        else text += " (add your user to the dialout group, or install the udev rule of the README)";
-    } else if (p.error() == QSerialPort::DeviceNotFoundError) {
-        text += " (is the LK200 plugged in? --list-links shows the ports there are)";
-    }
-    return text;
-}
-
-bool SerialLink::setLine() {
-    QSerialPort& p = port_->port;
-    // Raw 8N1 without flow control, so no byte is held back or translated.
-    if (!p.setBaudRate(static_cast<qint32>(rate_))) {
-        lastError_ = path_ + " refused the line rate " + std::to_string(rate_) + " baud: " + portError(p);
-        return false;
-    }
-    if (!p.setDataBits(QSerialPort::Data8) || !p.setParity(QSerialPort::NoParity) ||
-        !p.setStopBits(QSerialPort::OneStop) || !p.setFlowControl(QSerialPort::NoFlowControl)) {
-        lastError_ = path_ + " refused 8N1 without flow control: " + portError(p);
-        return false;
-    }
-    return true;
+std::string SerialLink::inUseText(int ownFd) const {
+    const std::string holders = describeTtyHolders(path_, ownFd);
+    return "cannot open " + path_ + ": another program has the port open" +
+           (holders.empty() ? "" : " (" + holders + ")") + ": close it, or choose another --link";
 }
 
 bool SerialLink::open() {
-    QSerialPort& p = port_->port;
-    if (p.isOpen()) p.close();
-    p.setPortName(QString::fromStdString(path_));
-    if (!p.open(QIODevice::ReadWrite)) {
-        lastError_ = openFailureText(path_, p);
-        return false;
+    close();
+    // O_NONBLOCK: neither the open nor a read waits for a carrier or for data by itself.
+    const int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        std::string text = "cannot open " + path_ + ": " + errnoText(err);
+        if (err == EBUSY) return failOpen(inUseText(-1));  // held exclusive (TIOCEXCL) by another program
+        if (err == EACCES || err == EPERM)
+            text += " (add your user to the dialout group, or install the udev rule of the README)";
+        else if (err == ENOENT || err == ENODEV || err == ENXIO)
+            text += " (is the LK200 plugged in? --list-links shows the ports there are)";
+        return failOpen(text);
     }
-    if (!setLine()) {
-        p.close();
-        return false;
+    if (!::isatty(fd)) {
+        ::close(fd);
+        return failOpen("cannot open " + path_ + ": not a serial device");
     }
-    keepLinesOnClose(p);
-    p.clearError();
+    // The lock is on the device, not on the name, so a second program is refused whether it
+    // came by a symlink or by /dev/serial/by-id. TIOCEXCL also turns away programs that take
+    // no lock (root passes it, the lock still stops a second instance).
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        const std::string text = err == EWOULDBLOCK ? inUseText(fd) : "cannot lock " + path_ + ": " + errnoText(err);
+        ::close(fd);
+        return failOpen(text);
+    }
+    ::ioctl(fd, TIOCEXCL);
+    const LineSetup line = setRawLine(fd, path_, rate_);
+    if (!line.error.empty()) {
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return failOpen(line.error);
+    }
+    const std::string tty = ttyKernelName(path_);
+    timing_.lineRate = line.rate;
+    timing_.latencyMs = lowerLatency(fd, tty);
+    usbSerial_ = usbSerialOfTty(tty);
+    fd_ = fd;
     lastError_.clear();
     return true;
 }
@@ -101,81 +106,126 @@ void SerialLink::setTimeouts(int readMs, int writeMs) {
 }
 
 std::size_t SerialLink::write(std::string_view bytes) {
-    QSerialPort& p = port_->port;
-    if (!p.isOpen() || bytes.empty()) return 0;
-    const qint64 queued = p.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (queued < 0) {
-        lastError_ = "write to " + path_ + " failed: " + portError(p);
-        close();
-        return 0;
-    }
-    // Without an event loop the port only moves bytes inside the wait calls.
-    const int64_t deadline = steadyNowMs() + writeMs_;
-    while (p.bytesToWrite() > 0) {
+    if (fd_ < 0 || bytes.empty()) return 0;
+    const int64_t deadline = steadyNowMs() + std::max(writeMs_, 0);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) {
+            failDevice("write to " + path_ + " failed: " + errnoText(errno));
+            return done;
+        }
+        // The driver's buffer is full: wait for room, up to the write time-out.
+        pollfd p{fd_, POLLOUT, 0};
         const int64_t left = deadline - steadyNowMs();
-        if (left <= 0 || (!p.waitForBytesWritten(static_cast<int>(left)) && realError(p))) break;
+        const int ready = left > 0 ? ::poll(&p, 1, static_cast<int>(left)) : 0;
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready > 0 && (p.revents & kGone) && !(p.revents & POLLOUT)) {
+            failDevice("write to " + path_ + " failed: the device went away");
+            return done;
+        }
+        if (ready <= 0) {
+            // The rest of a cut command must not reach the controller ahead of the next one,
+            // and queued output would hold up the close for the driver's closing wait.
+            ::tcflush(fd_, TCOFLUSH);
+            failDevice("write to " + path_ + " did not complete within " + std::to_string(writeMs_) + " ms");
+            return done;
+        }
     }
-    const qint64 pending = p.bytesToWrite();
-    if (pending > 0) {
-        lastError_ = "write to " + path_ + " did not complete: " + portError(p);
-        close();  // what is still queued must not reach the next transfer
-    }
-    return static_cast<std::size_t>(queued - pending);
+    return done;
 }
 
 std::string SerialLink::read(std::size_t maxBytes) {
-    QSerialPort& p = port_->port;
-    if (!p.isOpen()) return {};
-    p.clearError();
+    if (fd_ < 0) return {};
+    std::string why;
     auto readSome = [&](std::size_t want, int waitMs) -> std::optional<std::string> {
-        if (p.bytesAvailable() == 0 && waitMs > 0 && !p.waitForReadyRead(waitMs) && realError(p)) return std::nullopt;
-        const QByteArray got = p.read(static_cast<qint64>(want));
-        return std::string(got.constData(), static_cast<std::size_t>(got.size()));
+        pollfd p{fd_, POLLIN, 0};
+        const int ready = ::poll(&p, 1, waitMs);
+        if (ready < 0 && errno != EINTR) {
+            why = errnoText(errno);
+            return std::nullopt;
+        }
+        if (ready <= 0) return std::string();
+        std::string chunk(std::min(want, kReadChunk), '\0');
+        const ssize_t n = ::read(fd_, chunk.data(), chunk.size());
+        if (n > 0) {
+            chunk.resize(static_cast<std::size_t>(n));
+            return chunk;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            why = errnoText(errno);  // EIO: the other end of the line is gone
+            return std::nullopt;
+        }
+        // With VMIN 0 a read of 0 bytes just means "nothing yet", unless the line hung up.
+        if (p.revents & kGone) {
+            why = "the device went away";
+            return std::nullopt;
+        }
+        return std::string();
     };
     DeadlineRead r = readWithDeadline(maxBytes, readMs_, readSome, steadyNowMs);
-    if (r.failed) {
-        lastError_ = "read from " + path_ + " failed: " + portError(p);
-        close();
-    }
+    if (r.failed) failDevice("read from " + path_ + " failed: " + why);
     return std::move(r.bytes);
 }
 
 void SerialLink::purgeInput() {
-    QSerialPort& p = port_->port;
-    if (!p.isOpen()) return;
-    p.clearError();
-    p.clear(QSerialPort::Input);
-    p.readAll();
-    if (realError(p)) {  // a device unplugged since the last transfer
-        lastError_ = "the device " + path_ + " went away: " + portError(p);
-        close();
+    if (fd_ < 0) return;
+    // Input only: the tail of a command written just before must still reach the controller.
+    if (::tcflush(fd_, TCIFLUSH) != 0) failDevice("the device " + path_ + " went away: " + errnoText(errno));
+}
+
+bool SerialLink::drainOutput(int timeoutMs) {
+    if (fd_ < 0) return false;
+    const int64_t deadline = steadyNowMs() + std::max(timeoutMs, 0);
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+            failDevice("the device " + path_ + " went away: " + errnoText(errno));
+            return false;
+        }
+        // A pseudo-terminal has no queue of its own (TIOCOUTQ stays 0): what the other end
+        // has not taken yet shows as a buffer without room, so room is looked at as well.
+        pollfd p{fd_, POLLOUT, 0};
+        const int ready = ::poll(&p, 1, 0);
+        if (ready > 0 && (p.revents & kGone) && !(p.revents & POLLOUT)) {
+            failDevice("the device " + path_ + " went away");
+            return false;
+        }
+        const bool room = ready > 0 && (p.revents & POLLOUT);
+        if (queued == 0 && room) break;
+        const int64_t left = deadline - steadyNowMs();
+        if (left <= 0) return false;
+        // A full buffer says by itself when it has room again; a queue emptying into the
+        // chip is looked at every millisecond.
+        if (room) ::poll(nullptr, 0, kDrainNapMs);
+        else ::poll(&p, 1, static_cast<int>(std::min<int64_t>(left, kReadSliceMs)));
     }
+    // The driver has handed everything to the chip; tcdrain waits for the chip's transmitter
+    // (ftdi_sio asks it), at most its FIFO at the line rate.
+    while (::tcdrain(fd_) != 0) {
+        if (errno == EINTR) continue;
+        failDevice("the device " + path_ + " went away: " + errnoText(errno));
+        return false;
+    }
+    return true;
+}
+
+std::string SerialLink::usbSerial() const {
+    if (fd_ >= 0 || !usbSerial_.empty()) return usbSerial_;
+    return usbSerialOfTty(ttyKernelName(path_));
 }
 
 void SerialLink::close() {
-    if (port_ && port_->port.isOpen()) port_->port.close();
+    if (fd_ < 0) return;
+    // HUPCL is clear, so the close leaves DTR and RTS as they are; the lock goes with it.
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+    fd_ = -1;
 }
-
-#else  // built without Qt Serial Port
-
-struct SerialLink::Port {};
-SerialLink::SerialLink(std::string path, uint32_t rate) : path_(std::move(path)), rate_(rate) {}
-SerialLink::~SerialLink() = default;
-bool SerialLink::available() { return false; }
-bool SerialLink::isOpen() const { return false; }
-bool SerialLink::open() {
-    lastError_ = "this build has no serial port support (install qt6-serialport-dev and rebuild)";
-    return false;
-}
-void SerialLink::setTimeouts(int readMs, int writeMs) {
-    readMs_ = readMs;
-    writeMs_ = writeMs;
-}
-std::size_t SerialLink::write(std::string_view) { return 0; }
-std::string SerialLink::read(std::size_t) { return {}; }
-void SerialLink::purgeInput() {}
-void SerialLink::close() {}
-
-#endif
 
 }  // namespace zmx

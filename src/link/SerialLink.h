@@ -1,8 +1,10 @@
 #pragma once
 // The controller as a serial device: the LK200's FTDI chip under the kernel's ftdi_sio driver
-// (/dev/ttyUSB0), or a pseudo-terminal served by zmx7730-sim. Held open between transfers.
+// (/dev/ttyUSB0), or a pseudo-terminal served by zmx7730-sim. Held open between transfers, on
+// a plain descriptor with its own terminal settings: raw 8N1, and no HUPCL, so DTR and RTS do
+// not move when the port is closed. The device itself is locked, so a second program is
+// refused whichever name it opens it by.
 
-#include <memory>
 #include <string>
 
 #include "link/LinkBackend.h"
@@ -14,10 +16,12 @@ class SerialLink : public LinkBackend {
 public:
     explicit SerialLink(std::string path, uint32_t rate = kDefaultLineRate);
     ~SerialLink() override;
+    SerialLink(const SerialLink&) = delete;
+    SerialLink& operator=(const SerialLink&) = delete;
 
     std::string name() const override { return "serial:" + path_; }
     bool open() override;
-    bool isOpen() const override;
+    bool isOpen() const override { return fd_ >= 0; }
     void setTimeouts(int readMs, int writeMs) override;
     std::size_t write(std::string_view bytes) override;
     std::string read(std::size_t maxBytes) override;
@@ -27,18 +31,28 @@ public:
     WireTiming wireTiming() const override { return {rate_, 16}; }
     bool drainOutput(int) override { return isOpen(); }
 
-    // False when this build has no serial port support.
+    std::string usbSerial() const override;
+    WireTiming wireTiming() const override { return timing_; }
+    // Waits for the driver's queue to empty (TIOCOUTQ) within the time-out, and only then
+    // for the chip's transmitter (tcdrain), which cannot be bounded itself but then has at
+    // most the chip's FIFO left to send.
+    bool drainOutput(int timeoutMs) override;
+
+    // True: the link needs nothing beyond the kernel's tty interface (the factory still asks).
     static bool available();
 
 private:
-    struct Port;
-    bool setLine();
+    bool failOpen(std::string why);
+    void failDevice(std::string why);  // records the error and closes the device
+    std::string inUseText(int ownFd) const;
 
     std::string path_;
     uint32_t rate_;
-    std::unique_ptr<Port> port_;
+    int fd_ = -1;
     int readMs_ = 1000;
     int writeMs_ = 1000;
+    WireTiming timing_;
+    std::string usbSerial_;  // of the device last opened
     std::string lastError_;
 };
 
