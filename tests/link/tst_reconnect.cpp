@@ -292,6 +292,8 @@ private slots:
         QVERIFY(first.plug(false));
         w.Timer1_Timer();
         QVERIFY(w.controllerLost());
+        const auto verdicts = w.st.readStatus;
+        const auto readback = w.st.rxConfig;
         QVERIFY(alias.pointAt(other.pty));
         f->takeWrites();
         for (int t = 0; t < 2 && w.controllerLost(); ++t) {
@@ -307,14 +309,19 @@ private slots:
             return;
         }
         QCOMPARE(listener.reads, 0);
+        // Its reads left the state as it was (verdicts, read-back) and the window unpainted.
+        QVERIFY(w.st.readStatus == verdicts);
+        QCOMPARE(w.st.rxConfig, readback);
         for (int b = 0; b < kSimBoards; ++b) QCOMPARE(w.ui.Shape12[b]->fillColor(), lamps[b]);
         QVERIFY2(w.linkStatusLine()->text().contains(why), qPrintable(w.linkStatusLine()->text()));
         QCOMPARE(ops.filter(QRegularExpression("^LinkStranger\\|.*" + QRegularExpression::escape(why))).size(), 2);
         QVERIFY(ops.filter(QRegularExpression("^LinkBack")).isEmpty());
-        // The lost controller itself is still taken back afterwards.
+        // The lost controller itself is still taken back afterwards (the other one goes away
+        // first, so the link opens the alias afresh).
+        QVERIFY(other.plug(false));
         QVERIFY(alias.pointAt(first.pty));
         QVERIFY(first.plug(true));
-        w.Timer1_Timer();
+        for (int t = 0; t < 3 && w.controllerLost(); ++t) w.Timer1_Timer();
         QVERIFY(!w.controllerLost());
         QCOMPARE(listener.reads, kSimBoards);
     }
