@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <thread>
 
 #include "cli/CliOutput.h"
@@ -16,6 +17,7 @@
 #include "record/RecordExport.h"
 #include "record/RecordReader.h"
 #include "record/RecordWriter.h"
+#include "session/ControllerReturn.h"
 #include "session/LinkFailureLine.h"
 #include "session/ReconnectWatch.h"
 #include "session/StackSession.h"
@@ -75,9 +77,9 @@ bool checkOutputPath(const std::string& target, std::string* why) {
 
 // --reconnect: after a failed identification, identifies once a tick until the same
 // controller answers again (or the run is stopped), saying on standard error what happens.
-// True when it came back: every board's configuration is then read again.
-bool waitForController(StackSession& session, ReconnectWatch& watch, Clock::time_point end,
-                       volatile std::sig_atomic_t& stop, const Say& complain) {
+// True when it came back: every board's configuration has then been read again.
+bool waitForController(ControllerReturn& back, Clock::time_point end, volatile std::sig_atomic_t& stop,
+                       const Say& complain) {
     const auto msNow = [] {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
     };
@@ -85,17 +87,18 @@ bool waitForController(StackSession& session, ReconnectWatch& watch, Clock::time
     std::string strangerSeen;
     while (!stop && Clock::now() < end) {
         sleepUntil(std::min(Clock::now() + kTick, end), stop);
-        const bool ok = session.identify();
-        switch (watch.identified(ok, session.lastIdentReply(), session.link().backend().deviceIdentity(), msNow())) {
+        const ControllerReturn::Outcome r = back.lookForLost(msNow());
+        switch (r.event) {
             case ReconnectWatch::Event::Back:
-                complain("LK200 back after " + gapText(watch.lastGapMs()) +
-                         "; reading every board's configuration again");
-                session.readConfigAll();
+                complain("LK200 back after " + gapText(back.watch().lastGapMs()) +
+                         (r.movedTo.empty() ? "" : " on " + r.movedTo) + "; every board's configuration read again");
                 return true;
             case ReconnectWatch::Event::Stranger:
-                if (strangerSeen != session.lastIdentReply()) {
-                    strangerSeen = session.lastIdentReply();
-                    complain("another controller answered and is not taken: " + strangerSeen);
+                // Said once for each different refusal, not every tick.
+                if (strangerSeen != back.watch().mismatchText()) {
+                    strangerSeen = back.watch().mismatchText();
+                    complain("another controller answered on " + r.device + " and is not taken (" + strangerSeen +
+                             "); nothing of it is recorded");
                 }
                 break;
             default: break;
@@ -107,6 +110,10 @@ bool waitForController(StackSession& session, ReconnectWatch& watch, Clock::time
 int runRecord(StackSession& session, const CliOptions& o, const std::string& linkText, volatile std::sig_atomic_t& stop,
               const Say& complain, const Say& print) {
     StackState& st = session.state();
+    // Listens from the first read on, so it knows which boards answer.
+    std::optional<ControllerReturn> back;
+    if (o.reconnect && !back.emplace(session).start())
+        complain(unprovenSamenessWarning(session.link().backend().name()));
     // What every board holds now: the context of the recording and the standby notice.
     session.readConfigAll();
     for (int s = 0; s <= st.lastBoardIndex; ++s) evaluateCellStatus(st, s);
@@ -133,16 +140,14 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
             : Clock::time_point::max();
     int64_t steps = 0;
     bool lost = false;
-    ReconnectWatch watch;
     const auto msNow = [] {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
     };
-    watch.identified(true, session.lastIdentReply(), session.link().backend().deviceIdentity(), msNow());
     // A lost controller ends the recording unless --reconnect waits for it; true: carry on.
     const auto recover = [&] {
-        if (!o.reconnect) return false;
-        watch.identified(false, session.lastIdentReply(), session.link().backend().deviceIdentity(), msNow());
-        return waitForController(session, watch, end, stop, complain);
+        if (!back) return false;
+        back->markLost(msNow());
+        return waitForController(*back, end, stop, complain);
     };
     if (fast) {
         const auto wait = [&](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };

@@ -12,6 +12,11 @@ namespace zmx {
 
 ControllerLink::ControllerLink(std::unique_ptr<LinkBackend> backend) : backend_(std::move(backend)) {}
 
+void ControllerLink::replaceBackend(std::unique_ptr<LinkBackend> backend) {
+    backend_->close();
+    backend_ = std::move(backend);
+}
+
 bool ControllerLink::openTrace(const std::string& path) {
     traceFile_.open(path, std::ios::out | std::ios::trunc);
     return traceFile_.is_open();

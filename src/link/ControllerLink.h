@@ -39,6 +39,10 @@ public:
     // A line of its own in the trace (a lost controller, its return) between the transfers.
     void traceNote(std::string_view op, std::string_view text);
 
+    // Another device for the same controller (its tty came back under a new name); the old
+    // backend is closed and dropped.
+    void replaceBackend(std::unique_ptr<LinkBackend> backend);
+
     LinkBackend& backend() { return *backend_; }
     const LinkBackend& backend() const { return *backend_; }
     std::size_t transferCount() const { return transfers_; }

@@ -1,5 +1,7 @@
 #include "link/LinkDiscovery.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "link/ControllerLink.h"
@@ -24,6 +26,26 @@ std::string hex4(uint16_t v) {
 
 bool isFtdiPort(const SerialPortSeen& p) { return p.vendorId && *p.vendorId == kFtdiVendorId; }
 
+// Whether a USB product description is the controller's own ("LK200", any case).
+bool namesController(const std::string& description) {
+    std::string lower;
+    for (char c : description) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string product;
+    for (const char* c = kControllerProduct; *c; ++c) product += static_cast<char>(std::tolower(*c));
+    return lower.find(product) != std::string::npos;
+}
+
+std::string usbLinkText(const char* kind, const UsbDeviceSeen& d) {
+    return std::string(kind) + (d.serial.empty() ? "" : ":" + d.serial);
+}
+
+// "serial:/dev/ttyUSB0 (FT232R USB UART, serial A10K3XYZ)": an adapter seen, for error lines.
+std::string seenText(const std::string& link, const std::string& description, const std::string& serial) {
+    std::string extra = description;
+    if (!serial.empty()) extra += (extra.empty() ? "" : ", ") + std::string("serial ") + serial;
+    return extra.empty() ? link : link + " (" + extra + ")";
+}
+
 std::string joined(const std::vector<std::string>& items, const char* sep) {
     std::string out;
     for (const std::string& t : items) out += (out.empty() ? "" : sep) + t;
@@ -39,12 +61,6 @@ std::string chooseAmong(const std::vector<std::string>& candidates, const LinkPr
         if (probes.identifies(c)) return c;
     *why = joined(candidates, ", ") + " (none answered as an LK200)";
     return {};
-}
-
-std::vector<std::string> usbLinks(const char* kind, const std::vector<UsbDeviceSeen>& devices) {
-    std::vector<std::string> out;
-    for (const UsbDeviceSeen& d : devices) out.push_back(std::string(kind) + (d.serial.empty() ? "" : ":" + d.serial));
-    return out;
 }
 
 }  // namespace
@@ -89,33 +105,73 @@ LinkProbes realLinkProbes() {
 DiscoveredLink discoverDefaultLink(const LinkProbes& probes) {
     DiscoveredLink d;
     std::vector<std::string> tried;
+    std::vector<std::string> others;  // FTDI adapters that do not name the controller
+    std::vector<SerialPortSeen> ports;
     if (probes.serialPorts) {
-        std::vector<std::string> ftdiPorts;
-        for (const SerialPortSeen& port : probes.serialPorts())
-            if (isFtdiPort(port)) ftdiPorts.push_back("serial:" + port.path);
+        ports = probes.serialPorts();
+        std::vector<std::string> candidates;
+        for (const SerialPortSeen& port : ports) {
+            if (namesController(port.description)) candidates.push_back("serial:" + port.path);
+            else if (isFtdiPort(port))
+                others.push_back(seenText("serial:" + port.path, port.description, port.serialNumber));
+        }
         std::string why;
-        d.link = chooseAmong(ftdiPorts, probes, &why);
+        d.link = chooseAmong(candidates, probes, &why);
         if (!d.link.empty()) return d;
-        tried.push_back("serial ports of vendor 0403: " + (why.empty() ? std::string("none") : why));
+        tried.push_back("serial ports naming the " + std::string(kControllerProduct) + ": " +
+                        (why.empty() ? std::string("none") : why));
     }
+    // A USB device of one kind: its tty when the serial driver has one (nothing to detach),
+    // else the device by its serial number.
+    const auto fromUsb = [&](const char* kind, const UsbDeviceList& devices, std::string* why) -> std::string {
+        std::vector<std::string> candidates;
+        for (const UsbDeviceSeen& dev : *devices) {
+            if (!namesController(dev.description)) {
+                const std::string seen = seenText(usbLinkText(kind, dev), dev.description, dev.serial);
+                // libftdi1 and D2XX list the same adapters: each once.
+                if (std::find(others.begin(), others.end(), seen) == others.end()) others.push_back(seen);
+                continue;
+            }
+            const auto tty = std::find_if(ports.begin(), ports.end(), [&](const SerialPortSeen& p) {
+                return !dev.serial.empty() && p.serialNumber == dev.serial;
+            });
+            // Without a serial number the device can be named only when it is the one there.
+            if (tty != ports.end()) candidates.push_back("serial:" + tty->path);
+            else if (!dev.serial.empty() || devices->size() == 1) candidates.push_back(usbLinkText(kind, dev));
+            else others.push_back(seenText(usbLinkText(kind, dev), dev.description + ", no serial number", ""));
+        }
+        return chooseAmong(candidates, probes, why);
+    };
     if (probes.ftdiDevices) {
         std::string why;
         const UsbDeviceList devices = probes.ftdiDevices(&why);
-        if (devices && !devices->empty()) {
-            // A single device is opened as "the first one"; several are told apart by serial.
-            d.link = devices->size() == 1 ? std::string("ftdi") : chooseAmong(usbLinks("ftdi", *devices), probes, &why);
+        if (devices) {
+            d.link = fromUsb("ftdi", devices, &why);
             if (!d.link.empty()) return d;
         }
-        tried.push_back("libftdi1: " + (!devices ? why : devices->empty() ? std::string("no FTDI device") : why));
+        tried.push_back("libftdi1: " + (!devices ? why : why.empty() ? "no device naming the LK200" : why));
     }
     if (probes.d2xxLoadable) {
         std::string why;
         if (probes.d2xxLoadable(&why)) {
+            // Without its list the library could only open "the first device", which may be
+            // another adapter: nothing is opened then.
             const UsbDeviceList devices = probes.d2xxDevices ? probes.d2xxDevices(&why) : std::nullopt;
-            d.link = devices && devices->size() > 1 ? chooseAmong(usbLinks("d2xx", *devices), probes, &why) : "d2xx";
-            if (!d.link.empty()) return d;
+            if (devices) {
+                d.link = fromUsb("d2xx", devices, &why);
+                if (!d.link.empty()) return d;
+                if (why.empty()) why = "no device naming the LK200";
+            } else if (why.empty()) {
+                why = "the library lists no devices";
+            }
         }
         tried.push_back("D2XX: " + why);
+    }
+    if (!others.empty()) {
+        d.error = "no LK200 found: FTDI adapters are there but none names the LK200 in its USB description: " +
+                  joined(others, ", ") + "; name the controller with --link (tried " + joined(tried, "; ") +
+                  "); --simulate runs without hardware";
+        return d;
     }
     d.error = "no controller link found (tried " + joined(tried, "; ") + "); --simulate runs without hardware";
     return d;

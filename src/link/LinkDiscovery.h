@@ -11,6 +11,8 @@
 namespace zmx {
 
 inline constexpr uint16_t kFtdiVendorId = 0x0403;
+// The controller's USB product string: discovery opens only adapters whose description names it.
+inline constexpr const char* kControllerProduct = "LK200";
 
 struct SerialPortSeen {
     std::string path;                  // "/dev/ttyUSB0"
@@ -39,7 +41,7 @@ struct LinkProbes {
     // The devices the D2XX library sees (optional; error says why not).
     std::function<UsbDeviceList(std::string* error)> d2xxDevices;
     // Asks whatever is at a link text for its identification: true when a supported controller
-    // answered. Used only to choose among several candidates of one kind.
+    // answered. Used only to choose among several adapters that name the controller.
     std::function<bool(const std::string& link)> identifies;
 };
 
@@ -51,9 +53,13 @@ struct DiscoveredLink {
     std::string error;  // when nothing was found: what was tried, and that --simulate works
 };
 
-// The FTDI serial port, else the libftdi1 device, else the D2XX device. Where one kind offers
-// several, each is asked for its identification and the first controller that answers is
-// taken; a single one is taken as it is (its identification at start-up tells the rest).
+// The serial port, else the libftdi1 device, else the D2XX device whose USB description names
+// the controller (kControllerProduct); no other adapter is opened or sent anything. Where one
+// kind offers several, each is asked for its identification and the first controller that
+// answers is taken; a single one is taken as it is (its identification at start-up tells the
+// rest). A libftdi1 or D2XX device that has a tty is taken as its serial port. When FTDI
+// adapters are there but none names the controller, the error lists them with their --link
+// texts so the user can name one.
 DiscoveredLink discoverDefaultLink(const LinkProbes& probes);
 
 // One line per link found or looked for, for --list-links: with USB IDs, serial numbers and

@@ -28,8 +28,6 @@ public:
     void purgeInput() override;
     void close() override;
     std::string lastError() const override { return lastError_; }
-    WireTiming wireTiming() const override { return {rate_, 16}; }
-    bool drainOutput(int) override { return isOpen(); }
 
     std::string usbSerial() const override;
     WireTiming wireTiming() const override { return timing_; }

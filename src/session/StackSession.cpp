@@ -42,16 +42,23 @@ void StackSession::addListener(SessionListener* listener) {
 
 void StackSession::removeListener(SessionListener* listener) { std::erase(listeners_, listener); }
 
+void StackSession::deliver(const std::vector<BoardRead>& reads) {
+    for (const BoardRead& r : reads)
+        for (SessionListener* l : listeners_) l->onRead(r);
+}
+
 BoardRead StackSession::finishRead(BoardRead read) {
     read.utcMs = now().toMSecsSinceEpoch();
     read.cellStatus = cellStatusOf(st_, read.slot);
     read.lampState = static_cast<int16_t>(st_.readStatus[read.slot]);
-    for (SessionListener* l : listeners_) l->onRead(read);
+    if (!held_)
+        for (SessionListener* l : listeners_) l->onRead(read);
     return read;
 }
 
 void StackSession::notifyWrite(const ConfigWrite& write) {
-    for (SessionListener* l : listeners_) l->onConfigWrite(write);
+    if (!held_)
+        for (SessionListener* l : listeners_) l->onConfigWrite(write);
 }
 
 // ---------------------------------------------------------------------- identification
@@ -61,7 +68,8 @@ bool StackSession::identify() {
     lastIdentReply_ = link_.Identify();
     const bool supported = identificationVerdict(lastIdentReply_) == -1;
     st_.boardIdentified = supported ? Identified::Yes : Identified::No;
-    for (SessionListener* l : listeners_) l->onIdentify(lastIdentReply_, supported);
+    if (!held_)
+        for (SessionListener* l : listeners_) l->onIdentify(lastIdentReply_, supported);
     return supported;
 }
 
@@ -197,7 +205,8 @@ void StackSession::closeOpenFrame() {
 void StackSession::sendKeepAlivePoll() {
     link_.SendOnly(keepAlivePollFrame());
     const int64_t t = now().toMSecsSinceEpoch();
-    for (SessionListener* l : listeners_) l->onKeepAlive(t, st_.lastBoardIndex + 1);
+    if (!held_)
+        for (SessionListener* l : listeners_) l->onKeepAlive(t, st_.lastBoardIndex + 1);
 }
 
 bool StackSession::keepAlivePollDue() const { return zmx::keepAlivePollDue(st_.keepAliveActive, st_.keepAliveCounter); }

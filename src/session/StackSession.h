@@ -80,6 +80,10 @@ public:
     // Listeners receive every read, configuration write and identification (not owned).
     void addListener(SessionListener* listener);
     void removeListener(SessionListener* listener);
+    // While held, no result reaches a listener: a controller that answers after a loss is read
+    // before it is known to be the lost one. deliver() hands reads over once it is.
+    void holdListeners(bool held) { held_ = held; }
+    void deliver(const std::vector<BoardRead>& reads);
     // "Now" for time stamps; the system clock unless replaced (tests fix it).
     void setClock(std::function<QDateTime()> now) { now_ = std::move(now); }
     QDateTime now() const { return now_ ? now_() : QDateTime::currentDateTime(); }
@@ -159,6 +163,7 @@ private:
     StackState st_;
     std::string lastIdentReply_;
     std::vector<SessionListener*> listeners_;
+    bool held_ = false;
     std::function<QDateTime()> now_;
 };
 

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "session/ReconnectWatch.h"
+#include "session/ControllerReturn.h"
 #include "session/StackSession.h"
 #include "shell/widgets/WindowDump.h"
 

@@ -27,7 +27,8 @@ struct ChipCommand;
 class ControllerLink;
 struct MonitorView;
 class StackSession;
-class ReconnectWatch;
+class ControllerReturn;
+struct LinkProbes;
 struct StartResult;
 struct ThermalChanges;
 
@@ -59,7 +60,8 @@ public:
     // The error line printed when the controller is not (or no longer) identified.
     QString identificationErrorLine(bool atStartUp) const;
     // --reconnect: a controller that stops answering is waited for instead of ending the program.
-    void setReconnect(bool on);
+    // probes: where a tty's USB serial number is looked up (null: the machine's own).
+    void setReconnect(bool on, const LinkProbes* probes = nullptr);
     bool controllerLost() const;
     // The line that says the controller is lost or back (hidden otherwise).
     QLabel* linkStatusLine() const { return linkStatus_; }
@@ -217,7 +219,7 @@ private:
     Seams seams_;
     QString dumpPath_;
     bool ended_ = false;
-    std::unique_ptr<ReconnectWatch> watch_;  // set with --reconnect
+    std::unique_ptr<ControllerReturn> watch_;  // set with --reconnect
     QLabel* linkStatus_ = nullptr;
     int linkStatusTicksLeft_ = 0;  // ticks the "back" line stays up
     // Set while a start command of continuous mode is shown: the read that follows in the

@@ -1,14 +1,16 @@
 // --reconnect: a controller that stops answering is waited for. The window stays as it was,
-// a red line says since when the controller is gone, only the identification goes out (once a
-// tick), and when the same controller answers again every board's configuration is read anew
-// and the program carries on where it was (continuous mode with the board it was due to read).
+// a red line says since when the controller is gone, the identification goes out once a tick
+// (and, for a controller that may be the lost one, every board's configuration read, which
+// decides), and when the same controller is back the program carries on where it was
+// (continuous mode with the board it was due to read). Another one is named and not taken.
 
 #include <QLabel>
 
 #include "link/ControllerLink.h"
+#include "link/LinkDiscovery.h"
 #include "link/ReadDeadline.h"
 #include "protocol/Identification.h"
-#include "session/ReconnectWatch.h"
+#include "session/ControllerReturn.h"
 #include "session/StackSession.h"
 #include "shell/Form1.h"
 #include "shell/widgets/Paint.h"
@@ -29,12 +31,12 @@ QString printable(const std::string& s) {
 
 }  // namespace
 
-void Form1::setReconnect(bool on) {
+void Form1::setReconnect(bool on, const LinkProbes* probes) {
     if (!on) {
         watch_.reset();
         return;
     }
-    watch_ = std::make_unique<ReconnectWatch>();
+    watch_ = std::make_unique<ControllerReturn>(*session_, probes ? *probes : realLinkProbes());
     if (!linkStatus_) {
         QWidget* parent = centralWidget() ? centralWidget() : this;
         linkStatus_ = new QLabel(parent);
@@ -67,9 +69,7 @@ void Form1::tickLinkStatus() {
 }
 
 bool Form1::identifyWatched() {
-    const bool ok = session_->identify();
-    const std::string device = link_.backend().deviceIdentity();
-    if (watch_->identified(ok, session_->lastIdentReply(), device, steadyNowMs()) == ReconnectWatch::Event::Lost) {
+    if (watch_->identifyOnTick(steadyNowMs()) == ReconnectWatch::Event::Lost) {
         // The identification caption keeps the controller's name: nothing shown is lost.
         const std::string why = link_.backend().lastError();
         link_.traceNote("LinkLost", "no answer from " + link_.backend().name() + (why.empty() ? "" : " [" + why + "]"));
@@ -82,33 +82,37 @@ bool Form1::identifyWatched() {
 }
 
 void Form1::waitForController() {
-    const bool ok = session_->identify();
     const int64_t now = steadyNowMs();
-    const std::string device = link_.backend().deviceIdentity();
-    const QString gone = QString::fromStdString(gapText(watch_->lostForMs(now)));
-    switch (watch_->identified(ok, session_->lastIdentReply(), device, now)) {
+    const QString gone = QString::fromStdString(gapText(watch_->watch().lostForMs(now)));
+    const ControllerReturn::Outcome r = watch_->lookForLost(now);
+    const ReconnectWatch& watch = watch_->watch();
+    switch (r.event) {
         case ReconnectWatch::Event::Back: {
-            const QString gap = QString::fromStdString(gapText(watch_->lastGapMs()));
-            link_.traceNote("LinkBack", "after " + gapText(watch_->lastGapMs()));
+            const std::string gap = gapText(watch.lastGapMs());
+            const std::string where = r.movedTo.empty() ? std::string() : ", on " + r.movedTo;
+            link_.traceNote("LinkBack", "after " + gap + where);
             ui.Label_IDstring->setText(QString::fromLatin1(identificationCaption(session_->lastIdentReply())));
             // What the boards hold may have changed while the controller was away (a board that
-            // lost power is back at its power-on configuration): read every one again.
-            session_->readConfigAll();
+            // lost power is back at its power-on configuration): the check read every one again.
             for (int s = 0; s <= st.lastBoardIndex; ++s) paintStatusLamp(s);
             ShowReadback();
-            showLinkStatus(QStringLiteral("LK200 back after %1: every board's configuration read again").arg(gap),
+            showLinkStatus(QStringLiteral("LK200 back after %1%2: every board's configuration read again")
+                               .arg(QString::fromStdString(gap), QString::fromStdString(where)),
                            false);
             linkStatusTicksLeft_ = kBackLineTicks;
             return;
         }
-        case ReconnectWatch::Event::Stranger:
-            link_.traceNote("LinkStranger", "not the lost controller: " + device + " answered \"" +
-                                                printable(session_->lastIdentReply()).toStdString() + "\"");
-            showLinkStatus(QStringLiteral("LK200 lost: waiting for it to come back (%1; another controller "
-                                          "answered: \"%2\", not taken)")
-                               .arg(gone, printable(session_->lastIdentReply())),
-                           true);
+        case ReconnectWatch::Event::Stranger: {
+            const QString reply = printable(session_->lastIdentReply());
+            link_.traceNote("LinkStranger", "not the lost controller (" + watch.mismatchText() + "): " + r.device +
+                                                " answered \"" + reply.toStdString() + "\"");
+            showLinkStatus(
+                QStringLiteral("LK200 lost: waiting for it to come back (%1; another controller "
+                               "answered: \"%2\" on %3, %4; not taken)")
+                    .arg(gone, reply, QString::fromStdString(r.device), QString::fromStdString(watch.mismatchText())),
+                true);
             return;
+        }
         default: showLinkStatus(QStringLiteral("LK200 lost: waiting for it to come back (%1)").arg(gone), true); return;
     }
 }

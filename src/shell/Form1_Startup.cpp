@@ -14,8 +14,8 @@
 #include "link/ReadDeadline.h"
 #include "protocol/BoardAddress.h"
 #include "protocol/Identification.h"
+#include "session/ControllerReturn.h"
 #include "session/LinkFailureLine.h"
-#include "session/ReconnectWatch.h"
 #include "session/StackDefaults.h"
 #include "session/StackSession.h"
 #include "shell/Form1.h"
@@ -37,7 +37,9 @@ bool Form1::Form_Load() {
     Identify();
     if (st.boardIdentified == Identified::No) return false;
     // The controller met at start-up is the one --reconnect waits for.
-    if (watch_) watch_->identified(true, session_->lastIdentReply(), link_.backend().deviceIdentity(), steadyNowMs());
+    if (watch_ && !watch_->start())
+        seams_.errorLine(QStringLiteral("zmx7730-gui: %1")
+                             .arg(QString::fromStdString(unprovenSamenessWarning(link_.backend().name()))));
 
     Timer1.start();
     move(0, 0);

@@ -1,6 +1,9 @@
 // The real zmx7730-cli program against its in-process simulated stack: what each command
 // prints, its exit status, and a recording made, listed, exported and replayed.
 
+#include <unistd.h>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 #include <csignal>
 
@@ -54,6 +57,7 @@ private slots:
     void selfTestVerdicts();
     void overAPseudoTerminal();
     void recordWaitsForTheSameController();
+    void recordRefusesAnotherStack();
     void recordListExportReplay();
     void signalEndsRecordingCleanly();
     void killedRecorderLeavesAUsableRecording();
@@ -296,6 +300,60 @@ void TestCli::recordWaitsForTheSameController() {
         }
         sim.terminate();
         QVERIFY(sim.waitForFinished(10000));
+    }
+}
+
+// record --reconnect through a name of its own that is switched, while the controller is
+// away, to another simulator with the same identification but fewer boards: a pty tells no
+// USB serial number (said at the start), the boards tell the stacks apart, and nothing of
+// the other stack reaches the recording (the window pace reads no configuration otherwise).
+void TestCli::recordRefusesAnotherStack() {
+    QProcess first, other;
+    for (auto [sim, boards] : {std::pair{&first, "2"}, std::pair{&other, "1"}}) {
+        sim->start(program("zmx7730-sim"), {"--sim-boards", boards});
+        QVERIFY(sim->waitForStarted());
+        QVERIFY(sim->waitForReadyRead(10000));
+    }
+    const QByteArray firstPty = first.readLine().trimmed(), otherPty = other.readLine().trimmed();
+    const QByteArray alias = path("lk200").toLocal8Bit(), next = path("lk200.next").toLocal8Bit();
+    const auto pointAt = [&](const QByteArray& pty) {
+        return ::symlink(pty.constData(), next.constData()) == 0 && ::rename(next.constData(), alias.constData()) == 0;
+    };
+    QVERIFY(pointAt(firstPty));
+    const QString db = path("stranger.sqlite");
+    QProcess rec;
+    QString err;
+    QObject::connect(&rec, &QProcess::readyReadStandardError,
+                     [&] { err += QString::fromUtf8(rec.readAllStandardError()); });
+    rec.start(program(), {"--reconnect", "--link", "serial:" + QString::fromLocal8Bit(alias), "--boards", "2", "--json",
+                          "record", "--config", path("cdc1.json"), "--to", db, "--duration", "60"});
+    QVERIFY(rec.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(err.contains("recording 1 to"), 15000);
+    QVERIFY2(err.contains("tells no USB serial number"), qPrintable(err));
+    ::kill(static_cast<pid_t>(first.processId()), SIGUSR1);
+    QTRY_VERIFY_WITH_TIMEOUT(err.contains("LK200 lost"), 15000);
+    QVERIFY(pointAt(otherPty));
+    QTRY_VERIFY_WITH_TIMEOUT(err.contains("another controller answered"), 15000);
+    QVERIFY2(err.contains("boards 1 answer, not 1, 2"), qPrintable(err));
+    QVERIFY(!err.contains("LK200 back"));
+    rec.terminate();
+    QVERIFY(rec.waitForFinished(15000));
+    QCOMPARE(rec.exitCode(), 0);
+
+    {
+        QSqlDatabase store = QSqlDatabase::addDatabase("QSQLITE", "stranger");
+        store.setDatabaseName(db);
+        QVERIFY(store.open());
+        QSqlQuery q(store);
+        QVERIFY(q.exec("SELECT count(*), sum(kind = 0) FROM reads"));
+        QVERIFY(q.next());
+        QVERIFY(q.value(0).toInt() > 0);  // the reads before the loss
+        QCOMPARE(q.value(1).toInt(), 0);  // no configuration read: none of the other stack
+    }
+    QSqlDatabase::removeDatabase("stranger");
+    for (QProcess* sim : {&first, &other}) {
+        sim->terminate();
+        QVERIFY(sim->waitForFinished(10000));
     }
 }
 

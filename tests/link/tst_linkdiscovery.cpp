@@ -16,9 +16,12 @@ struct FakeMachine {
     std::vector<SerialPortSeen> ports;
     int ftdiCount = 0;  // negative: the bus cannot be searched
     std::string ftdiError;
+    std::string ftdiDescription = "FT232R USB UART";  // of the ftdiCount devices
+    std::vector<UsbDeviceSeen> ftdiExtra;             // devices after those
     bool d2xx = false;
-    std::vector<std::string> answering;  // link texts at which a controller identifies itself
-    std::vector<std::string> asked;      // link texts that were sent an identification
+    std::optional<std::vector<UsbDeviceSeen>> d2xxList;  // nullopt: the library lists none
+    std::vector<std::string> answering;                  // link texts at which a controller identifies itself
+    std::vector<std::string> asked;                      // link texts that were sent an identification
     int serialLooks = 0, ftdiLooks = 0, d2xxLooks = 0;
 
     LinkProbes probes() {
@@ -35,7 +38,8 @@ struct FakeMachine {
             }
             std::vector<UsbDeviceSeen> list;
             for (int i = 0; i < ftdiCount; ++i)
-                list.push_back({kFtdiVendorId, 0x6001, "FT00" + std::to_string(i), "FT232R USB UART"});
+                list.push_back({kFtdiVendorId, 0x6001, "FT00" + std::to_string(i), ftdiDescription});
+            list.insert(list.end(), ftdiExtra.begin(), ftdiExtra.end());
             return list;
         };
         p.identifies = [this](const std::string& link) {
@@ -47,12 +51,31 @@ struct FakeMachine {
             if (!d2xx) *e = "the D2XX library libftd2xx.so could not be loaded (not found)";
             return d2xx;
         };
+        p.d2xxDevices = [this](std::string* e) -> UsbDeviceList {
+            if (!d2xxList) *e = "FT_CreateDeviceInfoList failed";
+            return d2xxList;
+        };
         return p;
     }
 };
 
-SerialPortSeen port(const std::string& path, std::optional<uint16_t> vid, std::optional<uint16_t> pid = {}) {
-    return {path, vid, pid, "USB serial"};
+SerialPortSeen port(const std::string& path, std::optional<uint16_t> vid, std::optional<uint16_t> pid = {},
+                    const std::string& description = "USB serial") {
+    return {path, vid, pid, description, {}};
+}
+
+// "/dev/ttyUSB0|FT232R USB UART|A10": an FTDI port with its description and serial number.
+SerialPortSeen portOf(const QString& spec) {
+    const QStringList f = spec.split('|');
+    SerialPortSeen p = port(f.value(0).toStdString(), kFtdiVendorId, 0x6001, f.value(1).toStdString());
+    p.serialNumber = f.value(2).toStdString();
+    return p;
+}
+
+// "FT000|FT232R USB UART": a USB device by its serial number and description.
+UsbDeviceSeen deviceOf(const QString& spec) {
+    const QStringList f = spec.split('|');
+    return {kFtdiVendorId, 0x6001, f.value(0).toStdString(), f.value(1).toStdString()};
 }
 
 }  // namespace
@@ -65,10 +88,10 @@ private slots:
         QTest::addColumn<int>("ftdiCount");
         QTest::addColumn<bool>("d2xx");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("FTDI serial port wins over everything") << 2 << 1 << true << "serial:/dev/ttyUSB1";
-        QTest::newRow("other serial ports are skipped for libftdi1") << 1 << 1 << true << "ftdi";
-        QTest::newRow("libftdi1 search error falls through to D2XX") << 1 << -5 << true << "d2xx";
-        QTest::newRow("D2XX when nothing else") << 0 << 0 << true << "d2xx";
+        QTest::newRow("LK200 serial port wins over everything") << 2 << 1 << true << "serial:/dev/ttyUSB1";
+        QTest::newRow("other serial ports are skipped for libftdi1") << 1 << 1 << true << "ftdi:FT000";
+        QTest::newRow("libftdi1 search error falls through to D2XX") << 1 << -5 << true << "d2xx:D2X";
+        QTest::newRow("D2XX when nothing else") << 0 << 0 << true << "d2xx:D2X";
         QTest::newRow("nothing at all") << 1 << 0 << false << "";
     }
 
@@ -79,16 +102,18 @@ private slots:
         QFETCH(QString, expected);
         FakeMachine m;
         if (portSet >= 1) m.ports = {port("/dev/ttyS0", std::nullopt), port("/dev/ttyACM0", 0x2341, 0x0043)};
-        if (portSet == 2) m.ports.insert(m.ports.begin() + 1, port("/dev/ttyUSB1", kFtdiVendorId, 0x6001));
+        if (portSet == 2) m.ports.insert(m.ports.begin() + 1, port("/dev/ttyUSB1", kFtdiVendorId, 0x6001, "LK200"));
         m.ftdiCount = ftdiCount;
+        m.ftdiDescription = "LK200";
         m.ftdiError = "libusb_get_device_list() failed";
         m.d2xx = d2xx;
+        m.d2xxList = std::vector<UsbDeviceSeen>{{kFtdiVendorId, 0x6001, "D2X", "LK200"}};
         const DiscoveredLink d = discoverDefaultLink(m.probes());
         QCOMPARE(QString::fromStdString(d.link), expected);
         QCOMPARE(d.error.empty(), !expected.isEmpty());
         // A later way is only looked at when the earlier ones found nothing.
         if (expected.startsWith("serial:")) QCOMPARE(m.ftdiLooks + m.d2xxLooks, 0);
-        if (expected == "ftdi") QCOMPARE(m.d2xxLooks, 0);
+        if (expected.startsWith("ftdi")) QCOMPARE(m.d2xxLooks, 0);
     }
 
     // The one error line lists every way that was tried and points at --simulate.
@@ -99,7 +124,7 @@ private slots:
         const DiscoveredLink d = discoverDefaultLink(m.probes());
         const QString e = QString::fromStdString(d.error);
         QVERIFY(d.link.empty());
-        QVERIFY(e.contains("serial ports of vendor 0403: none"));
+        QVERIFY(e.contains("serial ports naming the LK200: none"));
         QVERIFY(e.contains("libftdi1: libusb_get_device_list() failed"));
         QVERIFY(e.contains("D2XX: the D2XX library libftd2xx.so could not be loaded"));
         QVERIFY(e.contains("--simulate"));
@@ -137,35 +162,82 @@ private slots:
         QVERIFY(m.asked.empty());  // listing sends nothing to any device
     }
 
-    // Several candidates of one kind: each is asked for its identification, and the one
-    // that answers as a controller is taken, not simply the first.
-    void severalCandidatesAreProbed_data() {
-        QTest::addColumn<int>("ftdiPorts");
-        QTest::addColumn<int>("ftdiCount");
+    // Only adapters whose USB description names the LK200 are candidates; no other is opened
+    // or asked anything. Among several candidates each is asked for its identification and
+    // the one that answers is taken. When FTDI adapters are there but none names the LK200,
+    // the error lists them by their --link texts.
+    void onlyTheControllerIsProbed_data() {
+        QTest::addColumn<QStringList>("ports");  // FTDI ports: path|description|serial
+        QTest::addColumn<QStringList>("ftdi");   // libftdi1 devices: serial|description
         QTest::addColumn<QStringList>("answering");
         QTest::addColumn<QString>("expected");
-        QTest::addColumn<int>("asked");
-        QTest::newRow("one port: taken without asking") << 1 << 0 << QStringList{} << "serial:/dev/ttyUSB0" << 0;
-        QTest::newRow("second port answers")
-            << 2 << 0 << QStringList{"serial:/dev/ttyUSB1"} << "serial:/dev/ttyUSB1" << 2;
-        QTest::newRow("no port answers: libftdi1 next") << 2 << 1 << QStringList{} << "ftdi" << 2;
-        QTest::newRow("second USB device answers") << 0 << 3 << QStringList{"ftdi:FT001"} << "ftdi:FT001" << 2;
-        QTest::newRow("none of several answers") << 0 << 2 << QStringList{} << "" << 2;
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QString>("errorHas");
+        const QString uart = "FT232R USB UART";
+        QTest::newRow("one LK200 port: taken without asking")
+            << QStringList{"/dev/ttyUSB0|LK200|A1"} << QStringList{} << QStringList{} << "serial:/dev/ttyUSB0"
+            << QStringList{} << "";
+        QTest::newRow("LK200 among other FTDI ports, any case")
+            << QStringList{"/dev/ttyUSB0|" + uart + "|X9", "/dev/ttyUSB1|lk200 controller|A1"} << QStringList{}
+            << QStringList{} << "serial:/dev/ttyUSB1" << QStringList{} << "";
+        QTest::newRow("two LK200 ports: only they are asked")
+            << QStringList{"/dev/ttyUSB0|LK200|A1", "/dev/ttyUSB1|" + uart + "|X9", "/dev/ttyUSB2|LK200|A2"}
+            << QStringList{} << QStringList{"serial:/dev/ttyUSB2"} << "serial:/dev/ttyUSB2"
+            << QStringList{"serial:/dev/ttyUSB0", "serial:/dev/ttyUSB2"} << "";
+        QTest::newRow("no LK200 port answers: libftdi1 next")
+            << QStringList{"/dev/ttyUSB0|LK200|A1", "/dev/ttyUSB1|LK200|A2"} << QStringList{"B7|LK200"} << QStringList{}
+            << "ftdi:B7" << QStringList{"serial:/dev/ttyUSB0", "serial:/dev/ttyUSB1"} << "";
+        QTest::newRow("libftdi1: the LK200 among other devices")
+            << QStringList{} << QStringList{"FT000|" + uart, "B7|LK200"} << QStringList{} << "ftdi:B7" << QStringList{}
+            << "";
+        QTest::newRow("libftdi1 LK200 with a tty: taken as the tty")
+            << QStringList{"/dev/ttyUSB3||B7"} << QStringList{"B7|LK200"} << QStringList{} << "serial:/dev/ttyUSB3"
+            << QStringList{} << "";
+        QTest::newRow("second LK200 device answers")
+            << QStringList{} << QStringList{"B7|LK200", "B8|LK200", "FT000|" + uart} << QStringList{"ftdi:B8"}
+            << "ftdi:B8" << QStringList{"ftdi:B7", "ftdi:B8"} << "";
+        QTest::newRow("none of several LK200s answers")
+            << QStringList{} << QStringList{"B7|LK200", "B8|LK200"} << QStringList{} << ""
+            << QStringList{"ftdi:B7", "ftdi:B8"} << "none answered";
+        QTest::newRow("other adapters only: listed, none opened")
+            << QStringList{"/dev/ttyUSB0|" + uart + "|X9"} << QStringList{"X9|" + uart, "FT001|FT230X Basic UART"}
+            << QStringList{} << "" << QStringList{}
+            << "serial:/dev/ttyUSB0 (FT232R USB UART, serial X9), ftdi:X9 (FT232R USB UART, serial X9), "
+               "ftdi:FT001 (FT230X Basic UART, serial FT001); name the controller with --link";
+        QTest::newRow("LK200 without a serial number among others: not guessed")
+            << QStringList{} << QStringList{"FT000|" + uart, "|LK200"} << QStringList{} << "" << QStringList{}
+            << "ftdi (LK200, no serial number)";
+        QTest::newRow("lone LK200 without a serial number")
+            << QStringList{} << QStringList{"|LK200"} << QStringList{} << "ftdi" << QStringList{} << "";
     }
-    void severalCandidatesAreProbed() {
-        QFETCH(int, ftdiPorts);
-        QFETCH(int, ftdiCount);
+    void onlyTheControllerIsProbed() {
+        QFETCH(QStringList, ports);
+        QFETCH(QStringList, ftdi);
         QFETCH(QStringList, answering);
         QFETCH(QString, expected);
-        QFETCH(int, asked);
+        QFETCH(QStringList, asked);
+        QFETCH(QString, errorHas);
         FakeMachine m;
-        for (int i = 0; i < ftdiPorts; ++i) m.ports.push_back(port("/dev/ttyUSB" + std::to_string(i), kFtdiVendorId));
-        m.ftdiCount = ftdiCount;
+        for (const QString& p : ports) m.ports.push_back(portOf(p));
+        for (const QString& d : ftdi) m.ftdiExtra.push_back(deviceOf(d));
         for (const QString& a : answering) m.answering.push_back(a.toStdString());
         const DiscoveredLink d = discoverDefaultLink(m.probes());
         QCOMPARE(QString::fromStdString(d.link), expected);
-        QCOMPARE(int(m.asked.size()), asked);
-        if (expected.isEmpty()) QVERIFY2(d.error.find("none answered") != std::string::npos, d.error.c_str());
+        QStringList askedLinks;
+        for (const std::string& a : m.asked) askedLinks << QString::fromStdString(a);
+        QCOMPARE(askedLinks, asked);
+        QVERIFY2(QString::fromStdString(d.error).contains(errorHas), d.error.c_str());
+        QCOMPARE(d.error.empty(), !expected.isEmpty());
+    }
+
+    // D2XX opens "the first device" unless told which: without the library's list nothing
+    // is chosen, since the first one may be another adapter.
+    void d2xxWithoutItsListOpensNothing() {
+        FakeMachine m;
+        m.d2xx = true;
+        const DiscoveredLink d = discoverDefaultLink(m.probes());
+        QVERIFY(d.link.empty());
+        QVERIFY2(d.error.find("D2XX: FT_CreateDeviceInfoList failed") != std::string::npos, d.error.c_str());
     }
 
     // libftdi1's answers to a failed search or open, sorted into causes the user can act on.

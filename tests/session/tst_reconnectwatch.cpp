@@ -1,5 +1,6 @@
-// Waiting for a lost controller: when it counts as lost, that only the same controller (same
-// device, same identification) ends the wait, and how long it was gone.
+// Waiting for a lost controller: when it counts as lost, which controller that answers is
+// taken back (the adapter's USB serial number, else the identification text and the boards
+// answering), and how long it was gone.
 
 #include <QtTest>
 
@@ -9,44 +10,122 @@ using namespace zmx;
 
 namespace {
 using Event = ReconnectWatch::Event;
+using Mismatch = ReconnectWatch::Mismatch;
 constexpr const char* kId = "ZMX7730-4 LK200 SIMULATED STACK";
+
+BoardRead configRead(int slot, bool pecMatch, const std::string& reply = "E000000000004A") {
+    BoardRead r;
+    r.kind = ReadKind::Config;
+    r.slot = slot;
+    r.reply = reply;
+    r.pecMatch = pecMatch;
+    return r;
+}
+
+// Slots 0..5 read again after the return, '1' where the read's PEC matched.
+std::vector<BoardRead> rereadOf(const QString& answering) {
+    std::vector<BoardRead> reads;
+    for (int s = 0; s < answering.size(); ++s) reads.push_back(configRead(s, answering[s] == '1'));
+    return reads;
+}
+
+// Before the loss boards 1..3 answered (board 2's last read was cut short by the loss and
+// tells nothing), board 4 returned a reply that failed its PEC (not there), board 5 only
+// empty replies and board 6 was never read: neither of those two is known.
+void feedBoardsBeforeTheLoss(ReconnectWatch& w) {
+    for (int s = 0; s < 3; ++s) w.onRead(configRead(s, true));
+    w.onRead(configRead(1, false, ""));
+    w.onRead(configRead(3, false, "FFFFFFFFFFFFFF"));
+    w.onRead(configRead(4, false, ""));
+}
 }  // namespace
 
 Q_DECLARE_METATYPE(ReconnectWatch::Event)
+Q_DECLARE_METATYPE(ReconnectWatch::Mismatch)
 
 class TestReconnectWatch : public QObject {
     Q_OBJECT
 private slots:
-    // A run: answering, lost at t=1000, then one identification at t=1100 from a device with
-    // a reply; Back only when both match what was known before the loss.
+    // A run: the controller (serial knownSerial) answering, lost at t=1000, then at t=1100 one
+    // that answers with a reply and serial; its boards are read when it may be the lost one.
     void whoIsTakenBack_data() {
-        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("knownSerial");
+        QTest::addColumn<QString>("serial");
         QTest::addColumn<QString>("reply");
         QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("boards");  // slots 0..5 after the return, '1' answering
         QTest::addColumn<Event>("event");
-        QTest::newRow("same controller") << "serial:/dev/pts/3" << kId << true << Event::Back;
-        QTest::newRow("same, padded reply") << "serial:/dev/pts/3" << QString(kId) + "   " << true << Event::Back;
-        QTest::newRow("other identification text") << "serial:/dev/pts/3"
-                                                   << "ZMX7730-4 LK200 OTHER" << true << Event::Stranger;
-        QTest::newRow("other USB serial") << "ftdi serial B2" << kId << true << Event::Stranger;
-        QTest::newRow("nothing answers") << "serial:/dev/pts/3"
-                                         << "" << false << Event::StillLost;
-        QTest::newRow("unsupported answer") << "serial:/dev/pts/3"
-                                            << "ZMX7730-3" << false << Event::StillLost;
+        QTest::addColumn<Mismatch>("why");
+        const QString same = "111000";
+        QTest::newRow("serial same, id same, boards same")
+            << "A1"
+            << "A1" << kId << true << same << Event::Back << Mismatch::None;
+        QTest::newRow("serial same, boards differ: the serial proves it")
+            << "A1"
+            << "A1" << kId << true << "100000" << Event::Back << Mismatch::None;
+        QTest::newRow("serial same, id different")
+            << "A1"
+            << "A1"
+            << "ZMX7730-4 LK200 OTHER" << true << same << Event::Stranger << Mismatch::Identification;
+        QTest::newRow("serial different, id and boards same")
+            << "A1"
+            << "B2" << kId << true << same << Event::Stranger << Mismatch::UsbSerial;
+        QTest::newRow("serial absent, id same, boards same")
+            << ""
+            << "" << kId << true << same << Event::Back << Mismatch::None;
+        QTest::newRow("serial absent, padded reply")
+            << ""
+            << "" << QString(kId) + "  \r" << true << same << Event::Back << Mismatch::None;
+        QTest::newRow("serial absent, a known board missing")
+            << ""
+            << "" << kId << true << "101000" << Event::Stranger << Mismatch::Boards;
+        QTest::newRow("serial absent, a board answers where none did")
+            << ""
+            << "" << kId << true << "111100" << Event::Stranger << Mismatch::Boards;
+        QTest::newRow("serial absent, boards never known answer now")
+            << ""
+            << "" << kId << true << "111011" << Event::Back << Mismatch::None;
+        QTest::newRow("serial absent, id different")
+            << ""
+            << ""
+            << "ZMX7730-4 LK200 OTHER" << true << same << Event::Stranger << Mismatch::Identification;
+        QTest::newRow("serial known, answering one tells none, boards same")
+            << "A1"
+            << "" << kId << true << same << Event::Back << Mismatch::None;
+        QTest::newRow("serial known, answering one tells none, boards differ")
+            << "A1"
+            << "" << kId << true << "011000" << Event::Stranger << Mismatch::Boards;
+        QTest::newRow("nothing answers") << "A1"
+                                         << "A1"
+                                         << "" << false << same << Event::StillLost << Mismatch::None;
+        QTest::newRow("unsupported answer") << "A1"
+                                            << "A1"
+                                            << "ZMX7730-3" << false << same << Event::StillLost << Mismatch::None;
     }
     void whoIsTakenBack() {
-        QFETCH(QString, device);
+        QFETCH(QString, knownSerial);
+        QFETCH(QString, serial);
         QFETCH(QString, reply);
         QFETCH(bool, ok);
+        QFETCH(QString, boards);
         QFETCH(Event, event);
+        QFETCH(Mismatch, why);
         ReconnectWatch w;
-        QCOMPARE(w.identified(true, kId, "serial:/dev/pts/3", 0), Event::Answering);
-        QCOMPARE(w.identified(true, kId, "serial:/dev/pts/3", 900), Event::Answering);
+        w.start({kId, knownSerial.toStdString()});
+        feedBoardsBeforeTheLoss(w);
+        QCOMPARE(w.identified(true, {kId, {}}, 900), Event::Answering);
         QVERIFY(!w.lost());
-        QCOMPARE(w.identified(false, "", "serial:/dev/pts/3", 1000), Event::Lost);
+        QCOMPARE(w.identified(false, {}, 1000), Event::Lost);
         QVERIFY(w.lost());
         QCOMPARE(w.lostForMs(1050), qint64(50));
-        QCOMPARE(w.identified(ok, reply.toStdString(), device.toStdString(), 1100), event);
+        // Reads while lost (of whatever answers) change nothing known.
+        w.onRead(configRead(0, false, "FFFFFFFFFFFFFF"));
+
+        Event e = w.identified(ok, {reply.toStdString(), serial.toStdString()}, 1100);
+        if (e == Event::Candidate) e = w.boardsRead(rereadOf(boards), 1100);
+        QCOMPARE(e, event);
+        QCOMPARE(w.mismatch(), why);
+        QCOMPARE(w.mismatchText().empty(), why == Mismatch::None);
         QCOMPARE(w.lost(), event != Event::Back);
         if (event == Event::Back) {
             QCOMPARE(w.lastGapMs(), qint64(100));
@@ -55,17 +134,20 @@ private slots:
     }
 
     // A stranger never ends the wait, however often it answers; the lost one still does, and
-    // the gap counts from the loss, not from the stranger's answers.
+    // the gap counts from the loss, not from the stranger's answers. The refusal names both.
     void strangerDoesNotEndTheWait() {
         ReconnectWatch w;
-        w.identified(true, kId, "ftdi serial A1", 0);
-        QCOMPARE(w.identified(false, "", "ftdi serial A1", 100), Event::Lost);
-        for (int t = 200; t < 1000; t += 100) QCOMPARE(w.identified(true, kId, "ftdi serial B2", t), Event::Stranger);
-        QCOMPARE(w.identified(true, kId, "ftdi serial A1", 2600), Event::Back);
+        w.start({kId, "A1"});
+        QCOMPARE(w.identified(false, {}, 100), Event::Lost);
+        for (int t = 200; t < 1000; t += 100) QCOMPARE(w.identified(true, {kId, "B2"}, t), Event::Stranger);
+        QCOMPARE(QString::fromStdString(w.mismatchText()), QString("USB serial B2, not A1"));
+        QCOMPARE(w.identified(true, {kId, "A1"}, 2600), Event::Candidate);
+        QCOMPARE(w.boardsRead(rereadOf("1"), 2600), Event::Back);
         QCOMPARE(w.lastGapMs(), qint64(2500));
         // Lost again later: a new gap.
-        QCOMPARE(w.identified(false, "", "ftdi serial A1", 5000), Event::Lost);
-        QCOMPARE(w.identified(true, kId, "ftdi serial A1", 5300), Event::Back);
+        QCOMPARE(w.identified(false, {}, 5000), Event::Lost);
+        QCOMPARE(w.identified(true, {kId, "A1"}, 5300), Event::Candidate);
+        QCOMPARE(w.boardsRead(rereadOf("1"), 5300), Event::Back);
         QCOMPARE(w.lastGapMs(), qint64(300));
     }
 
