@@ -29,9 +29,26 @@ bool ControllerLink::openTrace(const std::string& path) {
 bool ControllerLink::begin(int readMs, int writeMs) {
     ++transfers_;
     if (!backend_->isOpen() && !backend_->open()) return false;
+    if (replyCutShort_) settleLateReply();
     backend_->setTimeouts(readMs, writeMs);
     backend_->purgeInput();
     return backend_->isOpen();
+}
+
+// Bounded by one ordinary transfer time, so a controller that chatters without end cannot
+// hold the program.
+void ControllerLink::settleLateReply() {
+    replyCutShort_ = false;
+    const int quiet = quietGapMs(backend_->wireTiming());
+    const int64_t deadline = steadyNowMs() + kTransferTimeoutMs;
+    backend_->setTimeouts(quiet, kTransferTimeoutMs);
+    std::string late;
+    while (backend_->isOpen() && steadyNowMs() < deadline) {
+        const std::string more = backend_->read(kReplyBufferMax);
+        if (more.empty()) break;
+        late += more;
+    }
+    if (!late.empty()) trace("LateReply", {}, late);
 }
 
 void ControllerLink::closeUnless(bool ok) {
@@ -50,6 +67,7 @@ void ControllerLink::SendOnly(std::string_view text) {
         if (const std::size_t echo = echoLength(text); sent && echo > 0 && backend_->isOpen()) {
             backend_->setTimeouts(replyWaitMs(wire, text.size(), echo), kTransferTimeoutMs);
             drained = backend_->read(echo);
+            replyCutShort_ = drained.size() < echo;
         }
         // The text must have left the chip before the next transfer counts on it (a
         // conversion's measure time, a read-back after a write).
@@ -61,7 +79,9 @@ void ControllerLink::SendOnly(std::string_view text) {
 std::string ControllerLink::SendAndReceive(std::string_view text, std::size_t replyChars) {
     std::string reply;
     if (begin(kTransferTimeoutMs, kTransferTimeoutMs)) {
-        if (backend_->write(text) == text.size()) reply = backend_->read(std::min(replyChars, kReplyBufferMax));
+        const std::size_t want = std::min(replyChars, kReplyBufferMax);
+        if (backend_->write(text) == text.size()) reply = backend_->read(want);
+        replyCutShort_ = reply.size() < want;
         closeUnless(!reply.empty() || replyChars == 0);
     }
     trace("SendAndReceive", text, reply);
@@ -85,6 +105,7 @@ std::string ControllerLink::Identify() {
                 if (more.empty()) break;
                 reply += more;
             }
+            replyCutShort_ = reply.empty();
         }
         closeUnless(!reply.empty());
     }

@@ -51,11 +51,16 @@ private:
     bool begin(int readMs, int writeMs);
     // Closes the device after a write that did not go out whole or a reply that never came.
     void closeUnless(bool ok);
+    // After a reply that did not come whole, its late characters may still be on the wire;
+    // they are taken and dropped until the line has been quiet for a while, so they cannot
+    // start the next reply (a purge only drops what has already arrived).
+    void settleLateReply();
     void trace(std::string_view op, std::string_view request, std::string_view reply);
 
     std::unique_ptr<LinkBackend> backend_;
     std::ofstream traceFile_;
     std::size_t transfers_ = 0;
+    bool replyCutShort_ = false;  // the last read ended before its reply was whole
 };
 
 }  // namespace zmx

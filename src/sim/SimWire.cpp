@@ -241,11 +241,15 @@ void SimWire::feedItems() {
     }
 }
 
+// The stack stamps a reply with its own clock, which may already be past the moment the
+// item arrived (the wire catches up lazily); only the reply's own delay is taken from it.
 void SimWire::takeControllerReplies(double at) {
     const double step = charMs();
+    const double stackNow = stack_->nowMs();
     for (const SimStack::QueuedReply& r : stack_->takeQueuedReplies()) {
+        const double ready = at + std::max(0.0, r.readyAt - stackNow);
         for (const char c : r.text) {
-            const double start = std::max({r.readyAt, at, lastReplyAt_});
+            const double start = std::max(ready, lastReplyAt_);
             lastReplyAt_ = start + step;
             toChip_.push_back({c, lastReplyAt_});
         }

@@ -20,7 +20,7 @@ using namespace zmx;
 
 namespace {
 
-constexpr int kBoards = 10;
+constexpr int kRunBoards = 10;
 
 struct Transcript : SessionListener {
     QStringList lines;
@@ -48,15 +48,15 @@ QStringList runEverything(std::unique_ptr<LinkBackend> backend, const WaitMs& wa
     Transcript t;
     session.addListener(&t);
     if (!session.startUp()) return {"no start-up: " + QString::fromStdString(link.backend().lastError())};
-    setStackSize(session, kBoards);
+    setStackSize(session, kRunBoards);
     const ConfigVerification v =
-        writeAndVerify(session, std::vector<std::optional<ConfigBytes>>(kBoards, ConfigBytes{0xE1, 0, 0, 0, 0, 0}));
+        writeAndVerify(session, std::vector<std::optional<ConfigBytes>>(kRunBoards, ConfigBytes{0xE1, 0, 0, 0, 0, 0}));
     t.lines << QString("verified %1").arg(v.ok());
-    std::vector<int> all(kBoards);
-    for (int s = 0; s < kBoards; ++s) all[static_cast<std::size_t>(s)] = s;
+    std::vector<int> all(kRunBoards);
+    for (int s = 0; s < kRunBoards; ++s) all[static_cast<std::size_t>(s)] = s;
     for (const ReadWhat what : {ReadWhat::Cells, ReadWhat::Flags, ReadWhat::Temps}) convertAndRead(session, what, all, wait);
     session.beginContinuous();
-    for (int tick = 0; tick < 3 * 3 * kBoards; ++tick)
+    for (int tick = 0; tick < 3 * 3 * kRunBoards; ++tick)
         if (!windowTick(session)) t.lines << QString("tick %1 lost the controller").arg(tick);
     session.endContinuous();
     for (const SelfTestVerdict& st : runSelfTest(session, all, wait))
@@ -109,7 +109,7 @@ private slots:
     void sameResultsOverAPty() {
         QProcess sim;
         sim.start(QDir(qEnvironmentVariable("ZMX_BINARY_DIR")).filePath("zmx7730-sim"),
-                  {"--sim-boards", QString::number(kBoards), "--wire", "uart:9600", "--latency-ms", "1"});
+                  {"--sim-boards", QString::number(kRunBoards), "--wire", "uart:9600", "--latency-ms", "1"});
         QVERIFY(sim.waitForStarted(5000));
         QVERIFY(sim.waitForReadyRead(5000));
         const std::string pty = QString::fromLatin1(sim.readLine()).trimmed().toStdString();

@@ -62,7 +62,7 @@ private slots:
         QCOMPARE(r.wire->hostWrite(kRdcfg), kRdcfg.size());
         const std::string reply = r.wire->hostRead(22, 1000);
         const double took = r.now() - start;
-        QCOMPARE(QString::fromStdString(reply), QString("804902CEE000000000001A"));
+        QCOMPARE(QString::fromStdString(reply), QString("804902CEE00000000000FE"));
         QVERIFY2(took >= earliest - 1e-9 && took <= latest + 1e-9,
                  qPrintable(QString("%1 ms, expected %2..%3").arg(took).arg(earliest).arg(latest)));
     }
@@ -98,7 +98,7 @@ private slots:
         Rig r(wireOf("uart", 16.0));
         const std::string start = zmx::buildStartFrame("", "10", true);  // broadcast STCVAD
         r.wire->hostWrite(start);
-        r.stack->advanceTo(r.now() + 3 * kChar9600);  // three characters have left
+        r.stack->advanceTo(r.now() + 3.5 * kChar9600);  // three characters have left
         if (transmitPurge) r.wire->purgeTransmit();
         else r.wire->purgeReceived();
         QVERIFY(r.wire->waitTransmitEmpty(1000));
