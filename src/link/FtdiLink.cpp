@@ -127,9 +127,15 @@ ftdi_context* newContext() {
 }
 
 // The serial number and description of a device on the list (opened briefly by libftdi1).
+// A device without a serial number has string index 0 for it, which libusb refuses, and
+// libftdi1 then fails the whole call: such a device is asked for its description only.
 bool stringsOf(ftdi_context* f, libusb_device* dev, std::string* serial, std::string* description) {
     char ser[128] = {}, desc[128] = {};
-    if (ftdi_usb_get_strings(f, dev, nullptr, 0, desc, sizeof desc, ser, sizeof ser) < 0) return false;
+    libusb_device_descriptor d{};
+    const bool hasSerial = libusb_get_device_descriptor(dev, &d) != 0 || d.iSerialNumber != 0;
+    if (ftdi_usb_get_strings(f, dev, nullptr, 0, desc, sizeof desc, hasSerial ? ser : nullptr,
+                             hasSerial ? static_cast<int>(sizeof ser) : 0) < 0)
+        return false;
     *serial = ser;
     *description = desc;
     return true;

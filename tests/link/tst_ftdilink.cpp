@@ -184,6 +184,9 @@ private slots:
         QFETCH(QString, missing);
         fake::addDevice(deviceAt(serial.toStdString(), {3, 2}));
         fake::addDevice(deviceAt("FTOTHER1", {1}));
+        const auto seen = FtdiLink::listDevices(nullptr);
+        QCOMPARE(QString::fromStdString(seen->at(0).serial), serial);
+        QCOMPARE(seen->at(0).description, std::string("LK200"));
         FtdiLink link;
         QVERIFY2(link.open(), link.lastError().c_str());
         QCOMPARE(fake::device(0).opens, 1);

@@ -173,11 +173,15 @@ void ftdi_list_free(ftdi_device_list** devlist) {
     if (devlist) *devlist = nullptr;
 }
 
-// Opens the device briefly, as libftdi1 does, so a node without access fails here too.
+// Opens the device briefly, as libftdi1 does, so a node without access fails here too, and
+// fails when asked for a serial number the device does not have.
 int ftdi_usb_get_strings(ftdi_context* f, libusb_device* dev, char* manufacturer, int mnf_len, char* description,
                          int desc_len, char* serial, int serial_len) {
     Device* d = live(dev);
     if (!d || d->accessDenied) return fail(f, -4, "libusb_open() failed");
+    // libusb refuses string index 0, which is what a device without a serial number has.
+    if (serial && serial_len > 0 && d->spec.serial.empty())
+        return fail(f, -9, "libusb_get_string_descriptor_ascii() failed");
     copyOut(manufacturer, mnf_len, "FTDI");
     copyOut(description, desc_len, d->spec.description);
     copyOut(serial, serial_len, d->spec.serial);
