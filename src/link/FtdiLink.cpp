@@ -88,8 +88,11 @@ std::string FtdiLink::name() const {
 
 std::string FtdiLink::deviceIdentity() const {
     const std::string& serial = target_.serial.empty() ? pinned_ : target_.serial;
-    return serial.empty() ? std::string("ftdi device 0") : "ftdi serial " + serial;
+    if (!serial.empty()) return "ftdi serial " + serial;
+    return pinnedPlace_.empty() ? std::string("ftdi device 0") : "ftdi usb " + pinnedPlace_;
 }
+
+std::string FtdiLink::usbSerial() const { return target_.serial.empty() ? pinned_ : target_.serial; }
 
 #ifdef ZMX_HAVE_LIBFTDI
 
@@ -97,6 +100,11 @@ std::string FtdiLink::deviceIdentity() const {
 // at once instead of after the chip's default 16 ms.
 constexpr unsigned char kLatencyMs = 1;
 constexpr int kLibusbTimeout = -7;
+// Line status TEMT in the high byte of ftdi_poll_modem_status: the transmit FIFO and the
+// shift register are empty, every byte written has left.
+constexpr unsigned short kTransmitterEmpty = 0x4000;
+// Deepest USB hub chain libusb reports (the USB 3 limit).
+constexpr int kMaxPortDepth = 7;
 
 struct FtdiLink::Context {
     ftdi_context* ftdi = nullptr;
@@ -110,14 +118,52 @@ bool FtdiLink::available() { return true; }
 
 namespace {
 
+// A libftdi1 context that lets ftdi_sio go only while it holds the device: its default
+// detaches the driver for good, and the adapter's tty would not come back after close.
+ftdi_context* newContext() {
+    ftdi_context* f = ftdi_new();
+    if (f) f->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
+    return f;
+}
+
 // The serial number and description of a device on the list (opened briefly by libftdi1).
+// A device without a serial number has string index 0 for it, which libusb refuses, and
+// libftdi1 then fails the whole call: such a device is asked for its description only.
 bool stringsOf(ftdi_context* f, libusb_device* dev, std::string* serial, std::string* description) {
     char ser[128] = {}, desc[128] = {};
-    if (ftdi_usb_get_strings(f, dev, nullptr, 0, desc, sizeof desc, ser, sizeof ser) < 0) return false;
+    libusb_device_descriptor d{};
+    const bool hasSerial = libusb_get_device_descriptor(dev, &d) != 0 || d.iSerialNumber != 0;
+    if (ftdi_usb_get_strings(f, dev, nullptr, 0, desc, sizeof desc, hasSerial ? ser : nullptr,
+                             hasSerial ? static_cast<int>(sizeof ser) : 0) < 0)
+        return false;
     *serial = ser;
     *description = desc;
     return true;
 }
+
+// Where the device is plugged in, "BUS-PORT.PORT..." as the kernel names it; empty when
+// libusb cannot tell.
+std::string placeOf(libusb_device* dev) {
+    uint8_t ports[kMaxPortDepth];
+    const int n = libusb_get_port_numbers(dev, ports, kMaxPortDepth);
+    if (n <= 0) return {};
+    std::string place = std::to_string(libusb_get_bus_number(dev)) + "-";
+    for (int i = 0; i < n; ++i) place += (i ? "." : "") + std::to_string(ports[i]);
+    return place;
+}
+
+// One device of the list as the open sees it.
+struct Candidate {
+    libusb_device* dev = nullptr;
+    bool named = false;  // its strings could be read
+    std::string serial, description, place;
+
+    std::string text() const {
+        if (!named) return "(unreadable)";
+        std::string t = serial.empty() ? "(no serial number" + (place.empty() ? "" : ", usb " + place) + ")" : serial;
+        return t + " (" + description + ")";
+    }
+};
 
 }  // namespace
 
@@ -128,7 +174,7 @@ int FtdiLink::countDevices(std::string* error) {
 
 std::optional<std::vector<UsbDeviceSeen>> FtdiLink::listDevices(std::string* error, std::optional<uint16_t> vendorId,
                                                                 std::optional<uint16_t> productId) {
-    ftdi_context* f = ftdi_new();
+    ftdi_context* f = newContext();
     if (!f) {
         if (error) *error = "libftdi1 could not be initialised";
         return std::nullopt;
@@ -160,7 +206,7 @@ std::optional<std::vector<UsbDeviceSeen>> FtdiLink::listDevices(std::string* err
 bool FtdiLink::open() {
     close();
     lastFailure_ = FtdiOpenFailure::None;
-    ctx_->ftdi = ftdi_new();
+    ctx_->ftdi = newContext();
     if (!ctx_->ftdi) {
         lastFailure_ = FtdiOpenFailure::Other;
         lastError_ = "libftdi1 could not be initialised";
@@ -174,37 +220,60 @@ bool FtdiLink::open() {
         close();
         return false;
     };
+    auto refuse = [&](const std::string& why) {
+        close();
+        lastFailure_ = FtdiOpenFailure::NoDevice;
+        lastError_ = why;
+        return false;
+    };
     ftdi_device_list* list = nullptr;
     const int found = ftdi_usb_find_all(f, &list, target_.vendorId.value_or(0), target_.productId.value_or(0));
     if (found <= 0) {
         ftdi_list_free(&list);
         return fail(found, true);
     }
-    // A reopen takes the device the first open found, never another that came meanwhile.
+    std::vector<Candidate> seen;
+    for (ftdi_device_list* d = list; d; d = d->next) {
+        Candidate c;
+        c.dev = d->dev;
+        c.named = stringsOf(f, d->dev, &c.serial, &c.description);
+        c.place = placeOf(d->dev);
+        seen.push_back(std::move(c));
+    }
+    auto present = [&] {
+        std::string text;
+        for (const Candidate& c : seen) text += (text.empty() ? "" : ", ") + c.text();
+        return text;
+    };
+    // A reopen takes the device the first open found, never another that came meanwhile:
+    // by its serial number, else by where it is plugged in.
     const std::string wanted = target_.serial.empty() ? pinned_ : target_.serial;
-    libusb_device* dev = nullptr;
-    std::string present;
-    std::string firstSerial;
-    for (ftdi_device_list* d = list; d && !dev; d = d->next) {
-        std::string serial, description;
-        const bool named = stringsOf(f, d->dev, &serial, &description);
-        if (wanted.empty()) {
-            dev = d->dev;
-            firstSerial = serial;
-        } else if (named && serial == wanted) {
-            dev = d->dev;
-        } else {
-            present += (present.empty() ? "" : ", ") + (named ? serial + " (" + description + ")" : "(unreadable)");
-        }
-    }
-    if (!dev) {
+    const Candidate* chosen = nullptr;
+    std::string missing;
+    if (!wanted.empty()) {
+        for (const Candidate& c : seen)
+            if (!chosen && c.named && c.serial == wanted) chosen = &c;
+        missing = "no FTDI device with USB serial number " + wanted;
+    } else if (!pinnedPlace_.empty()) {
+        for (const Candidate& c : seen)
+            if (!chosen && c.place == pinnedPlace_) chosen = &c;
+        missing = "the FTDI device without a serial number at usb " + pinnedPlace_ + " is not there";
+    } else if (pinFailed_ && seen.size() > 1) {
+        const std::string text = present();
         ftdi_list_free(&list);
-        close();
-        lastFailure_ = FtdiOpenFailure::NoDevice;
-        lastError_ = "no FTDI device with USB serial number " + wanted + " (present: " + present + ")";
-        return false;
+        return refuse("the FTDI device opened first has no serial number and no USB location to tell it by, and " +
+                      std::to_string(seen.size()) + " are present now (" + text +
+                      "); name one with --link ftdi:SERIAL");
+    } else {
+        chosen = &seen.front();
     }
-    const int rc = ftdi_usb_open_dev(f, dev);
+    if (!chosen) {
+        const std::string text = present();
+        ftdi_list_free(&list);
+        return refuse(missing + " (present: " + text + ")");
+    }
+    const Candidate device = *chosen;
+    const int rc = ftdi_usb_open_dev(f, device.dev);
     ftdi_list_free(&list);
     if (rc < 0) return fail(rc, false);
     ctx_->open = true;
@@ -212,7 +281,11 @@ bool FtdiLink::open() {
         close();
         return false;
     }
-    if (pinned_.empty() && target_.serial.empty()) pinned_ = firstSerial;
+    if (target_.serial.empty() && pinned_.empty() && pinnedPlace_.empty() && !pinFailed_) {
+        if (!device.serial.empty()) pinned_ = device.serial;
+        else if (!device.place.empty()) pinnedPlace_ = device.place;
+        else pinFailed_ = true;
+    }
     lastError_.clear();
     return true;
 }
@@ -235,6 +308,11 @@ bool FtdiLink::setLine() {
     return true;
 }
 
+void FtdiLink::failDevice(const std::string& what) {
+    lastError_ = what + ": " + errorStringOf(ftdi_get_error_string(ctx_->ftdi));
+    close();
+}
+
 void FtdiLink::setTimeouts(int readMs, int writeMs) {
     readMs_ = readMs;
     writeMs_ = writeMs;
@@ -246,8 +324,7 @@ std::size_t FtdiLink::write(std::string_view bytes) {
     const int n = ftdi_write_data(ctx_->ftdi, reinterpret_cast<const unsigned char*>(bytes.data()),
                                   static_cast<int>(bytes.size()));
     if (n < 0) {
-        lastError_ = "write to the FTDI device failed: " + errorStringOf(ftdi_get_error_string(ctx_->ftdi));
-        close();
+        failDevice("write to the FTDI device failed");
         return 0;
     }
     if (static_cast<std::size_t>(n) < bytes.size()) {
@@ -275,19 +352,34 @@ std::string FtdiLink::read(std::size_t maxBytes) {
     };
     auto nap = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
     DeadlineRead r = pollWithDeadline(maxBytes, readMs_, readNow, steadyNowMs, nap);
-    if (r.failed) {
-        lastError_ = "read from the FTDI device failed: " + errorStringOf(ftdi_get_error_string(f));
-        close();
-    }
+    if (r.failed) failDevice("read from the FTDI device failed");
     return std::move(r.bytes);
 }
 
+// Received data only: ftdi_tcioflush would also empty the chip's transmit FIFO, and
+// ftdi_write_data returns before the bytes are on the line, so it would cut the previous
+// text short (a conversion start, the end of a configuration write).
 void FtdiLink::purgeInput() {
-    if (ctx_->open && ftdi_tcioflush(ctx_->ftdi) < 0) {  // the device went away since the last transfer
-        lastError_ = "the FTDI device went away: " + errorStringOf(ftdi_get_error_string(ctx_->ftdi));
-        close();
+    if (ctx_->open && ftdi_tciflush(ctx_->ftdi) < 0)  // the device went away since the last transfer
+        failDevice("the FTDI device went away");
+}
+
+bool FtdiLink::drainOutput(int timeoutMs) {
+    if (!ctx_->open) return false;
+    const int64_t deadline = steadyNowMs() + std::max(timeoutMs, 0);
+    for (;;) {
+        unsigned short status = 0;
+        if (ftdi_poll_modem_status(ctx_->ftdi, &status) < 0) {
+            failDevice("the FTDI device went away");
+            return false;
+        }
+        if (status & kTransmitterEmpty) return true;
+        if (steadyNowMs() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollNapMs));
     }
 }
+
+WireTiming FtdiLink::wireTiming() const { return {target_.rate, kLatencyMs}; }
 
 bool FtdiLink::isOpen() const { return ctx_->open; }
 
@@ -327,6 +419,8 @@ void FtdiLink::setTimeouts(int readMs, int writeMs) {
 std::size_t FtdiLink::write(std::string_view) { return 0; }
 std::string FtdiLink::read(std::size_t) { return {}; }
 void FtdiLink::purgeInput() {}
+bool FtdiLink::drainOutput(int) { return false; }
+WireTiming FtdiLink::wireTiming() const { return {target_.rate, 16}; }
 void FtdiLink::close() {}
 
 #endif

@@ -2,6 +2,11 @@
 // The controller through libftdi1: the first FTDI device on the USB bus, held open between
 // transfers, without the kernel's serial driver. The library's header stays in the .cpp
 // (it declares global names such as NONE and ODD).
+//
+// The kernel's ftdi_sio driver is let go only while the link holds the device and bound
+// again when it closes, so other adapters' and this one's ttys come back. A reopen takes the
+// device the first open found: by its serial number, or by its USB bus location when it has
+// none.
 
 #include <cstdint>
 #include <memory>
@@ -55,8 +60,10 @@ public:
     void purgeInput() override;
     void close() override;
     std::string lastError() const override { return lastError_; }
-    WireTiming wireTiming() const override { return {target_.rate, 16}; }
-    bool drainOutput(int) override { return isOpen(); }
+    std::string usbSerial() const override;
+    WireTiming wireTiming() const override;
+    // Polls the chip's line status until its transmitter is empty (TEMT).
+    bool drainOutput(int timeoutMs) override;
 
     FtdiOpenFailure lastOpenFailure() const { return lastFailure_; }
 
@@ -71,11 +78,15 @@ public:
 
 private:
     bool setLine();
+    // Closes the device after a failed call, keeping the library's message.
+    void failDevice(const std::string& what);
 
     struct Context;
     std::unique_ptr<Context> ctx_;
     FtdiTarget target_;
-    std::string pinned_;  // the serial number of the device the first open found
+    std::string pinned_;       // the serial number of the device the first open found
+    std::string pinnedPlace_;  // its USB bus location ("1-1.4") when it has no serial number
+    bool pinFailed_ = false;   // the first open's device had neither; a reopen cannot tell it
     int readMs_ = 1000;
     int writeMs_ = 1000;
     std::string lastError_;
