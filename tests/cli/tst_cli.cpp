@@ -272,17 +272,22 @@ void TestCli::recordWaitsForTheSameController() {
 
         QProcess rec;
         QStringList args{"--link",          link,   "--boards", "2",          "--json", "record", "--config",
-                         path("cdc1.json"), "--to", db,         "--duration", "4"};
+                         path("cdc1.json"), "--to", db,         "--duration", "7"};
         if (reconnect) args.prepend("--reconnect");
         rec.start(program(), args);
         QVERIFY(rec.waitForStarted());
         QTest::qWait(1200);
         ::kill(static_cast<pid_t>(sim.processId()), SIGUSR1);
-        QTest::qWait(800);
+        // Plugged back once the loss was seen: at 9600 baud a read's time-out alone can span a
+        // short unplug, and the controller is only lost when an identification fails.
+        QString err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(rec.readAllStandardError()),
+                                  err.contains("LK200 lost") || err.contains("stopped answering") ||
+                                      rec.state() == QProcess::NotRunning),
+                                 5000);
         ::kill(static_cast<pid_t>(sim.processId()), SIGUSR2);
-        // The qWait above runs the event loop, so the end may have been seen already.
         if (rec.state() != QProcess::NotRunning) QVERIFY(rec.waitForFinished(15000));
-        const QString err = QString::fromUtf8(rec.readAllStandardError());
+        err += QString::fromUtf8(rec.readAllStandardError());
         const QJsonObject out = QJsonDocument::fromJson(rec.readAllStandardOutput()).object();
         if (reconnect) {
             QCOMPARE(rec.exitCode(), 0);

@@ -113,6 +113,7 @@ private slots:
         Rig r(wireOf("uart", 1.0));
         r.wire->hostWrite(zmx::buildWrcfgFrame("", {"E1", "00", "00", "00", "00", "00"}, true));
         QVERIFY(r.wire->waitTransmitEmpty(1000));
+        QCOMPARE(r.wire->hostRead(2, 100), std::string("01"));  // the echo of its "T" item
         QCOMPARE(r.stack->config(0)[0], uint8_t{0xE1});
         r.wire->setDtr(false);
         QCOMPARE(r.stack->config(0)[0], uint8_t{0xE0});
