@@ -14,6 +14,9 @@
 #include "cli/StackCommands.h"
 #include "link/ControllerLink.h"
 #include "link/SimLink.h"
+#include "protocol/ChipCommands.h"
+#include "protocol/Frames.h"
+#include "protocol/Hex.h"
 #include "support/TestSupport.h"
 
 namespace zmx::bench {
@@ -109,7 +112,46 @@ void wireFast(int runs) {
     }
 }
 
+// What several frames in one write would give: the fast pace's reads of one kind written as
+// one text (the replies come back to back, read with one count), beside the same reads one
+// transfer each. The conversions are started and waited for as in the fast pace; the
+// controller's acceptance of such texts is not known, so this is a figure, not a mode.
+double readPassMs(const sim::WireOptions& wire, bool batched) {
+    auto stack = std::make_shared<sim::SimStack>();
+    stack->useManualClock(true);
+    ControllerLink link(std::make_unique<SimLink>(stack, wire));
+    StackSession session(link);
+    session.startUp();
+    setStackSize(session, kBoards);
+    writeAndVerify(session, std::vector<std::optional<ConfigBytes>>(kBoards, ConfigBytes{0xE1, 0, 0, 0, 0, 0}));
+    const double t0 = stack->nowMs();
+    for (const auto& [start, read] : {std::pair{ChipCommandId::STCVAD, ChipCommandId::RDCV},
+                                      std::pair{ChipCommandId::STTMPAD, ChipCommandId::RDTMP},
+                                      std::pair{ChipCommandId::STCVAD, ChipCommandId::RDFLG}}) {
+        if (read != ChipCommandId::RDFLG) {
+            link.SendOnly(buildStartFrame("", commandCodeText(chipCommand(start)), true));
+            stack->advanceMs(13);  // the CDC 1 measure time
+        }
+        const ChipCommand& cmd = chipCommand(read);
+        std::string text;
+        for (int b = 0; b < kBoards; ++b) {
+            const std::string frame = readFrameOf(cmd, byteText(static_cast<uint8_t>(0x80 + b)));
+            if (batched) text += frame;
+            else link.SendAndReceive(frame, readReplyChars(cmd));
+        }
+        if (batched) link.SendAndReceive(text, kBoards * readReplyChars(cmd));
+    }
+    return stack->nowMs() - t0;
+}
+
+void wireBatch(int) {
+    for (const Wire& w : wires())
+        std::printf("%-30s reads one frame a write %7.1f ms a pass, all boards' frames in one write %7.1f ms\n", w.name,
+                    readPassMs(w.options, false), readPassMs(w.options, true));
+}
+
 Register r1("wire_tick", wireTick);
+Register r3("wire_batch", wireBatch);
 Register r2("wire_fast", wireFast);
 
 }  // namespace
