@@ -24,7 +24,7 @@ const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"read-flags", {"--board", "--all", "--config"}},
     {"read-temps", {"--board", "--all", "--config"}},
     {"selftest", {"--board", "--all", "--config"}},
-    {"record", {"--to", "--duration", "--config", "--pace", "--label"}},
+    {"record", {"--to", "--duration", "--config", "--pace", "--label", "--batch-frames"}},
     {"export", {"--csv", "--xlsx", "--recording"}},
     {"replay", {"--follow", "--recording"}},
     {"list", {}},
@@ -143,6 +143,9 @@ CliOptions parseCliArgs(const std::vector<std::string>& args) {
             own.push_back(a);
             o.pace = value();
             if (o.error.empty() && o.pace != "window" && o.pace != "fast") o.error = "--pace takes window or fast";
+        } else if (a == "--batch-frames") {
+            own.push_back(a);
+            o.batchFrames = true;
         } else if (a == "--label") {
             own.push_back(a);
             o.label = value();
@@ -192,6 +195,7 @@ CliOptions parseCliArgs(const std::vector<std::string>& args) {
     if (kStoreCommands.count(o.command) && o.operand.empty())
         return fail(o.command + " needs a RECORDING (a file or a postgresql:// URL)");
     if (o.command == "record" && o.to.empty()) return fail("record needs --to FILE|URL");
+    if (o.batchFrames && o.pace != "fast") return fail("--batch-frames needs --pace fast");
     if (o.command == "export" && o.csvOut.empty() == o.xlsxOut.empty())
         return fail("export takes one of --csv OUT or --xlsx OUT");
     return o;
@@ -281,11 +285,14 @@ std::string commandUsage(const std::string& command) {
          "Exit 1 when a board fails.\n"},
         {"record",
          "Usage: zmx7730-cli [options] record --to FILE|URL [--duration S] [--config FILE]\n"
-         "                   [--pace window|fast] [--label TEXT]\n"
+         "                   [--pace window|fast] [--batch-frames] [--label TEXT]\n"
          "Keeps every read in a SQLite file or a postgresql:// database until the duration ends\n"
          "or SIGINT/SIGTERM. --config writes FILE first. --pace window (default): the window's\n"
          "continuous mode, one step every 100 ms. --pace fast: broadcast conversions and every\n"
-         "board read back to back, as fast as the chips allow.\n"},
+         "board read back to back, as fast as the chips allow. --batch-frames (with --pace fast):\n"
+         "every board's read frames of one kind in one write, their replies read together; it\n"
+         "saves the latency wait of each read, but the LK200 is not known to accept several\n"
+         "frames in one text: confirm on your hardware before relying on it.\n"},
         {"export",
          "Usage: zmx7730-cli export RECORDING (--csv OUT | --xlsx OUT) [--recording ID]\n"
          "Writes a recording (default: the latest) as CSV or as the datalog workbook.\n"},

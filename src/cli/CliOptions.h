@@ -43,6 +43,7 @@ struct CliOptions {
     std::string to;
     double durationS = 0;  // 0: until SIGINT/SIGTERM
     std::string pace = "window";
+    bool batchFrames = false;  // --batch-frames: every board's reads of a kind in one write (fast pace)
     std::string label;
     std::string csvOut, xlsxOut;
     bool follow = false;

@@ -153,7 +153,7 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
         const auto wait = [&](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
         while (!stop && Clock::now() < end) {
             // A pass without one good reply may mean the controller went away.
-            if (fastPass(session, wait) == 0 && !session.identify()) {
+            if (fastPass(session, wait, o.batchFrames) == 0 && !session.identify()) {
                 if (recover()) continue;
                 lost = !o.reconnect || (!stop && Clock::now() < end);
                 break;

@@ -6,7 +6,9 @@
 #include "display/CellStatus.h"
 #include "link/ControllerLink.h"
 #include "modes/KeepAlive.h"
+#include "protocol/ChipCommands.h"
 #include "protocol/Hex.h"
+#include "protocol/ReplyParsers.h"
 #include "session/BoardReadOf.h"
 #include "session/LinkFailureLine.h"
 
@@ -226,7 +228,18 @@ bool windowTick(StackSession& session) {
     return true;
 }
 
-int fastPass(StackSession& session, const WaitMs& wait) {
+namespace {
+// Every board's read frame of one command, with its reply length, for one batched write.
+void prefetchAll(StackSession& session, const ChipCommand& cmd) {
+    const StackState& st = session.state();
+    std::vector<std::pair<std::string, std::size_t>> exchanges;
+    for (int s = 0; s <= st.lastBoardIndex; ++s)
+        exchanges.emplace_back(readFrameOf(cmd, st.boardAddressHex[s]), readReplyChars(cmd));
+    session.link().prefetchReplies(exchanges);
+}
+}  // namespace
+
+int fastPass(StackSession& session, const WaitMs& wait, bool batchFrames) {
     StackState& st = session.state();
     const int16_t keepSelected = st.selectedBoard;
     const int ms = stackMeasureMs(st);
@@ -235,6 +248,7 @@ int fastPass(StackSession& session, const WaitMs& wait) {
     st.bcastSTCVAD[0] = 1;
     session.startCellConversion(0, st.cellSelectDigit);
     if (wait && ms > 0) wait(ms);
+    if (batchFrames) prefetchAll(session, cellReadVariant(st.tenCellMode).cmd());
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
         st.selectedBoard = static_cast<int16_t>(s);
         good += session.readCells(st.tenCellMode).pecMatch ? 1 : 0;
@@ -244,11 +258,13 @@ int fastPass(StackSession& session, const WaitMs& wait) {
     st.bcastSTTMPAD[0] = 1;
     session.startTempConversion(st.tempSelectDigit);
     if (wait && ms > 0) wait(ms);
+    if (batchFrames) prefetchAll(session, chipCommand(ChipCommandId::RDTMP));
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
         st.selectedBoard = static_cast<int16_t>(s);
         good += session.readTemps().pecMatch ? 1 : 0;
     }
     session.applyThermalStatus();
+    if (batchFrames) prefetchAll(session, chipCommand(ChipCommandId::RDFLG));
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
         st.selectedBoard = static_cast<int16_t>(s);
         good += session.readFlags().pecMatch ? 1 : 0;

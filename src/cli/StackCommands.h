@@ -78,7 +78,9 @@ bool windowTick(StackSession& session);
 // One pass of the fast pace: broadcast cell conversion, wait, every board's cells; the same
 // for temperatures; then every board's flags. Returns how many of its reads passed their PEC
 // check (none: the controller may be gone).
-int fastPass(StackSession& session, const WaitMs& wait);
+// batchFrames writes every board's read frames of one kind in one text (see
+// ControllerLink::prefetchReplies); off unless asked for.
+int fastPass(StackSession& session, const WaitMs& wait, bool batchFrames = false);
 
 // The longest cell measure time of the measuring boards of the stack (0 when all stand by).
 int stackMeasureMs(const StackState& st);

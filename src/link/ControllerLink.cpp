@@ -28,6 +28,7 @@ bool ControllerLink::openTrace(const std::string& path) {
 // here: its reads simply return nothing.
 bool ControllerLink::begin(int readMs, int writeMs) {
     ++transfers_;
+    prefetched_.clear();
     if (!backend_->isOpen() && !backend_->open()) return false;
     if (replyCutShort_) settleLateReply();
     backend_->setTimeouts(readMs, writeMs);
@@ -76,7 +77,44 @@ void ControllerLink::SendOnly(std::string_view text) {
     trace("SendOnly", text, drained);
 }
 
+void ControllerLink::prefetchReplies(const std::vector<std::pair<std::string, std::size_t>>& exchanges) {
+    std::deque<Prefetched> taken;
+    for (std::size_t i = 0; i < exchanges.size();) {
+        std::string text;
+        std::size_t total = 0, j = i;
+        for (; j < exchanges.size() && total + exchanges[j].second <= kReplyBufferMax; ++j) {
+            text += exchanges[j].first;
+            total += exchanges[j].second;
+        }
+        if (j == i) ++j;  // a single reply longer than the buffer: left to its own transfer
+        std::string reply;
+        if (total > 0 && begin(kTransferTimeoutMs, kTransferTimeoutMs)) {
+            if (backend_->write(text) == text.size()) reply = backend_->read(total);
+            replyCutShort_ = reply.size() < total;
+            closeUnless(!reply.empty());
+        }
+        trace("SendAndReceive", text, reply);
+        std::size_t at = 0;
+        for (std::size_t k = i; k < j && total > 0; ++k) {
+            const std::size_t n = exchanges[k].second;
+            taken.push_back({exchanges[k].first, at < reply.size() ? reply.substr(at, n) : std::string()});
+            at += n;
+        }
+        i = j;
+    }
+    prefetched_ = std::move(taken);
+}
+
 std::string ControllerLink::SendAndReceive(std::string_view text, std::size_t replyChars) {
+    if (!prefetched_.empty()) {
+        Prefetched p = std::move(prefetched_.front());
+        prefetched_.pop_front();
+        if (p.request == text) {
+            p.reply.resize(std::min(p.reply.size(), replyChars));
+            return p.reply;
+        }
+        prefetched_.clear();  // out of step: every transfer is its own again
+    }
     std::string reply;
     if (begin(kTransferTimeoutMs, kTransferTimeoutMs)) {
         const std::size_t want = std::min(replyChars, kReplyBufferMax);

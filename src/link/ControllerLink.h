@@ -5,6 +5,9 @@
 // (a controller unplugged and plugged in again is found again this way).
 
 #include <cstddef>
+#include <deque>
+#include <utility>
+#include <vector>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -29,6 +32,13 @@ public:
 
     void SendOnly(std::string_view text);
     std::string SendAndReceive(std::string_view text, std::size_t replyChars);
+
+    // Several read frames in one write: their texts go out together and their replies, back
+    // to back, are read with one count (at most kReplyBufferMax characters a write). The
+    // following SendAndReceive calls of the same texts, in the same order, take their part of
+    // it without a transfer; any other transfer drops what is left. The controller is not
+    // known to accept several frames in one text, so only an option asks for this.
+    void prefetchReplies(const std::vector<std::pair<std::string, std::size_t>>& exchanges);
     // One identification exchange: "IZ" out, up to 50 characters back. The controller's text
     // has a length of its own, so the reply is complete once no character has come for a
     // quiet gap (two latency periods) after the first; never later than the 200 ms.
@@ -61,6 +71,10 @@ private:
     std::ofstream traceFile_;
     std::size_t transfers_ = 0;
     bool replyCutShort_ = false;  // the last read ended before its reply was whole
+    struct Prefetched {
+        std::string request, reply;
+    };
+    std::deque<Prefetched> prefetched_;
 };
 
 }  // namespace zmx

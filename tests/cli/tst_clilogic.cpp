@@ -178,6 +178,8 @@ void TestCliLogic::argumentRules_data() {
     QTest::newRow("write-config without file") << QStringList{"write-config"} << "write-config needs a FILE";
     QTest::newRow("record without target") << QStringList{"record"} << "record needs --to";
     QTest::newRow("pace") << QStringList{"record", "--to", "x", "--pace", "slow"} << "--pace takes window or fast";
+    QTest::newRow("batched frames at the window pace")
+        << QStringList{"record", "--to", "x", "--batch-frames"} << "--batch-frames needs --pace fast";
     QTest::newRow("duration") << QStringList{"record", "--to", "x", "--duration", "-1"} << "--duration takes";
     QTest::newRow("export both") << QStringList{"export", "r", "--csv", "a", "--xlsx", "b"} << "one of --csv";
     QTest::newRow("sim fault needs sim") << QStringList{"selftest", "--sim-absent", "1"} << "need the simulated stack";

@@ -42,7 +42,7 @@ struct Transcript : SessionListener {
 };
 
 // Everything the tool does to a stack, once; what the session reported, in order.
-QStringList runEverything(std::unique_ptr<LinkBackend> backend, const WaitMs& wait) {
+QStringList runEverything(std::unique_ptr<LinkBackend> backend, const WaitMs& wait, bool batchFrames = false) {
     ControllerLink link(std::move(backend));
     StackSession session(link);
     Transcript t;
@@ -61,7 +61,7 @@ QStringList runEverything(std::unique_ptr<LinkBackend> backend, const WaitMs& wa
     session.endContinuous();
     for (const SelfTestVerdict& st : runSelfTest(session, all, wait))
         t.lines << QString("self test %1 %2").arg(st.slot).arg(st.passed());
-    t.lines << QString("fast pass %1 good reads").arg(fastPass(session, wait));
+    t.lines << QString("fast pass %1 good reads").arg(fastPass(session, wait, batchFrames));
     return t.lines;
 }
 
@@ -71,12 +71,12 @@ sim::WireOptions wireOf(const QString& text) {
 }
 
 // An in-process stack on its manual clock: waiting is moving the clock.
-QStringList inProcess(const sim::WireOptions& wire, double latencyMs) {
+QStringList inProcess(const sim::WireOptions& wire, double latencyMs, bool batchFrames = false) {
     auto stack = std::make_shared<sim::SimStack>();
     stack->useManualClock(true);
     sim::WireOptions w = wire;
     w.latencyMs = latencyMs;
-    return runEverything(std::make_unique<SimLink>(stack, w), [&](int ms) { stack->advanceMs(ms); });
+    return runEverything(std::make_unique<SimLink>(stack, w), [&](int ms) { stack->advanceMs(ms); }, batchFrames);
 }
 
 }  // namespace
@@ -95,14 +95,18 @@ private slots:
     void sameResultsInProcess_data() {
         QTest::addColumn<QString>("wire");
         QTest::addColumn<double>("latency");
-        QTest::newRow("uart:9600, 16 ms") << "uart" << 16.0;
-        QTest::newRow("uart:9600, 1 ms") << "uart" << 1.0;
-        QTest::newRow("fifo, 16 ms") << "fifo" << 16.0;
+        QTest::addColumn<bool>("batchFrames");  // the fast pass's reads of a kind in one write
+        QTest::newRow("uart:9600, 16 ms") << "uart" << 16.0 << false;
+        QTest::newRow("uart:9600, 1 ms") << "uart" << 1.0 << false;
+        QTest::newRow("fifo, 16 ms") << "fifo" << 16.0 << false;
+        QTest::newRow("uart:9600, 16 ms, frames batched") << "uart" << 16.0 << true;
+        QTest::newRow("instant, frames batched") << "instant" << 0.0 << true;
     }
     void sameResultsInProcess() {
         QFETCH(QString, wire);
         QFETCH(double, latency);
-        QCOMPARE(inProcess(wireOf(wire), latency), instant_);
+        QFETCH(bool, batchFrames);
+        QCOMPARE(inProcess(wireOf(wire), latency, batchFrames), instant_);
     }
 
     // zmx7730-sim on the strict wire, through the serial link.
