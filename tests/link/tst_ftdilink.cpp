@@ -16,8 +16,8 @@ namespace fake = zmx::fakeftdi;
 
 namespace {
 
-fake::DeviceSpec deviceAt(std::string serial, std::vector<uint8_t> ports, int boards = 1) {
-    fake::DeviceSpec s;
+fake::DeviceSetup deviceAt(std::string serial, std::vector<uint8_t> ports, int boards = 1) {
+    fake::DeviceSetup s;
     s.serial = std::move(serial);
     s.ports = std::move(ports);
     s.stack.boards = boards;
@@ -268,9 +268,9 @@ private slots:
     void drainWaitsUntilTheTextHasLeft() {
         QFETCH(int, timeoutMs);
         QFETCH(bool, drained);
-        fake::DeviceSpec spec = deviceAt("LK200A01", {1});
-        spec.manualClock = false;
-        fake::addDevice(spec);
+        fake::DeviceSetup setup = deviceAt("LK200A01", {1});
+        setup.manualClock = false;
+        fake::addDevice(setup);
         fake::setFastForward(false);
         FtdiLink link;
         QVERIFY(link.open());
@@ -290,9 +290,9 @@ private slots:
 
     void writtenConfigurationReadsBack() {
         QFETCH(bool, fastForward);
-        fake::DeviceSpec spec = deviceAt("LK200A01", {1}, 2);
-        spec.manualClock = fastForward;
-        fake::addDevice(spec);
+        fake::DeviceSetup setup = deviceAt("LK200A01", {1}, 2);
+        setup.manualClock = fastForward;
+        fake::addDevice(setup);
         fake::setFastForward(fastForward);
         SessionRig rig(std::make_unique<FtdiLink>(), 2);
         QVERIFY(rig.started);

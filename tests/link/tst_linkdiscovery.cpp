@@ -65,16 +65,16 @@ SerialPortSeen port(const std::string& path, std::optional<uint16_t> vid, std::o
 }
 
 // "/dev/ttyUSB0|FT232R USB UART|A10": an FTDI port with its description and serial number.
-SerialPortSeen portOf(const QString& spec) {
-    const QStringList f = spec.split('|');
+SerialPortSeen portOf(const QString& text) {
+    const QStringList f = text.split('|');
     SerialPortSeen p = port(f.value(0).toStdString(), kFtdiVendorId, 0x6001, f.value(1).toStdString());
     p.serialNumber = f.value(2).toStdString();
     return p;
 }
 
 // "FT000|FT232R USB UART": a USB device by its serial number and description.
-UsbDeviceSeen deviceOf(const QString& spec) {
-    const QStringList f = spec.split('|');
+UsbDeviceSeen deviceOf(const QString& text) {
+    const QStringList f = text.split('|');
     return {kFtdiVendorId, 0x6001, f.value(0).toStdString(), f.value(1).toStdString()};
 }
 

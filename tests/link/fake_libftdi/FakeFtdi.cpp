@@ -59,9 +59,9 @@ Device* live(libusb_device* dev) {
 
 bool matches(const Device& d, int vendor, int product) {
     if (vendor == 0 && product == 0)
-        return d.spec.vendorId == kFtdiVendor && std::find(std::begin(kFtdiProducts), std::end(kFtdiProducts),
-                                                           d.spec.productId) != std::end(kFtdiProducts);
-    return d.spec.vendorId == vendor && d.spec.productId == product;
+        return d.setup.vendorId == kFtdiVendor && std::find(std::begin(kFtdiProducts), std::end(kFtdiProducts),
+                                                           d.setup.productId) != std::end(kFtdiProducts);
+    return d.setup.vendorId == vendor && d.setup.productId == product;
 }
 
 void copyOut(char* out, int len, const std::string& s) {
@@ -86,13 +86,13 @@ void reset() {
     bus.fastForward = true;
 }
 
-int addDevice(DeviceSpec spec) {
+int addDevice(DeviceSetup setup) {
     auto d = std::make_unique<Device>();
-    d->spec = std::move(spec);
-    d->stack = std::make_shared<sim::SimStack>(d->spec.stack);
-    d->stack->useManualClock(d->spec.manualClock);
-    d->wire = std::make_unique<sim::SimWire>(d->stack, d->spec.wire);
-    d->latencyMs = static_cast<int>(d->spec.wire.latencyMs);
+    d->setup = std::move(setup);
+    d->stack = std::make_shared<sim::SimStack>(d->setup.stack);
+    d->stack->useManualClock(d->setup.manualClock);
+    d->wire = std::make_unique<sim::SimWire>(d->stack, d->setup.wire);
+    d->latencyMs = static_cast<int>(d->setup.wire.latencyMs);
     bus.devices.push_back(std::move(d));
     return deviceCount() - 1;
 }
@@ -180,11 +180,11 @@ int ftdi_usb_get_strings(ftdi_context* f, libusb_device* dev, char* manufacturer
     Device* d = live(dev);
     if (!d || d->accessDenied) return fail(f, -4, "libusb_open() failed");
     // libusb refuses string index 0, which is what a device without a serial number has.
-    if (serial && serial_len > 0 && d->spec.serial.empty())
+    if (serial && serial_len > 0 && d->setup.serial.empty())
         return fail(f, -9, "libusb_get_string_descriptor_ascii() failed");
     copyOut(manufacturer, mnf_len, "FTDI");
-    copyOut(description, desc_len, d->spec.description);
-    copyOut(serial, serial_len, d->spec.serial);
+    copyOut(description, desc_len, d->setup.description);
+    copyOut(serial, serial_len, d->setup.serial);
     return 0;
 }
 
@@ -338,23 +338,23 @@ int libusb_get_device_descriptor(libusb_device* dev, libusb_device_descriptor* d
     desc->bLength = LIBUSB_DT_DEVICE_SIZE;
     desc->bDescriptorType = LIBUSB_DT_DEVICE;
     desc->bcdUSB = 0x0200;
-    desc->idVendor = d.spec.vendorId;
-    desc->idProduct = d.spec.productId;
+    desc->idVendor = d.setup.vendorId;
+    desc->idProduct = d.setup.productId;
     desc->bcdDevice = 0x0600;
     desc->iManufacturer = 1;
     desc->iProduct = 2;
-    desc->iSerialNumber = d.spec.serial.empty() ? 0 : 3;
+    desc->iSerialNumber = d.setup.serial.empty() ? 0 : 3;
     desc->bNumConfigurations = 1;
     return 0;
 }
 
 uint8_t libusb_get_bus_number(libusb_device* dev) {
-    return dev && dev->index >= 0 && dev->index < deviceCount() ? device(dev->index).spec.bus : 0;
+    return dev && dev->index >= 0 && dev->index < deviceCount() ? device(dev->index).setup.bus : 0;
 }
 
 int libusb_get_port_numbers(libusb_device* dev, uint8_t* port_numbers, int port_numbers_len) {
     if (!dev || dev->index < 0 || dev->index >= deviceCount()) return LIBUSB_ERROR_NO_DEVICE;
-    const std::vector<uint8_t>& ports = device(dev->index).spec.ports;
+    const std::vector<uint8_t>& ports = device(dev->index).setup.ports;
     if (static_cast<int>(ports.size()) > port_numbers_len) return LIBUSB_ERROR_OVERFLOW;
     std::copy(ports.begin(), ports.end(), port_numbers);
     return static_cast<int>(ports.size());

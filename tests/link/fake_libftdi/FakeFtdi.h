@@ -27,7 +27,7 @@
 
 namespace zmx::fakeftdi {
 
-struct DeviceSpec {
+struct DeviceSetup {
     std::string serial = "LK200A01";  // empty: the device has no serial number
     uint16_t vendorId = 0x0403, productId = 0x6001;
     std::string description = "LK200";
@@ -39,7 +39,7 @@ struct DeviceSpec {
 };
 
 struct Device {
-    DeviceSpec spec;
+    DeviceSetup setup;
     std::shared_ptr<sim::SimStack> stack;
     std::unique_ptr<sim::SimWire> wire;
     bool plugged = true;
@@ -59,7 +59,7 @@ struct Device {
 // Removes every device; fastForward back on.
 void reset();
 // Adds a device to the bus; returns its index.
-int addDevice(DeviceSpec spec);
+int addDevice(DeviceSetup setup);
 Device& device(int index);
 int deviceCount();
 
