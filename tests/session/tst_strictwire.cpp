@@ -12,9 +12,13 @@
 
 #include "cli/StackCommands.h"
 #include "link/ControllerLink.h"
+#include "link/FtdiLink.h"
 #include "link/SerialLink.h"
 #include "link/SimLink.h"
 #include "protocol/Hex.h"
+#ifdef ZMX_WITH_FAKE_FTDI
+#include "link/fake_libftdi/FakeFtdi.h"
+#endif
 
 using namespace zmx;
 
@@ -124,6 +128,18 @@ private slots:
         QVERIFY(sim.waitForFinished(5000));
         QCOMPARE(got, instant_);
     }
+
+#ifdef ZMX_WITH_FAKE_FTDI
+    // The libftdi1 link on its stand-in: the chip's FIFO, latency timer and purges as libftdi1
+    // has them, no written character dropped.
+    void sameResultsOverTheLibftdiStandIn() {
+        fakeftdi::reset();
+        fakeftdi::addDevice({});
+        fakeftdi::Device& dev = fakeftdi::device(0);
+        QCOMPARE(runEverything(std::make_unique<FtdiLink>(), [&](int ms) { dev.stack->advanceMs(ms); }), instant_);
+        QCOMPARE(dev.wire->droppedByTransmitPurge(), std::size_t{0});
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestStrictWire)
