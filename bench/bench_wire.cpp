@@ -114,8 +114,8 @@ void wireFast(int runs) {
 
 // What several frames in one write would give: the fast pace's reads of one kind written as
 // one text (the replies come back to back, read with one count), beside the same reads one
-// transfer each. The conversions are started and waited for as in the fast pace; the
-// controller's acceptance of such texts is not known, so this is a figure, not a mode.
+// transfer each. The conversions are started and waited for as in the fast pace. This is
+// what record --pace fast --batch-frames does through the link, on the model alone.
 double readPassMs(const sim::WireOptions& wire, bool batched) {
     auto stack = std::make_shared<sim::SimStack>();
     stack->useManualClock(true);
