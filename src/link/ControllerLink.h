@@ -6,12 +6,12 @@
 
 #include <cstddef>
 #include <deque>
-#include <utility>
-#include <vector>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "link/LinkBackend.h"
 

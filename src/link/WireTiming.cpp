@@ -19,8 +19,6 @@ int replyWaitMs(const WireTiming& t, std::size_t sentChars, std::size_t replyCha
     return wireMs(t, sentChars + replyChars) + 2 * std::max(t.latencyMs, 0) + kMarginMs;
 }
 
-int quietGapMs(const WireTiming& t) {
-    return std::max(kMinQuietMs, 2 * std::max(t.latencyMs, 0) + wireMs(t, 2));
-}
+int quietGapMs(const WireTiming& t) { return std::max(kMinQuietMs, 2 * std::max(t.latencyMs, 0) + wireMs(t, 2)); }
 
 }  // namespace zmx

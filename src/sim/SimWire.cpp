@@ -75,8 +75,7 @@ std::string wireKindText(const WireOptions& o) {
     return "uart:" + std::to_string(o.lineRate);
 }
 
-SimWire::SimWire(std::shared_ptr<SimStack> stack, WireOptions options)
-    : stack_(std::move(stack)), options_(options) {
+SimWire::SimWire(std::shared_ptr<SimStack> stack, WireOptions options) : stack_(std::move(stack)), options_(options) {
     processedTo_ = lastTxAt_ = lastReplyAt_ = stack_->nowMs();
 }
 

@@ -39,10 +39,10 @@ struct WireOptions {
     Kind kind = Kind::Uart;  // Instant: no wire at all, every reply at once
     uint32_t lineRate = 9600;
     double latencyMs = 16.0;
-    std::size_t usbPacketBytes = 62;   // payload of one 64-byte USB packet
-    std::size_t txFifoBytes = 128;     // the chip's transmit buffer
-    std::size_t rxBufferBytes = 384;   // the chip's receive buffer; beyond it characters are lost
-    double fifoCharMs = 0.0;           // a FIFO-type chip moves characters without a line rate
+    std::size_t usbPacketBytes = 62;  // payload of one 64-byte USB packet
+    std::size_t txFifoBytes = 128;    // the chip's transmit buffer
+    std::size_t rxBufferBytes = 384;  // the chip's receive buffer; beyond it characters are lost
+    double fifoCharMs = 0.0;          // a FIFO-type chip moves characters without a line rate
 };
 
 // Parses "instant", "uart", "uart:RATE" or "fifo"; nullopt with *error set otherwise.

@@ -11,11 +11,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <memory>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -331,7 +331,8 @@ int main(int argc, char** argv) {
                 }
             } else {
                 char c;
-                while (wire.transmitPending() == 0 && ::read(term.master, &c, 1) == 1) wire.hostWrite(std::string_view(&c, 1));
+                while (wire.transmitPending() == 0 && ::read(term.master, &c, 1) == 1)
+                    wire.hostWrite(std::string_view(&c, 1));
             }
         }
         quietMs = gotInput ? 0 : quietMs + waitMs;
@@ -346,7 +347,10 @@ int main(int argc, char** argv) {
             std::printf("%s\n", plugIn ? "plugged" : "unplugged");
             std::fflush(stdout);
         }
-        if (term.droppedDtr()) wire.setDtr(false), wire.setDtr(true);
+        if (term.droppedDtr()) {  // a pulse: the controller starts over, then runs again
+            wire.setDtr(false);
+            wire.setDtr(true);
+        }
         if (instant) {
             // Every transfer of the program starts by dropping stale input, which the simulator
             // cannot see over the terminal; a reply still delayed when the next text comes in

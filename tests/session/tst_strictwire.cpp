@@ -58,7 +58,8 @@ QStringList runEverything(std::unique_ptr<LinkBackend> backend, const WaitMs& wa
     t.lines << QString("verified %1").arg(v.ok());
     std::vector<int> all(kRunBoards);
     for (int s = 0; s < kRunBoards; ++s) all[static_cast<std::size_t>(s)] = s;
-    for (const ReadWhat what : {ReadWhat::Cells, ReadWhat::Flags, ReadWhat::Temps}) convertAndRead(session, what, all, wait);
+    for (const ReadWhat what : {ReadWhat::Cells, ReadWhat::Flags, ReadWhat::Temps})
+        convertAndRead(session, what, all, wait);
     session.beginContinuous();
     for (int tick = 0; tick < 3 * 3 * kRunBoards; ++tick)
         if (!windowTick(session)) t.lines << QString("tick %1 lost the controller").arg(tick);
@@ -80,7 +81,8 @@ QStringList inProcess(const sim::WireOptions& wire, double latencyMs, bool batch
     stack->useManualClock(true);
     sim::WireOptions w = wire;
     w.latencyMs = latencyMs;
-    return runEverything(std::make_unique<SimLink>(stack, w), [&](int ms) { stack->advanceMs(ms); }, batchFrames);
+    return runEverything(
+        std::make_unique<SimLink>(stack, w), [&](int ms) { stack->advanceMs(ms); }, batchFrames);
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ void TestSimLink::readUsesTheReadTimeout_data() {
     const double wire = 52 * 10000.0 / 9600;  // "IZ" out, the 50 characters back
     QTest::newRow("instant, time-out longer than the delay") << "instant" << 1000 << true << 250.0 << 250.0 << false;
     QTest::newRow("instant, time-out shorter than the delay") << "instant" << 100 << false << 100.0 << 100.0 << false;
-    QTest::newRow("uart, time-out longer") << "uart" << 1000 << true << 250 + wire - 2 * 10000.0 / 9600 << 250 + wire + 16 << false;
+    QTest::newRow("uart, time-out longer")
+        << "uart" << 1000 << true << 250 + wire - 2 * 10000.0 / 9600 << 250 + wire + 16 << false;
     QTest::newRow("uart, time-out shorter") << "uart" << 100 << false << 100.0 << 100.0 << true;
 }
 

@@ -81,7 +81,7 @@ private slots:
         Rig big(wireOf("fifo", 16.0));
         const double start = big.now();
         big.wire->hostWrite("MSxT80T49T04TDC" + std::string(61, 'R') + "X");  // 130 characters back
-        QCOMPARE(big.wire->hostAvailable(), std::size_t{124});  // two full packets, no wait
+        QCOMPARE(big.wire->hostAvailable(), std::size_t{124});                // two full packets, no wait
         QCOMPARE(big.wire->hostRead(130, 1000).size(), std::size_t{130});
         QCOMPARE(big.now() - start, 16.0);  // the last six after the latency timer
     }
@@ -152,14 +152,22 @@ private slots:
     void wireTexts_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("parsed");  // empty: refused
-        QTest::newRow("uart") << "uart" << "uart:9600";
-        QTest::newRow("uart rate") << "uart:115200" << "uart:115200";
-        QTest::newRow("fifo") << "fifo" << "fifo";
-        QTest::newRow("instant") << "instant" << "instant";
-        QTest::newRow("zero rate") << "uart:0" << "";
-        QTest::newRow("text rate") << "uart:fast" << "";
-        QTest::newRow("unknown") << "usb" << "";
-        QTest::newRow("fifo with rate") << "fifo:9600" << "";
+        QTest::newRow("uart") << "uart"
+                              << "uart:9600";
+        QTest::newRow("uart rate") << "uart:115200"
+                                   << "uart:115200";
+        QTest::newRow("fifo") << "fifo"
+                              << "fifo";
+        QTest::newRow("instant") << "instant"
+                                 << "instant";
+        QTest::newRow("zero rate") << "uart:0"
+                                   << "";
+        QTest::newRow("text rate") << "uart:fast"
+                                   << "";
+        QTest::newRow("unknown") << "usb"
+                                 << "";
+        QTest::newRow("fifo with rate") << "fifo:9600"
+                                        << "";
     }
     void wireTexts() {
         QFETCH(QString, text);
