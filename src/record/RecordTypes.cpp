@@ -10,6 +10,17 @@
 
 namespace zmx {
 
+const char* recordingEndText(RecordingEnd end) {
+    switch (end) {
+        case RecordingEnd::Open: return "open";
+        case RecordingEnd::Finished: return "finished";
+        case RecordingEnd::Interrupted: return "interrupted";
+        case RecordingEnd::ControllerLost: return "controller lost";
+        case RecordingEnd::DatabaseLost: return "database lost";
+    }
+    return "open";
+}
+
 RecordingContext contextFromState(const StackState& st, const std::string& link, const std::string& controllerId,
                                   const std::string& label) {
     RecordingContext c;

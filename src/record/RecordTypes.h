@@ -39,6 +39,17 @@ struct RecordingContext {
 RecordingContext contextFromState(const StackState& st, const std::string& link, const std::string& controllerId,
                                   const std::string& label);
 
+// How a recording ended. Open: a writer is still adding to it.
+enum class RecordingEnd : int {
+    Open = 0,
+    Finished = 1,        // its duration ran out, or it was stopped (SIGINT, SIGTERM, window closed)
+    Interrupted = 2,     // its writer was killed: found open with no writer behind it
+    ControllerLost = 3,  // the controller stopped answering and did not come back
+    DatabaseLost = 4,    // the database stopped answering and rows were lost at the close
+};
+// "open", "finished", "interrupted", "controller lost", "database lost"
+const char* recordingEndText(RecordingEnd end);
+
 // One line of a list of recordings.
 struct RecordingInfo {
     int64_t id = 0;
@@ -48,6 +59,8 @@ struct RecordingInfo {
     std::string label;
     int boards = 0;
     int64_t rows = 0;  // board reads kept
+    RecordingEnd end = RecordingEnd::Open;
+    int64_t rowsDropped = 0;  // rows the writer counted as lost (stored at its close)
 };
 
 struct StoredRead {

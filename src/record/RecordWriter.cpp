@@ -439,7 +439,8 @@ bool RecordWriter::flush(int timeoutMs) {
     }) && d_->rowsWritten >= target;
 }
 
-WriterStatus RecordWriter::close(int timeoutMs) {
+WriterStatus RecordWriter::close(int timeoutMs, RecordingEnd end) {
+    (void)end;  // stored with the recording's end (to come)
     {
         std::lock_guard lk(d_->m);
         if (d_->closedStatus) return *d_->closedStatus;

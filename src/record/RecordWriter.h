@@ -68,8 +68,9 @@ public:
     bool flush(int timeoutMs);
     // Writes what is queued (waiting at most timeoutMs while the database is away; rows
     // still queued then are counted as dropped), marks the recording's end, stops the
-    // thread. Idempotent. Returns the final status.
-    WriterStatus close(int timeoutMs = 10000);
+    // thread. Idempotent. Returns the final status. end says why the recording ends; rows
+    // lost at the close make it DatabaseLost.
+    WriterStatus close(int timeoutMs = 10000, RecordingEnd end = RecordingEnd::Finished);
 
     RecordWriter(const RecordWriter&) = delete;
     RecordWriter& operator=(const RecordWriter&) = delete;
