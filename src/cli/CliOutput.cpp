@@ -325,6 +325,24 @@ std::string standbyNotice(const std::vector<int>& boardSlots) {
            (boardSlots.size() == 1 ? "s" : "") + " nothing: write a configuration with CDC 1..7 first (--config)";
 }
 
+std::string silentBoardLine(const BoardRead& read) {
+    const std::string board = "board " + std::to_string(read.slot + 1) + " (0x" + read.address + ")";
+    if (read.reply.empty()) return board + " does not answer: no reply to " + read.command;
+    char pecs[64];
+    std::snprintf(pecs, sizeof pecs, "PEC %02X received, %02X computed", read.rxPec, read.calcPec);
+    return board + " does not answer: its " + read.command + " reply fails its check (" + pecs + ", reply \"" +
+           read.reply + "\")";
+}
+
+std::string boardTallyLine(int slot, const std::string& address, const BoardTally& tally) {
+    std::string line = "board " + std::to_string(slot + 1) + " (0x" + address + "): " + std::to_string(tally.reads) +
+                       (tally.reads == 1 ? " read, " : " reads, ") + std::to_string(tally.failed) +
+                       " failed (PEC mismatch or no reply), ";
+    if (!tally.answered()) return line + (tally.reads == 0 ? "not read" : "never answered");
+    return line + "last good read " +
+           QDateTime::fromMSecsSinceEpoch(tally.lastGoodMs, Qt::UTC).toString(Qt::ISODateWithMs).toStdString();
+}
+
 std::string formatRecordingList(const std::vector<RecordingInfo>& recordings, bool json) {
     if (json) {
         QJsonArray list;

@@ -8,6 +8,7 @@
 #include "cli/StackCommands.h"
 #include "record/RecordTypes.h"
 #include "session/ReadEvents.h"
+#include "session/ReadTally.h"
 
 namespace zmx {
 
@@ -20,6 +21,14 @@ std::string formatSelfTest(const std::vector<SelfTestVerdict>& verdicts, bool js
 // "board 2 (0x81) is in standby (CDC 0) and converts nothing; ..." for the boardSlots given;
 // empty when there are none.
 std::string standbyNotice(const std::vector<int>& boardSlots);
+
+// "board 3 (0x82) does not answer: ..." for a board whose read failed its check, with what
+// came back.
+std::string silentBoardLine(const BoardRead& read);
+
+// "board 1 (0x80): 412 reads, 0 failed, last good read 2024-05-01T09:12:33.512Z": one board's
+// figures at the end of a recording.
+std::string boardTallyLine(int slot, const std::string& address, const BoardTally& tally);
 
 // One recorded read as a line of replay: time, board, command, verdict and its values.
 std::string formatReplayRow(int64_t rowId, const BoardRead& read, bool json);

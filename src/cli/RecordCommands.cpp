@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <chrono>
@@ -17,8 +18,10 @@
 #include "record/RecordExport.h"
 #include "record/RecordReader.h"
 #include "record/RecordWriter.h"
+#include "record/StoreDb.h"
 #include "session/ControllerReturn.h"
 #include "session/LinkFailureLine.h"
+#include "session/ReadTally.h"
 #include "session/ReconnectWatch.h"
 #include "session/StackSession.h"
 
@@ -33,6 +36,8 @@ constexpr int kReplayBatch = 1000;
 constexpr auto kFollowPoll = std::chrono::milliseconds(250);
 // The longest a stop request waits for the sleep in progress.
 constexpr auto kSleepSlice = std::chrono::milliseconds(20);
+// The longest the close waits for a database that stopped answering.
+constexpr int kCloseTimeoutMs = 10000;
 
 bool isDatabaseUrl(const std::string& target) {
     return target.rfind("postgresql://", 0) == 0 || target.rfind("postgres://", 0) == 0;
@@ -45,6 +50,22 @@ void sleepUntil(Clock::time_point t, volatile std::sig_atomic_t& stop) {
 
 void passOn(RecordWriter& writer, const Say& complain) {
     for (const std::string& line : writer.takeEvents()) complain(line);
+}
+
+// The per-board figures of a run for the JSON summary, boards numbered 1..10.
+QJsonArray tallyJson(const ReadTally& tally, const StackState& st) {
+    QJsonArray boards;
+    for (int s = 0; s <= st.lastBoardIndex; ++s) {
+        const BoardTally t = tally.board(s);
+        QJsonObject b{{"board", s + 1},
+                      {"address", QString::fromStdString(st.boardAddressHex[s])},
+                      {"reads", static_cast<qint64>(t.reads)},
+                      {"failed", static_cast<qint64>(t.failed)},
+                      {"answered", t.answered()}};
+        if (t.answered()) b["lastGoodUtcMs"] = static_cast<qint64>(t.lastGoodMs);
+        boards.append(b);
+    }
+    return boards;
 }
 
 }  // namespace
@@ -73,6 +94,20 @@ bool checkOutputPath(const std::string& target, std::string* why) {
         return false;
     }
     return true;
+}
+
+bool checkRecordTarget(const std::string& target, std::string* why) {
+    if (!checkOutputPath(target, why)) return false;
+    store::Target t;
+    if (!store::parseTarget(target, &t, why)) return false;
+    // A new file is made by the writer in the folder just checked.
+    if (!t.postgres && !QFileInfo::exists(t.path)) return true;
+    // Read-only for a file, so a file of another program is left byte for byte.
+    QSqlDatabase db = store::openConnection(t, t.postgres, WriterOptions{}.connectTimeoutS, why);
+    if (!db.isValid()) return false;
+    const bool ok = db.tables().isEmpty() || store::checkSchema(db, t, false, nullptr, why);
+    store::dropConnection(db);
+    return ok;
 }
 
 // --reconnect: after a failed identification, identifies once a tick until the same
@@ -114,8 +149,18 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
     std::optional<ControllerReturn> back;
     if (o.reconnect && !back.emplace(session).start())
         complain(unprovenSamenessWarning(session.link().backend().name()));
-    // What every board holds now: the context of the recording and the standby notice.
-    session.readConfigAll();
+    // Every read of the run, for the per-board lines at the end and the exit status.
+    ReadTally tally;
+    session.addListener(&tally);
+    struct StopTallying {
+        StackSession& session;
+        ReadTally& tally;
+        ~StopTallying() { session.removeListener(&tally); }
+    } stopTallying{session, tally};
+    // What every board holds now: the context of the recording and the standby notice. A
+    // board that does not answer is said now, before the recording begins.
+    for (const BoardRead& r : session.readConfigAll())
+        if (!r.pecMatch) complain(silentBoardLine(r));
     for (int s = 0; s <= st.lastBoardIndex; ++s) evaluateCellStatus(st, s);
     const std::vector<int> standby = standbySlots(st);
     if (!standby.empty()) complain(standbyNotice(standby));
@@ -144,7 +189,9 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
     };
     // A lost controller ends the recording unless --reconnect waits for it; true: carry on.
+    // The reads that failed since it last answered are the loss's, not the boards'.
     const auto recover = [&] {
+        tally.discardUnconfirmed();
         if (!back) return false;
         back->markLost(msNow());
         return waitForController(*back, end, stop, complain);
@@ -155,7 +202,7 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
             // A pass without one good reply may mean the controller went away.
             if (fastPass(session, wait, o.batchFrames) == 0 && !session.identify()) {
                 if (recover()) continue;
-                lost = !o.reconnect || (!stop && Clock::now() < end);
+                lost = true;  // also when the run ended while --reconnect waited
                 break;
             }
             ++steps;
@@ -170,7 +217,7 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
                     next = Clock::now();
                     continue;
                 }
-                lost = !o.reconnect || (!stop && Clock::now() < end);
+                lost = true;
                 break;
             }
             ++steps;
@@ -184,11 +231,14 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     session.removeListener(writer.get());
-    const WriterStatus status = writer->close();
+    const WriterStatus status = writer->close(kCloseTimeoutMs, lost ? RecordingEnd::ControllerLost : RecordingEnd::Finished);
     passOn(*writer, complain);
     if (lost) complain("recording ended: " + linkFailureLine(LinkFailure::StoppedAnswering, session));
     if (status.rowsDropped > 0)
         complain(std::to_string(status.rowsDropped) + " reads were dropped: the database did not take them in time");
+    const int boardCount = st.lastBoardIndex + 1;
+    for (int s = 0; s < boardCount; ++s) complain(boardTallyLine(s, st.boardAddressHex[s], tally.board(s)));
+    const bool readsFailed = tally.anyFailure(boardCount);
 
     if (o.json) {
         QJsonObject j{{"command", "record"},
@@ -199,7 +249,9 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
                       {"seconds", std::round(seconds * 1000.0) / 1000.0},
                       {"rowsWritten", static_cast<qint64>(status.rowsWritten)},
                       {"rowsDropped", static_cast<qint64>(status.rowsDropped)},
-                      {"controllerLost", lost}};
+                      {"controllerLost", lost},
+                      {"readsFailed", readsFailed},
+                      {"boards", tallyJson(tally, st)}};
         print(QJsonDocument(j).toJson(QJsonDocument::Indented).toStdString());
     } else {
         char secs[32];
@@ -209,7 +261,7 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
               "\nrows       " + std::to_string(status.rowsWritten) + " written, " + std::to_string(status.rowsDropped) +
               " dropped\n");
     }
-    return lost || status.rowsDropped > 0 ? kExitFailure : kExitDone;
+    return lost || status.rowsDropped > 0 || readsFailed ? kExitFailure : kExitDone;
 }
 
 int runStoreCommand(const CliOptions& o, volatile std::sig_atomic_t& stop, const Say& complain, const Say& print) {

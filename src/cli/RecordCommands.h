@@ -21,6 +21,11 @@ using Say = std::function<void(const std::string&)>;
 // server is asked when the recording opens. *why names the path.
 bool checkOutputPath(const std::string& target, std::string* why);
 
+// Whether record can open its target, asked before anything goes to the stack: the output
+// path, then an existing file or a PostgreSQL server must be a recording database this
+// program writes (or hold nothing yet). Changes nothing; *why names the target.
+bool checkRecordTarget(const std::string& target, std::string* why);
+
 // Records until --duration ends, `stop` is set (SIGINT/SIGTERM) or the controller stops
 // answering; the queue is flushed before it returns. The session is started up with the
 // stack size set and any --config already written.

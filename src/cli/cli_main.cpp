@@ -83,9 +83,10 @@ int runDeviceCommand(const CliOptions& o) {
             return kExitUsage;
         }
     }
+    // The recording's target too: a recording that cannot start sends nothing to the stack.
     if (o.command == "record") {
         std::string why;
-        if (!checkOutputPath(o.to, &why)) {
+        if (!checkRecordTarget(o.to, &why)) {
             complain(why);
             return kExitUsage;
         }

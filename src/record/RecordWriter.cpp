@@ -40,7 +40,11 @@ struct RecordWriter::Impl {
     int64_t accepted = 0;      // rows taken into the queue so far
     int64_t rowsWritten = 0;
     int64_t dropped = 0;
-    int64_t droppedReported = 0;
+    // Drops said by takeEvents: those of a full queue (with what it held then) and those of
+    // rows offered after the close; the rows lost at the close have their own event line.
+    int64_t droppedFull = 0, droppedFullReported = 0;
+    std::size_t heldAtDrop = 0;
+    int64_t droppedLate = 0, droppedLateReported = 0;
     bool answering = true;
     std::string lastError;
     std::vector<std::string> events;
@@ -361,6 +365,12 @@ void RecordWriter::Impl::push(Row row) {
     std::lock_guard lk(m);
     if (stop || queue.size() + inflight >= static_cast<std::size_t>(opt.queueBound)) {
         ++dropped;
+        if (stop) {
+            ++droppedLate;
+        } else {
+            ++droppedFull;
+            heldAtDrop = queue.size() + inflight;
+        }
         return;
     }
     queue.push_back(std::move(row));
@@ -420,11 +430,16 @@ int64_t RecordWriter::recordingId() const { return d_->recordingId; }
 
 std::vector<std::string> RecordWriter::takeEvents() {
     std::lock_guard lk(d_->m);
-    if (d_->dropped > d_->droppedReported) {
-        d_->events.push_back("recording: queue full (" + std::to_string(d_->opt.queueBound) +
-                             " rows): " + std::to_string(d_->dropped - d_->droppedReported) + " rows dropped, " +
-                             std::to_string(d_->dropped) + " in all");
-        d_->droppedReported = d_->dropped;
+    if (d_->droppedFull > d_->droppedFullReported) {
+        d_->events.push_back("recording: queue full (" + std::to_string(d_->heldAtDrop) +
+                             " rows held): " + std::to_string(d_->droppedFull - d_->droppedFullReported) +
+                             " rows dropped, " + std::to_string(d_->dropped) + " in all");
+        d_->droppedFullReported = d_->droppedFull;
+    }
+    if (d_->droppedLate > d_->droppedLateReported) {
+        d_->events.push_back("recording: " + std::to_string(d_->droppedLate - d_->droppedLateReported) +
+                             " rows came after the close (dropped), " + std::to_string(d_->dropped) + " in all");
+        d_->droppedLateReported = d_->droppedLate;
     }
     return std::exchange(d_->events, {});
 }

@@ -58,6 +58,12 @@ private slots:
     void overAPseudoTerminal();
     void recordWaitsForTheSameController();
     void recordRefusesAnotherStack();
+    void recordEndingWhileLostFails_data();
+    void recordEndingWhileLostFails();
+    void recordTellsFailedReadsPerBoard_data();
+    void recordTellsFailedReadsPerBoard();
+    void badRecordTargetSendsNothing_data();
+    void badRecordTargetSendsNothing();
     void recordListExportReplay();
     void signalEndsRecordingCleanly();
     void killedRecorderLeavesAUsableRecording();
@@ -343,7 +349,8 @@ void TestCli::recordRefusesAnotherStack() {
     QVERIFY(!err.contains("LK200 back"));
     rec.terminate();
     QVERIFY(rec.waitForFinished(15000));
-    QCOMPARE(rec.exitCode(), 0);
+    QCOMPARE(rec.exitCode(), 1);  // stopped while its own controller was still away
+    QVERIFY(QJsonDocument::fromJson(rec.readAllStandardOutput()).object()["controllerLost"].toBool());
 
     {
         QSqlDatabase store = QSqlDatabase::addDatabase("QSQLITE", "stranger");
@@ -360,6 +367,131 @@ void TestCli::recordRefusesAnotherStack() {
         sim->terminate();
         QVERIFY(sim->waitForFinished(10000));
     }
+}
+
+// --reconnect waits for the controller; a run that ends (its duration, SIGINT) before it is
+// back ends with the controller lost: status 1.
+void TestCli::recordEndingWhileLostFails_data() {
+    QTest::addColumn<bool>("interrupt");
+    QTest::newRow("duration ends") << false;
+    QTest::newRow("SIGINT") << true;
+}
+
+void TestCli::recordEndingWhileLostFails() {
+    QFETCH(bool, interrupt);
+    QProcess sim;
+    sim.start(program("zmx7730-sim"), {"--sim-boards", "2"});
+    QVERIFY(sim.waitForStarted());
+    QVERIFY(sim.waitForReadyRead(10000));
+    const QString link = "serial:" + QString::fromLatin1(sim.readLine()).trimmed();
+    QProcess rec;
+    QString err;
+    QObject::connect(&rec, &QProcess::readyReadStandardError,
+                     [&] { err += QString::fromUtf8(rec.readAllStandardError()); });
+    QStringList args{"--reconnect", "--link", link,   "--boards", "2",
+                     "--json",      "record", "--to", path(interrupt ? "lostint.sqlite" : "lostend.sqlite")};
+    if (!interrupt) args << "--duration" << "8";
+    rec.start(program(), args);
+    QVERIFY(rec.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(err.contains("recording 1 to"), 15000);
+    ::kill(static_cast<pid_t>(sim.processId()), SIGUSR1);
+    QTRY_VERIFY_WITH_TIMEOUT(err.contains("LK200 lost"), 15000);
+    if (interrupt) ::kill(static_cast<pid_t>(rec.processId()), SIGINT);
+    QVERIFY(rec.waitForFinished(20000));
+    QCOMPARE(rec.exitCode(), 1);
+    QVERIFY(QJsonDocument::fromJson(rec.readAllStandardOutput()).object()["controllerLost"].toBool());
+    QVERIFY2(err.contains("recording ended: ") && !err.contains("LK200 back"), qPrintable(err));
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(10000));
+}
+
+// Failed reads end a recording with status 1 and a line per board; a board that does not
+// answer is named before the recording begins.
+void TestCli::recordTellsFailedReadsPerBoard_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("boards");
+    QTest::addColumn<QList<int>>("silent");   // boards named at the start
+    QTest::addColumn<QList<int>>("failing");  // boards with failed reads at the end
+    const QStringList fiveOfTwo{"--sim-boards", "2", "--boards", "5", "record", "--duration", "1"};
+    QTest::newRow("clean") << QStringList{"--sim-boards", "2", "--boards", "2", "record", "--duration", "1"} << 2
+                           << QList<int>{} << QList<int>{};
+    QTest::newRow("5 of 2, window pace") << fiveOfTwo << 5 << QList<int>{3, 4, 5} << QList<int>{3, 4, 5};
+    QTest::newRow("5 of 2, fast pace") << fiveOfTwo + QStringList{"--pace", "fast"} << 5 << QList<int>{3, 4, 5}
+                                       << QList<int>{3, 4, 5};
+    QTest::newRow("every reply corrupted")
+        << QStringList{"--sim-corrupt-one-in", "1", "--boards", "2", "record", "--duration", "1"} << 2
+        << QList<int>{1, 2} << QList<int>{1, 2};
+}
+
+void TestCli::recordTellsFailedReadsPerBoard() {
+    QFETCH(QStringList, args);
+    QFETCH(int, boards);
+    QFETCH(QList<int>, silent);
+    QFETCH(QList<int>, failing);
+    const QString db = path("tally.sqlite");
+    QFile::remove(db);
+    const Run r = cli(QStringList{"--simulate", "--json"} + args + QStringList{"--to", db});
+    QCOMPARE(r.code, failing.isEmpty() ? 0 : 1);
+    const qsizetype begins = r.err.indexOf("recording 1 to");
+    QVERIFY2(begins > 0, qPrintable(r.err));
+    const QJsonObject summary = json(r);
+    QCOMPARE(summary["readsFailed"].toBool(), !failing.isEmpty());
+    const QJsonArray perBoard = summary["boards"].toArray();
+    QCOMPARE(perBoard.size(), boards);
+    for (int b = 1; b <= boards; ++b) {
+        const QString name = QString("board %1 (0x%2)").arg(b).arg(0x7f + b, 0, 16);
+        const qsizetype named = r.err.indexOf(name + " does not answer");
+        QVERIFY2(silent.contains(b) ? named >= 0 && named < begins : named < 0, qPrintable(r.err));
+        const QJsonObject figures = perBoard[b - 1].toObject();
+        QVERIFY(figures["reads"].toInt() > 0);
+        QCOMPARE(figures["failed"].toInt() > 0, failing.contains(b));
+        QCOMPARE(figures["answered"].toBool(), !silent.contains(b));
+        const QRegularExpression line(QRegularExpression::escape(name) + R"(: \d+ reads?, (\d+) failed .*, )" +
+                                      (silent.contains(b) ? "never answered" : "last good read \\d{4}-"));
+        const QRegularExpressionMatch m = line.match(r.err, begins);
+        QVERIFY2(m.hasMatch(), qPrintable(r.err));
+        QCOMPARE(m.captured(1).toInt(), figures["failed"].toInt());
+    }
+}
+
+// A target the recording cannot use is refused before anything reaches the stack, and is
+// left as it was.
+void TestCli::badRecordTargetSendsNothing_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("text file") << QByteArray("notes of the bench, not a database\n") << "not a database";
+    QTest::newRow("another program's database") << QByteArray() << "holds tables of another program";
+}
+
+void TestCli::badRecordTargetSendsNothing() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    const QString target = path("target.db");
+    QFile::remove(target);
+    if (content.isEmpty()) {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+        other.setDatabaseName(target);
+        QVERIFY(other.open());
+        QVERIFY(QSqlQuery(other).exec("CREATE TABLE invoices (id INTEGER PRIMARY KEY)"));
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase("other");
+    } else {
+        writeFile(target, content);
+    }
+    QFile before(target);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+
+    const QString trace = path("target.trace");
+    QFile::remove(trace);
+    const Run r = cli({"--simulate", "--trace", trace, "record", "--config", path("cdc1.json"), "--to", target});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(!QFileInfo::exists(trace) || QFileInfo(trace).size() == 0);
+    QFile after(target);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), bytes);
 }
 
 void TestCli::recordListExportReplay() {

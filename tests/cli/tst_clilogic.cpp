@@ -1,6 +1,8 @@
 // The command line's logic without the program: configuration files into images, the
 // argument rules, and the device sequences on a simulated stack (texts sent, waits, verdicts).
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include "cli/CliOptions.h"
@@ -11,6 +13,8 @@
 #include "link/SimLink.h"
 #include "protocol/ChipCommands.h"
 #include "protocol/Frames.h"
+#include "record/RecordWriter.h"
+#include "session/ReadTally.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;
@@ -75,6 +79,8 @@ private slots:
     void selfTestVerdictPerBoard();
     void recordingPaces();
     void lostControllerIsNamed();
+    void readTallyBlamesBoardsNotALostController();
+    void closeLineSaysWhatWasDropped();
 };
 
 void TestCliLogic::configFileImages_data() {
@@ -334,6 +340,82 @@ void TestCliLogic::lostControllerIsNamed() {
     const QString line = QString::fromStdString(lostControllerLine(*rig.session));
     QVERIFY2(line.contains("stopped answering on link sim") && line.contains("[controller unplugged]"),
              qPrintable(line));
+}
+
+// Failed reads count against their boards once the controller has answered since; those
+// just before a loss are the loss's.
+void TestCliLogic::readTallyBlamesBoardsNotALostController() {
+    Rig rig(3, 2);
+    ReadTally tally;
+    rig.session->addListener(&tally);
+    QVERIFY(!writeAndVerify(*rig.session, rig.every("E1 00 00 00 00 00")).ok());  // board 3 is not there
+    const BoardTally start = tally.board(2);
+    QVERIFY(start.reads > 0 && start.failed == start.reads && !start.answered());
+
+    QCOMPARE(fastPass(*rig.session, {}), 6);
+    QCOMPARE(tally.board(2).failed, start.failed + 3);  // cells, temperatures, flags
+    QCOMPARE(tally.board(0).failed, 0);
+    QVERIFY(tally.board(0).answered());
+    QVERIFY(tally.anyFailure(3));
+    QVERIFY(!tally.anyFailure(2));
+
+    // Unplugged: a pass without a good reply, then the identification fails.
+    const BoardTally before = tally.board(0);
+    rig.sim->setPlugged(false);
+    QCOMPARE(fastPass(*rig.session, {}), 0);
+    QVERIFY(!rig.session->identify());
+    tally.discardUnconfirmed();
+    rig.sim->setPlugged(true);
+    QVERIFY(rig.session->identify());
+    QCOMPARE(tally.board(0).reads, before.reads);
+    QCOMPARE(tally.board(0).failed, 0);
+
+    // A corrupted reply with the controller there counts, confirmed or not.
+    rig.sim->corruptNextReplies(1);
+    QVERIFY(!rig.session->readConfig().pecMatch);
+    QCOMPARE(tally.board(0).failed, 1);
+    QVERIFY(rig.session->identify());
+    tally.discardUnconfirmed();
+    QCOMPARE(tally.board(0).failed, 1);
+    rig.session->removeListener(&tally);
+}
+
+// Rows lost because the database was away at the close are said once, as that; the queue was
+// never full.
+void TestCliLogic::closeLineSaysWhatWasDropped() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("closed.sqlite");
+    WriterOptions opt;
+    opt.retryMs = 50;
+    opt.batchMs = 20;
+    std::string error;
+    auto writer = RecordWriter::open(file.toStdString(), {}, &error, opt);
+    QVERIFY2(writer, error.c_str());
+    {
+        QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lock"));
+        lock.setDatabaseName(file);
+        QVERIFY(lock.open());
+        QSqlQuery q(lock);
+        QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        BoardRead read;
+        for (int i = 0; i < 30; ++i) {
+            read.utcMs = 1000 + i;
+            writer->onRead(read);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!writer->status().answering, 15000);
+        QCOMPARE(writer->close(0).rowsDropped, 30);
+        writer->onRead(read);  // after the close
+        q.exec(QStringLiteral("ROLLBACK"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("lock"));
+    const std::vector<std::string> events = writer->takeEvents();
+    const auto said = [&](const char* text) {
+        return std::count_if(events.begin(), events.end(),
+                             [&](const std::string& e) { return e.find(text) != std::string::npos; });
+    };
+    QCOMPARE(said("30 queued rows not written"), 1);
+    QCOMPARE(said("queue full"), 0);
+    QCOMPARE(said("1 rows came after the close"), 1);
 }
 
 QTEST_GUILESS_MAIN(TestCliLogic)
