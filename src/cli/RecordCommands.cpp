@@ -231,9 +231,14 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     session.removeListener(writer.get());
-    const WriterStatus status = writer->close(kCloseTimeoutMs, lost ? RecordingEnd::ControllerLost : RecordingEnd::Finished);
+    const WriterStatus status =
+        writer->close(kCloseTimeoutMs, lost ? RecordingEnd::ControllerLost : RecordingEnd::Finished);
     passOn(*writer, complain);
-    if (lost) complain("recording ended: " + linkFailureLine(LinkFailure::StoppedAnswering, session));
+    // Under --reconnect the last identification may be another controller's, refused: the
+    // line then says what the run waited for rather than what answered.
+    if (lost)
+        complain(back ? std::string("recording ended with the LK200 still lost (--reconnect waited for it)")
+                      : "recording ended: " + linkFailureLine(LinkFailure::StoppedAnswering, session));
     if (status.rowsDropped > 0)
         complain(std::to_string(status.rowsDropped) + " reads were dropped: the database did not take them in time");
     const int boardCount = st.lastBoardIndex + 1;

@@ -17,9 +17,9 @@
 namespace zmx {
 
 struct BoardTally {
-    int64_t reads = 0;        // reads of the board, failed ones included
-    int64_t failed = 0;       // PEC mismatch or no reply
-    int64_t lastGoodMs = 0;   // UTC ms of the last read that passed its check; 0: none
+    int64_t reads = 0;       // reads of the board, failed ones included
+    int64_t failed = 0;      // PEC mismatch or no reply
+    int64_t lastGoodMs = 0;  // UTC ms of the last read that passed its check; 0: none
     bool answered() const { return lastGoodMs != 0; }
 };
 
