@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
 #include <csignal>
 #include <thread>
 #include <tuple>
@@ -59,6 +60,7 @@ private slots:
     void roundTripOfReadsAndContext();
     void manyRecordingsInOneFile();
     void recordingsWrittenAtOnceKeepTheirOwnReads();
+    void writersStartingAtOnceOnANewFileAllRecord();
     void readsUnlikeTheirReplyComeBackExact();
     void isoTimesFollowTheCalendar();
     void refusesOtherSchemasUntouched_data();
@@ -195,6 +197,34 @@ void TestRecordStore::recordingsWrittenAtOnceKeepTheirOwnReads() {
         QCOMPARE(tail.size(), std::size_t{2});
         QCOMPARE(tail[1].read.utcMs, int64_t(first + 29));
         QVERIFY(reader->readValues(id, reads[29].rowId, 1000).empty());
+    }
+}
+
+void TestRecordStore::writersStartingAtOnceOnANewFileAllRecord() {
+    // Benches started together on a file that does not exist yet: one of them makes the schema,
+    // none is refused. Several rounds, as the creators meet at a different moment each time.
+    constexpr int kWriters = 6;
+    for (int round = 0; round < 8; ++round) {
+        const std::string file = path("race").toStdString() + std::to_string(round) + ".sqlite";
+        std::array<std::string, kWriters> errors;
+        std::array<int64_t, kWriters> ids{};
+        std::atomic<int> ready{0};
+        std::vector<std::thread> benches;
+        for (int k = 0; k < kWriters; ++k)
+            benches.emplace_back([&, k] {
+                ++ready;
+                while (ready < kWriters) std::this_thread::yield();
+                auto w = RecordWriter::open(file, {}, &errors[k]);
+                if (!w) return;
+                w->onRead(syntheticRead(100 + k, k));
+                ids[k] = w->close().recordingId;
+            });
+        for (std::thread& t : benches) t.join();
+        for (int k = 0; k < kWriters; ++k) QVERIFY2(ids[k] > 0, errors[k].c_str());
+        std::string error;
+        auto reader = RecordReader::open(file, &error);
+        QVERIFY2(reader, error.c_str());
+        QCOMPARE(reader->list().size(), std::size_t{kWriters});
     }
 }
 
