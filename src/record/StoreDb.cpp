@@ -255,7 +255,8 @@ bool parseTarget(const std::string& text, Target* t, std::string* error) {
     if (!url.isValid()) {
         // Qt's message repeats the whole URL, password and all: only its first part is kept.
         QString why = url.errorString();
-        why.truncate(why.indexOf(QLatin1String("; source was")));
+        const qsizetype source = why.indexOf(QLatin1String("; source was"));
+        if (source >= 0) why.truncate(source);
         return invalid(why);
     }
     t->postgres = true;
