@@ -343,8 +343,8 @@ std::string formatRecordingList(const std::vector<RecordingInfo>& recordings, bo
     Table t({"ID", "START", "END", "HOST", "BOARDS", "READS", "ENDED", "DROPPED", "LABEL"});
     for (const RecordingInfo& r : recordings)
         t.add({std::to_string(r.id), isoUtc(r.startUtcMs), r.endUtcMs ? isoUtc(r.endUtcMs) : "-", r.host,
-               std::to_string(r.boards), std::to_string(r.rows), recordingEndText(r.end),
-               std::to_string(r.rowsDropped), r.label});
+               std::to_string(r.boards), std::to_string(r.rows), recordingEndText(r.end), std::to_string(r.rowsDropped),
+               r.label});
     return t.text();
 }
 

@@ -33,8 +33,9 @@ struct RecordReader::Impl {
     // The recording's columns a list shows; recordings of a database made before ends were
     // stored show an unknown end.
     QString infoSql() const {
-        return QStringLiteral("SELECT id, start_utc_ms, end_utc_ms, host, label, board_count, read_count, %1 FROM "
-                              "recordings")
+        return QStringLiteral(
+                   "SELECT id, start_utc_ms, end_utc_ms, host, label, board_count, read_count, %1 FROM "
+                   "recordings")
             .arg(endColumns ? QStringLiteral("end_reason, rows_dropped") : QStringLiteral("NULL, NULL"));
     }
     RecordingInfo infoOfRow(const QSqlQuery& q);

@@ -37,13 +37,13 @@ struct WriterOptions {
 };
 
 struct WriterStatus {
-    std::string target;       // as given, password hidden
-    int64_t recordingId = 0;  // id of this recording in the database
-    int64_t rowsWritten = 0;  // committed
-    int64_t rowsQueued = 0;   // waiting for the database
-    int64_t rowsDropped = 0;  // lost because the queue was full (exact)
-    bool answering = true;    // false while the database fails
-    std::string lastError;    // the database's last failure in words ("" when none)
+    std::string target;                     // as given, password hidden
+    int64_t recordingId = 0;                // id of this recording in the database
+    int64_t rowsWritten = 0;                // committed
+    int64_t rowsQueued = 0;                 // waiting for the database
+    int64_t rowsDropped = 0;                // lost because the queue was full (exact)
+    bool answering = true;                  // false while the database fails
+    std::string lastError;                  // the database's last failure in words ("" when none)
     RecordingEnd end = RecordingEnd::Open;  // after close(): how the recording ended
     bool endStored = false;                 // after close(): the end is in the database
 };

@@ -1,12 +1,12 @@
 #include "record/StoreDb.h"
 
 #include <QAtomicInteger>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
-#include <QSqlRecord>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <QUrlQuery>
 #include <cerrno>
@@ -130,9 +130,9 @@ QStringList endColumnsDdl(bool pg) {
 
 // The tables every recording database holds.
 const QStringList& requiredTables() {
-    static const QStringList tables = {QStringLiteral("schema_version"), QStringLiteral("recordings"),
-                                       QStringLiteral("recording_boards"), QStringLiteral("requests"),
-                                       QStringLiteral("reads"), QStringLiteral("config_writes")};
+    static const QStringList tables = {
+        QStringLiteral("schema_version"), QStringLiteral("recordings"), QStringLiteral("recording_boards"),
+        QStringLiteral("requests"),       QStringLiteral("reads"),      QStringLiteral("config_writes")};
     return tables;
 }
 
@@ -214,14 +214,25 @@ namespace {
 // Connection parameters libpq takes in a URL's query that are passed on to it as they are
 // (host, port, user, dbname and password are taken into the target's own fields).
 const QStringList& passedParameters() {
-    static const QStringList names = {
-        QStringLiteral("hostaddr"),         QStringLiteral("connect_timeout"),      QStringLiteral("application_name"),
-        QStringLiteral("options"),          QStringLiteral("sslmode"),              QStringLiteral("sslcert"),
-        QStringLiteral("sslkey"),           QStringLiteral("sslrootcert"),          QStringLiteral("sslcrl"),
-        QStringLiteral("gssencmode"),       QStringLiteral("channel_binding"),      QStringLiteral("keepalives"),
-        QStringLiteral("keepalives_idle"),  QStringLiteral("keepalives_interval"),  QStringLiteral("keepalives_count"),
-        QStringLiteral("tcp_user_timeout"), QStringLiteral("target_session_attrs"), QStringLiteral("passfile"),
-        QStringLiteral("service")};
+    static const QStringList names = {QStringLiteral("hostaddr"),
+                                      QStringLiteral("connect_timeout"),
+                                      QStringLiteral("application_name"),
+                                      QStringLiteral("options"),
+                                      QStringLiteral("sslmode"),
+                                      QStringLiteral("sslcert"),
+                                      QStringLiteral("sslkey"),
+                                      QStringLiteral("sslrootcert"),
+                                      QStringLiteral("sslcrl"),
+                                      QStringLiteral("gssencmode"),
+                                      QStringLiteral("channel_binding"),
+                                      QStringLiteral("keepalives"),
+                                      QStringLiteral("keepalives_idle"),
+                                      QStringLiteral("keepalives_interval"),
+                                      QStringLiteral("keepalives_count"),
+                                      QStringLiteral("tcp_user_timeout"),
+                                      QStringLiteral("target_session_attrs"),
+                                      QStringLiteral("passfile"),
+                                      QStringLiteral("service")};
     return names;
 }
 

@@ -21,8 +21,8 @@ struct Target {
     QString host;  // PostgreSQL host name or Unix socket folder
     int port = -1;
     QString database, user, password;
-    QString shown;  // the target for messages, without the password
-    QString options;  // further libpq parameters of the URL, "key='value' ..."
+    QString shown;                   // the target for messages, without the password
+    QString options;                 // further libpq parameters of the URL, "key='value' ..."
     bool ownConnectTimeout = false;  // the URL sets connect_timeout itself
 };
 
