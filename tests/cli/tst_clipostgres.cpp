@@ -84,7 +84,7 @@ void TestCliPostgres::replayFollowOutlastsAServerRestart() {
     const QString bin = QDir(qEnvironmentVariable("ZMX_BINARY_DIR")).filePath("zmx7730-cli");
     QProcess record, follow;
     record.start(bin, {"--simulate", "--sim-boards", "2", "--boards", "2", "record", "--config",
-                       dir_.filePath("cdc1.json"), "--to", url, "--duration", "6", "--label", "restart"});
+                       dir_.filePath("cdc1.json"), "--to", url, "--duration", "10", "--label", "restart"});
     QString recordErr, followOut, followErr;
     QTRY_VERIFY_WITH_TIMEOUT((recordErr += QString::fromUtf8(record.readAllStandardError())).contains("recording "),
                              20000);
