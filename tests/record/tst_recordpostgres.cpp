@@ -214,11 +214,12 @@ void TestRecordPostgres::urlFormsAndRecordingEnds() {
     QFETCH(QString, form);
     QFETCH(int, how);
     const QUrl server(url());
-    const QString target = form == QLatin1String("authority")
-                               ? url()
-                               : QStringLiteral("postgresql://%1@/postgres?host=%2&port=%3")
-                                     .arg(server.userName(), QUrlQuery(server).queryItemValue(QStringLiteral("host")))
-                                     .arg(server.port());
+    const QString target =
+        form == QLatin1String("authority")
+            ? url()
+            : QStringLiteral("postgresql://%1@/postgres?host=%2&port=%3&sslmode=disable&application_name=bench")
+                  .arg(server.userName(), QUrlQuery(server).queryItemValue(QStringLiteral("host")))
+                  .arg(server.port());
     std::string error;
     auto writer = RecordWriter::open(target.toStdString(), {}, &error);
     QVERIFY2(writer, error.c_str());
