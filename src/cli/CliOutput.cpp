@@ -353,13 +353,16 @@ std::string formatRecordingList(const std::vector<RecordingInfo>& recordings, bo
                                     {"host", qs(r.host)},
                                     {"label", qs(r.label)},
                                     {"boards", r.boards},
-                                    {"reads", static_cast<qint64>(r.rows)}});
+                                    {"reads", static_cast<qint64>(r.rows)},
+                                    {"ended", recordingEndText(r.end)},
+                                    {"rowsDropped", static_cast<qint64>(r.rowsDropped)}});
         return jsonText(QJsonObject{{"command", "list"}, {"recordings", list}});
     }
-    Table t({"ID", "START", "END", "HOST", "BOARDS", "READS", "LABEL"});
+    Table t({"ID", "START", "END", "HOST", "BOARDS", "READS", "ENDED", "DROPPED", "LABEL"});
     for (const RecordingInfo& r : recordings)
         t.add({std::to_string(r.id), isoUtc(r.startUtcMs), r.endUtcMs ? isoUtc(r.endUtcMs) : "-", r.host,
-               std::to_string(r.boards), std::to_string(r.rows), r.label});
+               std::to_string(r.boards), std::to_string(r.rows), recordingEndText(r.end), std::to_string(r.rowsDropped),
+               r.label});
     return t.text();
 }
 

@@ -34,6 +34,7 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kTick = std::chrono::milliseconds(100);  // the window's timer
 constexpr int kReplayBatch = 1000;
 constexpr auto kFollowPoll = std::chrono::milliseconds(250);
+constexpr auto kFollowRetry = std::chrono::milliseconds(1000);  // reconnect attempts of replay --follow
 // The longest a stop request waits for the sleep in progress.
 constexpr auto kSleepSlice = std::chrono::milliseconds(20);
 // The longest the close waits for a database that stopped answering.
@@ -307,24 +308,42 @@ int runStoreCommand(const CliOptions& o, volatile std::sig_atomic_t& stop, const
             complain(error);
             return kExitFailure;
         }
+        // How the recording ended, so an export of a cut-short recording says so.
+        const RecordingInfo ended = reader->info(id).value_or(RecordingInfo{});
         if (o.json)
             print(QJsonDocument(QJsonObject{{"command", "export"},
                                             {"recording", static_cast<qint64>(id)},
                                             {"output", QString::fromStdString(out)},
                                             {"reads", static_cast<qint64>(stats.reads)},
-                                            {"rows", static_cast<qint64>(stats.rows)}})
+                                            {"rows", static_cast<qint64>(stats.rows)},
+                                            {"ended", recordingEndText(ended.end)},
+                                            {"rowsDropped", static_cast<qint64>(ended.rowsDropped)}})
                       .toJson(QJsonDocument::Indented)
                       .toStdString());
         else
-            print("recording " + std::to_string(id) + ": " + std::to_string(stats.rows) + " rows written to " + out +
-                  "\n");
+            print("recording " + std::to_string(id) + " (" + recordingEndText(ended.end) + ", " +
+                  std::to_string(ended.rowsDropped) + " rows dropped): " + std::to_string(stats.rows) +
+                  " rows written to " + out + "\n");
         return kExitDone;
     }
 
-    // replay
+    // replay. --follow outlasts a database that stops answering (a server restart): it says
+    // so, reconnects every kFollowRetry and carries on after the last row it printed.
     int64_t after = 0;
+    bool waiting = false;  // said once per outage
     while (!stop) {
         const std::vector<StoredRead> batch = reader->reads(id, after, kReplayBatch);
+        if (o.follow && !reader->lastError().empty()) {
+            if (!waiting) complain("database not answering: " + reader->lastError() + "; waiting");
+            waiting = true;
+            sleepUntil(Clock::now() + kFollowRetry, stop);
+            std::string why;
+            if (!stop && reader->reconnect(&why)) {
+                waiting = false;
+                complain("database answering again; replay carries on after row " + std::to_string(after));
+            }
+            continue;
+        }
         std::string text;
         for (const StoredRead& r : batch) {
             text += formatReplayRow(r.rowId, r.read, o.json);
@@ -335,7 +354,7 @@ int runStoreCommand(const CliOptions& o, volatile std::sig_atomic_t& stop, const
         if (!o.follow) break;
         sleepUntil(Clock::now() + kFollowPoll, stop);
     }
-    if (!reader->lastError().empty()) {
+    if (!o.follow && !reader->lastError().empty()) {
         complain(reader->lastError());
         return kExitFailure;
     }

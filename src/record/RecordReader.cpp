@@ -13,11 +13,32 @@ struct RecordReader::Impl {
     store::Target target;
     QSqlDatabase db;
     int version = 0;
+    bool endColumns = false;  // recordings has end_reason and rows_dropped
     std::string lastError;
 
     ~Impl() {
         if (db.isValid()) store::dropConnection(db);
     }
+    bool connect(std::string* why) {
+        if (db.isValid()) store::dropConnection(db);
+        db = store::openConnection(target, false, 5, why);
+        if (!db.isValid()) return false;
+        if (!store::checkSchema(db, target, false, &version, why)) {
+            store::dropConnection(db);
+            return false;
+        }
+        endColumns = store::hasEndColumns(db);
+        return true;
+    }
+    // The recording's columns a list shows; recordings of a database made before ends were
+    // stored show an unknown end.
+    QString infoSql() const {
+        return QStringLiteral(
+                   "SELECT id, start_utc_ms, end_utc_ms, host, label, board_count, read_count, %1 FROM "
+                   "recordings")
+            .arg(endColumns ? QStringLiteral("end_reason, rows_dropped") : QStringLiteral("NULL, NULL"));
+    }
+    RecordingInfo infoOfRow(const QSqlQuery& q);
     bool exec(QSqlQuery& q, const QString& what) {
         q.setForwardOnly(true);
         if (q.exec()) {
@@ -36,8 +57,7 @@ std::unique_ptr<RecordReader> RecordReader::open(const std::string& target, std:
         if (error) *error = why;
         return nullptr;
     }
-    d->db = store::openConnection(d->target, false, 5, &why);
-    if (!d->db.isValid() || !store::checkSchema(d->db, d->target, false, &d->version, &why)) {
+    if (!d->connect(&why)) {
         if (error) *error = why;
         return nullptr;
     }
@@ -47,15 +67,39 @@ std::unique_ptr<RecordReader> RecordReader::open(const std::string& target, std:
 RecordReader::RecordReader(std::unique_ptr<Impl> impl) : d_(std::move(impl)) {}
 RecordReader::~RecordReader() = default;
 
+bool RecordReader::reconnect(std::string* error) {
+    std::string why;
+    if (d_->connect(&why)) return true;
+    if (error) *error = why;
+    return false;
+}
+
 int RecordReader::schemaVersion() const { return d_->version; }
 const std::string& RecordReader::lastError() const { return d_->lastError; }
 
 namespace {
 
-const QString kInfoColumns =
-    QStringLiteral("id, start_utc_ms, end_utc_ms, host, label, board_count, read_count FROM recordings");
+// The reads of the recording after afterRow: one range of the primary key. A recording id
+// past the largest a read id holds has no reads (none can be written under it).
+bool bindReadRange(QSqlQuery& q, int64_t id, int64_t afterRow, int limit) {
+    if (id < 0 || id > store::kMaxRecordingId) return false;
+    q.addBindValue(QVariant::fromValue<qint64>(std::max(afterRow, store::readId(id, 0))));
+    q.addBindValue(QVariant::fromValue<qint64>(store::readIdEnd(id)));
+    q.addBindValue(limit);
+    return true;
+}
 
-RecordingInfo infoOfRow(const QSqlQuery& q) {
+RecordingEnd endOfValue(const QVariant& v) {
+    if (v.isNull()) return RecordingEnd::Unknown;
+    const int e = v.toInt();
+    return e >= static_cast<int>(RecordingEnd::Open) && e <= static_cast<int>(RecordingEnd::Unknown)
+               ? static_cast<RecordingEnd>(e)
+               : RecordingEnd::Unknown;
+}
+
+}  // namespace
+
+RecordingInfo RecordReader::Impl::infoOfRow(const QSqlQuery& q) {
     RecordingInfo i;
     i.id = q.value(0).toLongLong();
     i.startUtcMs = q.value(1).toLongLong();
@@ -64,24 +108,19 @@ RecordingInfo infoOfRow(const QSqlQuery& q) {
     i.label = q.value(4).toString().toStdString();
     i.boards = q.value(5).toInt();
     i.rows = q.value(6).toLongLong();
+    i.end = endOfValue(q.value(7));
+    i.rowsDropped = q.value(8).toLongLong();
+    // Open with no writer holding its lock: the writer was killed (or lost its power).
+    if (i.end == RecordingEnd::Open && !store::writerAlive(db, target, i.id)) i.end = RecordingEnd::Interrupted;
     return i;
 }
-
-// The reads of the recording after afterRow: one range of the primary key.
-void bindReadRange(QSqlQuery& q, int64_t id, int64_t afterRow, int limit) {
-    q.addBindValue(QVariant::fromValue<qint64>(std::max(afterRow, store::readId(id, 0))));
-    q.addBindValue(QVariant::fromValue<qint64>(store::readId(id + 1, 0)));
-    q.addBindValue(limit);
-}
-
-}  // namespace
 
 std::vector<RecordingInfo> RecordReader::list() {
     std::vector<RecordingInfo> out;
     QSqlQuery q(d_->db);
-    q.prepare(QStringLiteral("SELECT ") + kInfoColumns + QStringLiteral(" ORDER BY id"));
+    q.prepare(d_->infoSql() + QStringLiteral(" ORDER BY id"));
     if (!d_->exec(q, QStringLiteral("cannot list the recordings"))) return out;
-    while (q.next()) out.push_back(infoOfRow(q));
+    while (q.next()) out.push_back(d_->infoOfRow(q));
     return out;
 }
 
@@ -95,14 +134,14 @@ std::optional<int64_t> RecordReader::latestId() {
 
 std::optional<RecordingInfo> RecordReader::info(int64_t id) {
     QSqlQuery q(d_->db);
-    q.prepare(QStringLiteral("SELECT ") + kInfoColumns + QStringLiteral(" WHERE id = ?"));
+    q.prepare(d_->infoSql() + QStringLiteral(" WHERE id = ?"));
     q.addBindValue(QVariant::fromValue<qint64>(id));
     if (!d_->exec(q, QStringLiteral("cannot read recording %1").arg(id))) return std::nullopt;
     if (!q.next()) {
         d_->lastError = d_->target.shown.toStdString() + ": no recording " + std::to_string(id);
         return std::nullopt;
     }
-    return infoOfRow(q);
+    return d_->infoOfRow(q);
 }
 
 std::optional<RecordingContext> RecordReader::context(int64_t id) {
@@ -152,7 +191,7 @@ std::vector<StoredRead> RecordReader::reads(int64_t id, int64_t afterRow, int li
     std::vector<StoredRead> out;
     QSqlQuery q(d_->db);
     q.prepare(store::selectReadsSql() + QStringLiteral(" WHERE r.id > ? AND r.id < ? ORDER BY r.id LIMIT ?"));
-    bindReadRange(q, id, afterRow, limit);
+    if (!bindReadRange(q, id, afterRow, limit)) return out;
     if (!d_->exec(q, QStringLiteral("cannot read the reads of recording %1").arg(id))) return out;
     out.reserve(static_cast<std::size_t>(std::max(0, std::min(limit, 100000))));
     while (q.next()) {
@@ -167,7 +206,7 @@ std::vector<StoredRead> RecordReader::readValues(int64_t id, int64_t afterRow, i
     std::vector<StoredRead> out;
     QSqlQuery q(d_->db);
     q.prepare(store::selectValuesSql() + QStringLiteral(" WHERE r.id > ? AND r.id < ? ORDER BY r.id LIMIT ?"));
-    bindReadRange(q, id, afterRow, limit);
+    if (!bindReadRange(q, id, afterRow, limit)) return out;
     if (!d_->exec(q, QStringLiteral("cannot read the reads of recording %1").arg(id))) return out;
     out.reserve(static_cast<std::size_t>(std::max(0, std::min(limit, 100000))));
     while (q.next()) {

@@ -20,11 +20,16 @@ public:
     static std::unique_ptr<RecordReader> open(const std::string& target, std::string* error);
     ~RecordReader();
 
+    // Opens the connection afresh (after the server restarted or the file was locked);
+    // false with the reason while the database does not answer.
+    bool reconnect(std::string* error);
+
     int schemaVersion() const;
     // The last query failure in words ("" when none).
     const std::string& lastError() const;
 
-    // Every recording, oldest first.
+    // Every recording, oldest first. A recording found open whose writer holds no lock any
+    // more shows as Interrupted.
     std::vector<RecordingInfo> list();
     // The most recent recording; nothing when the database holds none.
     std::optional<int64_t> latestId();

@@ -17,6 +17,7 @@ const char* recordingEndText(RecordingEnd end) {
         case RecordingEnd::Interrupted: return "interrupted";
         case RecordingEnd::ControllerLost: return "controller lost";
         case RecordingEnd::DatabaseLost: return "database lost";
+        case RecordingEnd::Unknown: return "unknown";
     }
     return "open";
 }

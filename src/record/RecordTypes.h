@@ -46,8 +46,9 @@ enum class RecordingEnd : int {
     Interrupted = 2,     // its writer was killed: found open with no writer behind it
     ControllerLost = 3,  // the controller stopped answering and did not come back
     DatabaseLost = 4,    // the database stopped answering and rows were lost at the close
+    Unknown = 5,         // made by a program that did not store how recordings end
 };
-// "open", "finished", "interrupted", "controller lost", "database lost"
+// "open", "finished", "interrupted", "controller lost", "database lost", "unknown"
 const char* recordingEndText(RecordingEnd end);
 
 // One line of a list of recordings.

@@ -54,6 +54,9 @@ struct RecordWriter::Impl {
     Clock::time_point stopDeadline;
     int64_t recordingId = 0;
     std::optional<WriterStatus> closedStatus;
+    RecordingEnd endAsked = RecordingEnd::Finished;  // given to close()
+    RecordingEnd end = RecordingEnd::Open;
+    bool endStored = false;
 
     // Writer thread only.
     QSqlDatabase db;
@@ -62,6 +65,8 @@ struct RecordWriter::Impl {
     // command and text; those added in the open transaction are in pendingTexts until it commits.
     std::unordered_map<std::string, int64_t> textIds, pendingTexts;
     int64_t readsCommitted = 0;  // numbers 1..readsCommitted of this recording's reads are stored
+    store::WriterLock lock;      // tells readers this recording is still written
+    bool lockHeld = false;
 
     void run(std::promise<std::string> opened);
     bool connect(std::string* error, bool first = false);
@@ -70,6 +75,8 @@ struct RecordWriter::Impl {
     bool writeBatch(std::deque<Row>& batch, std::string* error);
     bool batchCommitted(const std::deque<Row>& batch, bool* committed, std::string* error);
     int64_t requestId(const BoardRead& read, QSqlError* error);
+    void holdLock();
+    bool storeEnd(RecordingEnd how, std::string* error);
     void noteFailure(const std::string& error);
     void push(Row row);
     QString shown() const { return target.shown; }
@@ -119,7 +126,21 @@ bool RecordWriter::Impl::connect(std::string* error, bool first) {
         disconnect();
         return false;
     }
+    if (recordingId > 0) holdLock();
     return true;
+}
+
+// PostgreSQL's lock goes with the connection: taken again on each new one. A lock that
+// cannot be taken costs nothing but a reader's verdict, so it is said once and retried.
+void RecordWriter::Impl::holdLock() {
+    if (lockHeld) return;
+    std::string why;
+    lockHeld = lock.take(db, target, recordingId, &why);
+    if (!lockHeld) {
+        std::lock_guard lk(m);
+        events.push_back("recording: cannot hold the writer lock (" + why +
+                         "); until it is held a reader shows this recording as interrupted");
+    }
 }
 
 void RecordWriter::Impl::disconnect() {
@@ -129,6 +150,7 @@ void RecordWriter::Impl::disconnect() {
     insertText.reset();
     findText.reset();
     pendingTexts.clear();
+    if (target.postgres) lockHeld = false;  // released with the connection
     if (db.isValid()) store::dropConnection(db);
 }
 
@@ -140,10 +162,11 @@ bool RecordWriter::Impl::createRecording(std::string* error) {
         db.rollback();
         return false;
     };
+    recordingId = 0;
     if (!db.transaction()) return failed(QStringLiteral("cannot start a transaction"), db.lastError());
     QString sql = QStringLiteral(
-        "INSERT INTO recordings (start_utc_ms, host, label, program_version, link, controller_id, board_count) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?)");
+        "INSERT INTO recordings (start_utc_ms, host, label, program_version, link, controller_id, board_count, "
+        "end_reason) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     if (target.postgres) sql += QStringLiteral(" RETURNING id");
     q.prepare(sql);
     q.addBindValue(QVariant::fromValue<qint64>(c.startUtcMs));
@@ -153,11 +176,23 @@ bool RecordWriter::Impl::createRecording(std::string* error) {
     q.addBindValue(QString::fromStdString(c.link));
     q.addBindValue(QString::fromStdString(c.controllerId));
     q.addBindValue(c.boardCount);
+    q.addBindValue(static_cast<int>(RecordingEnd::Open));
     if (!q.exec()) return failed(QStringLiteral("cannot add the recording"), q.lastError());
     int64_t id = 0;
     if (target.postgres) id = q.next() ? q.value(0).toLongLong() : 0;
     else id = q.lastInsertId().toLongLong();
     if (id <= 0) return failed(QStringLiteral("no id for the new recording"), q.lastError());
+    // Beyond it the ids of the recording's reads would overflow into other recordings' ones.
+    if (id > store::kMaxRecordingId) {
+        db.rollback();
+        *error = shown().toStdString() + ": recording id " + std::to_string(id) +
+                 " is beyond the largest this database can hold (" + std::to_string(store::kMaxRecordingId) +
+                 "); no recording added";
+        return false;
+    }
+    // Held before the recording is visible, so no reader sees it open without its writer.
+    recordingId = id;
+    holdLock();
     q.prepare(
         QStringLiteral("INSERT INTO recording_boards (recording_id, slot, address, cfg_written, cfg_read_back, "
                        "vuv_code, vov_code, cdc) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -173,7 +208,6 @@ bool RecordWriter::Impl::createRecording(std::string* error) {
         if (!q.exec()) return failed(QStringLiteral("cannot add the recording's boards"), q.lastError());
     }
     if (!db.commit()) return failed(QStringLiteral("cannot add the recording"), db.lastError());
-    recordingId = id;
     return true;
 }
 
@@ -253,7 +287,7 @@ bool RecordWriter::Impl::batchCommitted(const std::deque<Row>& batch, bool* comm
     QSqlQuery q(db);
     q.prepare(QStringLiteral("SELECT max(id) FROM reads WHERE id > ? AND id < ?"));
     q.addBindValue(QVariant::fromValue<qint64>(store::readId(recordingId, readsCommitted)));
-    q.addBindValue(QVariant::fromValue<qint64>(store::readId(recordingId + 1, 0)));
+    q.addBindValue(QVariant::fromValue<qint64>(store::readIdEnd(recordingId)));
     if (!q.exec() || !q.next()) {
         *error = store::errorText(shown(), q.lastError());
         return false;
@@ -263,6 +297,32 @@ bool RecordWriter::Impl::batchCommitted(const std::deque<Row>& batch, bool* comm
     readsCommitted = q.value(0).toLongLong() - store::readId(recordingId, 0);
     *committed = true;
     return true;
+}
+
+// Stores how the recording ended and the rows dropped, trying again while the database is
+// away until the close's deadline (once when it has passed).
+bool RecordWriter::Impl::storeEnd(RecordingEnd how, std::string* error) {
+    for (;;) {
+        if (db.isValid() || connect(error)) {
+            QSqlQuery q(db);
+            q.prepare(QStringLiteral("UPDATE recordings SET end_reason = ?, rows_dropped = ? WHERE id = ?"));
+            int64_t lost = 0;
+            {
+                std::lock_guard lk(m);
+                lost = dropped;
+            }
+            q.addBindValue(static_cast<int>(how));
+            q.addBindValue(QVariant::fromValue<qint64>(lost));
+            q.addBindValue(QVariant::fromValue<qint64>(recordingId));
+            if (q.exec()) return true;
+            *error = store::errorText(shown(), q.lastError());
+            q = QSqlQuery();
+            disconnect();
+        }
+        std::unique_lock lk(m);
+        if (Clock::now() >= stopDeadline) return false;
+        wake.wait_until(lk, std::min(Clock::now() + std::chrono::milliseconds(opt.retryMs), stopDeadline));
+    }
 }
 
 void RecordWriter::Impl::noteFailure(const std::string& error) {
@@ -280,6 +340,7 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
     std::string error;
     if (!connect(&error, true) || !createRecording(&error)) {
         disconnect();
+        lock.release();
         opened.set_value(error.empty() ? shown().toStdString() + ": cannot open" : error);
         return;
     }
@@ -289,6 +350,7 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
     // so the queue is only ever taken whole, by a swap; batches are cut from it outside.
     std::deque<Row> batch, pending;
     Clock::time_point failedAt{};
+    bool lostAtClose = false;
     for (;;) {
         if (batch.empty()) {
             if (pending.empty()) {
@@ -352,11 +414,26 @@ void RecordWriter::Impl::run(std::promise<std::string> opened) {
             pending.clear();
             batch.clear();
             inflight = 0;
+            lostAtClose = true;
             break;
         }
     }
+    RecordingEnd how = lostAtClose ? RecordingEnd::DatabaseLost : RecordingEnd::Finished;
+    {
+        std::lock_guard lk(m);
+        if (!lostAtClose) how = endAsked;
+    }
+    const bool stored = storeEnd(how, &error);
     disconnect();
+    // Released only once the end is stored: a reader never sees this recording open and unheld.
+    lock.release();
+    lockHeld = false;
     std::lock_guard lk(m);
+    end = how;
+    endStored = stored;
+    if (!stored)
+        events.push_back(std::string("recording: its end (") + recordingEndText(how) + ") could not be stored (" +
+                         error + "); readers show it as interrupted");
     finished = true;
     written.notify_all();
 }
@@ -455,11 +532,11 @@ bool RecordWriter::flush(int timeoutMs) {
 }
 
 WriterStatus RecordWriter::close(int timeoutMs, RecordingEnd end) {
-    (void)end;  // stored with the recording's end (to come)
     {
         std::lock_guard lk(d_->m);
         if (d_->closedStatus) return *d_->closedStatus;
         if (!d_->stop) {
+            d_->endAsked = end;
             d_->stop = true;
             d_->stopDeadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         }
@@ -468,6 +545,8 @@ WriterStatus RecordWriter::close(int timeoutMs, RecordingEnd end) {
     if (d_->thread.joinable()) d_->thread.join();
     WriterStatus s = status();
     std::lock_guard lk(d_->m);
+    s.end = d_->end;
+    s.endStored = d_->endStored;
     d_->closedStatus = s;
     return s;
 }

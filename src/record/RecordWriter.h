@@ -37,13 +37,15 @@ struct WriterOptions {
 };
 
 struct WriterStatus {
-    std::string target;       // as given, password hidden
-    int64_t recordingId = 0;  // id of this recording in the database
-    int64_t rowsWritten = 0;  // committed
-    int64_t rowsQueued = 0;   // waiting for the database
-    int64_t rowsDropped = 0;  // lost because the queue was full (exact)
-    bool answering = true;    // false while the database fails
-    std::string lastError;    // the database's last failure in words ("" when none)
+    std::string target;                     // as given, password hidden
+    int64_t recordingId = 0;                // id of this recording in the database
+    int64_t rowsWritten = 0;                // committed
+    int64_t rowsQueued = 0;                 // waiting for the database
+    int64_t rowsDropped = 0;                // lost because the queue was full (exact)
+    bool answering = true;                  // false while the database fails
+    std::string lastError;                  // the database's last failure in words ("" when none)
+    RecordingEnd end = RecordingEnd::Open;  // after close(): how the recording ended
+    bool endStored = false;                 // after close(): the end is in the database
 };
 
 class RecordWriter : public SessionListener {
@@ -69,7 +71,9 @@ public:
     // Writes what is queued (waiting at most timeoutMs while the database is away; rows
     // still queued then are counted as dropped), marks the recording's end, stops the
     // thread. Idempotent. Returns the final status. end says why the recording ends; rows
-    // lost at the close make it DatabaseLost.
+    // lost at the close make it DatabaseLost. The end and the dropped count are stored with
+    // the recording when the database answers before the deadline (else a reader shows it as
+    // interrupted, as it does a recording whose writer was killed).
     WriterStatus close(int timeoutMs = 10000, RecordingEnd end = RecordingEnd::Finished);
 
     RecordWriter(const RecordWriter&) = delete;

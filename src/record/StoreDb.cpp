@@ -2,13 +2,21 @@
 
 #include <QAtomicInteger>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <QUrlQuery>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "record/RecordTypes.h"
 #include "session/ReadEvents.h"
 
 namespace zmx::store {
@@ -113,6 +121,21 @@ QString readValuesView() {
         .arg(cols.join(QStringLiteral(", ")));
 }
 
+// end_reason holds a RecordingEnd; a recording added by a program that does not set it gets
+// Unknown. rows_dropped is the writer's count of rows lost, stored at its close.
+QStringList endColumnsDdl(bool pg) {
+    return {QStringLiteral("end_reason INTEGER NOT NULL DEFAULT %1").arg(static_cast<int>(RecordingEnd::Unknown)),
+            QStringLiteral("rows_dropped %1 NOT NULL DEFAULT 0").arg(typeName(Type::Big, pg))};
+}
+
+// The tables every recording database holds.
+const QStringList& requiredTables() {
+    static const QStringList tables = {
+        QStringLiteral("schema_version"), QStringLiteral("recordings"), QStringLiteral("recording_boards"),
+        QStringLiteral("requests"),       QStringLiteral("reads"),      QStringLiteral("config_writes")};
+    return tables;
+}
+
 // The tables of the schema in creation order.
 QStringList schemaDdl(bool pg) {
     const QString id = pg ? QStringLiteral("id BIGSERIAL PRIMARY KEY") : QStringLiteral("id INTEGER PRIMARY KEY");
@@ -121,8 +144,8 @@ QStringList schemaDdl(bool pg) {
         QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
         QStringLiteral("CREATE TABLE recordings (%1, start_utc_ms %2 NOT NULL, end_utc_ms %2 NOT NULL DEFAULT 0, "
                        "host TEXT, label TEXT, program_version TEXT, link TEXT, controller_id TEXT, "
-                       "board_count INTEGER, read_count %2 NOT NULL DEFAULT 0, write_count %2 NOT NULL DEFAULT 0)")
-            .arg(id, big),
+                       "board_count INTEGER, read_count %2 NOT NULL DEFAULT 0, write_count %2 NOT NULL DEFAULT 0, %3)")
+            .arg(id, big, endColumnsDdl(pg).join(QStringLiteral(", "))),
         QStringLiteral("CREATE TABLE recording_boards (recording_id %1 NOT NULL, slot INTEGER NOT NULL, "
                        "address TEXT, cfg_written TEXT, cfg_read_back TEXT, vuv_code INTEGER, vov_code INTEGER, "
                        "cdc INTEGER, PRIMARY KEY (recording_id, slot))")
@@ -167,6 +190,61 @@ std::string errorText(const QString& what, const QSqlError& e) {
     return (what.isEmpty() ? text : what + QStringLiteral(": ") + text).toStdString();
 }
 
+std::string hidePassword(const std::string& text) {
+    const std::size_t scheme = text.find("://");
+    if (scheme == std::string::npos) return text;
+    const std::size_t begin = scheme + 3;
+    // The user information ends at the last '@' (a malformed password may hold '/' or '?'):
+    // masking too much is safe, showing a password is not.
+    const std::size_t at = text.rfind('@');
+    std::string out = text;
+    const std::size_t colon = text.find(':', begin);
+    if (at != std::string::npos && at >= begin && colon != std::string::npos && colon < at)
+        out = text.substr(0, colon + 1) + "***" + text.substr(at);
+    // A password may also come as a query parameter.
+    for (std::size_t p = out.find("password="); p != std::string::npos; p = out.find("password=", p + 1)) {
+        const std::size_t from = p + 9, to = std::min(out.find('&', from), out.size());
+        out.replace(from, to - from, "***");
+    }
+    return out;
+}
+
+namespace {
+
+// Connection parameters libpq takes in a URL's query that are passed on to it as they are
+// (host, port, user, dbname and password are taken into the target's own fields).
+const QStringList& passedParameters() {
+    static const QStringList names = {QStringLiteral("hostaddr"),
+                                      QStringLiteral("connect_timeout"),
+                                      QStringLiteral("application_name"),
+                                      QStringLiteral("options"),
+                                      QStringLiteral("sslmode"),
+                                      QStringLiteral("sslcert"),
+                                      QStringLiteral("sslkey"),
+                                      QStringLiteral("sslrootcert"),
+                                      QStringLiteral("sslcrl"),
+                                      QStringLiteral("gssencmode"),
+                                      QStringLiteral("channel_binding"),
+                                      QStringLiteral("keepalives"),
+                                      QStringLiteral("keepalives_idle"),
+                                      QStringLiteral("keepalives_interval"),
+                                      QStringLiteral("keepalives_count"),
+                                      QStringLiteral("tcp_user_timeout"),
+                                      QStringLiteral("target_session_attrs"),
+                                      QStringLiteral("passfile"),
+                                      QStringLiteral("service")};
+    return names;
+}
+
+// A value for a libpq "key='value'" pair.
+QString quotedValue(QString v) {
+    v.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    v.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + v + QLatin1Char('\'');
+}
+
+}  // namespace
+
 bool parseTarget(const std::string& text, Target* t, std::string* error) {
     const QString s = QString::fromStdString(text).trimmed();
     *t = {};
@@ -179,10 +257,18 @@ bool parseTarget(const std::string& text, Target* t, std::string* error) {
         t->shown = s;
         return true;
     }
+    const std::string hidden = hidePassword(s.toStdString());
+    auto invalid = [&](const QString& why) {
+        *error = "not a valid PostgreSQL URL (" + hidden + "): " + why.toStdString();
+        return false;
+    };
     const QUrl url(s, QUrl::StrictMode);
     if (!url.isValid()) {
-        *error = "not a valid PostgreSQL URL: " + url.errorString().toStdString();
-        return false;
+        // Qt's message repeats the whole URL, password and all: only its first part is kept.
+        QString why = url.errorString();
+        const qsizetype source = why.indexOf(QLatin1String("; source was"));
+        if (source >= 0) why.truncate(source);
+        return invalid(why);
     }
     t->postgres = true;
     t->host = url.host();
@@ -190,12 +276,40 @@ bool parseTarget(const std::string& text, Target* t, std::string* error) {
     t->user = url.userName();
     t->password = url.password();
     t->database = url.path().mid(1);
-    const QUrlQuery query(url);
-    if (query.hasQueryItem(QStringLiteral("host")))
-        t->host = query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded);
+    QStringList options;
+    for (const auto& [key, rawValue] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
+        const QString& value = rawValue;
+        if (key == QLatin1String("host")) {
+            t->host = value;
+        } else if (key == QLatin1String("port")) {
+            bool ok = false;
+            const int port = value.toInt(&ok);
+            if (!ok || port < 1 || port > 65535) return invalid(QStringLiteral("port '%1' is not 1..65535").arg(value));
+            t->port = port;
+        } else if (key == QLatin1String("user")) {
+            t->user = value;
+        } else if (key == QLatin1String("dbname")) {
+            t->database = value;
+        } else if (key == QLatin1String("password")) {
+            t->password = value;
+        } else if (passedParameters().contains(key)) {
+            // The Qt driver reads ';' in its options as a separator.
+            if (value.contains(QLatin1Char(';')))
+                return invalid(QStringLiteral("the value of %1 holds a ';', which cannot be passed on").arg(key));
+            options << key + QLatin1Char('=') + quotedValue(value);
+            if (key == QLatin1String("connect_timeout")) t->ownConnectTimeout = true;
+        } else {
+            return invalid(QStringLiteral("unknown parameter '%1' (known: host, port, user, dbname, password, %2)")
+                               .arg(key, passedParameters().join(QStringLiteral(", "))));
+        }
+    }
+    t->options = options.join(QLatin1Char(' '));
     if (t->database.isEmpty()) t->database = t->user.isEmpty() ? QStringLiteral("postgres") : t->user;
     QUrl shown = url;
     shown.setPassword(QString());
+    QUrlQuery shownQuery(url);
+    shownQuery.removeAllQueryItems(QStringLiteral("password"));
+    shown.setQuery(shownQuery);
     t->shown = shown.toString();
     return true;
 }
@@ -232,7 +346,10 @@ QSqlDatabase openConnection(const Target& t, bool forWriting, int connectTimeout
         db.setDatabaseName(t.database);
         if (!t.user.isEmpty()) db.setUserName(t.user);
         if (!t.password.isEmpty()) db.setPassword(t.password);
-        db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(connectTimeoutS));
+        QStringList options;
+        if (!t.ownConnectTimeout) options << QStringLiteral("connect_timeout=%1").arg(connectTimeoutS);
+        if (!t.options.isEmpty()) options << t.options;
+        db.setConnectOptions(options.join(QLatin1Char(' ')));
     } else {
         db.setDatabaseName(t.path);
         // A busy file (another writer, a backup) is waited for a little, then reported.
@@ -267,64 +384,171 @@ void dropConnection(QSqlDatabase& db) {
     if (!name.isEmpty()) QSqlDatabase::removeDatabase(name);
 }
 
+bool hasEndColumns(const QSqlDatabase& db) {
+    const QSqlRecord r = db.record(QStringLiteral("recordings"));
+    return r.contains(QStringLiteral("end_reason")) && r.contains(QStringLiteral("rows_dropped"));
+}
+
+namespace {
+
+// What a database holds of the schema.
+struct SchemaSeen {
+    QStringList tables;
+    bool hasVersion = false;
+    int version = 0;
+    QStringList missing;  // required tables absent (with schema_version present)
+    bool endColumns = false;
+};
+
+bool inspect(QSqlDatabase& db, const QString& shown, SchemaSeen* seen, std::string* error) {
+    *seen = {};
+    seen->tables = db.tables();
+    seen->hasVersion = seen->tables.contains(QStringLiteral("schema_version"));
+    if (!seen->hasVersion) return true;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT max(version) FROM schema_version")) || !q.next()) {
+        *error = errorText(shown + QStringLiteral(": cannot read the schema version"), q.lastError());
+        return false;
+    }
+    seen->version = q.value(0).toInt();
+    for (const QString& t : requiredTables())
+        if (!seen->tables.contains(t)) seen->missing << t;
+    seen->endColumns = seen->missing.isEmpty() && hasEndColumns(db);
+    return true;
+}
+
+// Whether a writer has something to make: the whole schema in an empty database, or the end
+// columns in a complete one of this version.
+bool needsMaking(const SchemaSeen& s) {
+    if (!s.hasVersion) return s.tables.isEmpty();
+    return s.version == kSchemaVersion && s.missing.isEmpty() && !s.endColumns;
+}
+
+}  // namespace
+
 bool checkSchema(QSqlDatabase& db, const Target& t, bool create, int* version, std::string* error) {
     const QString shown = t.shown;
     auto fail = [&](const QString& why) {
         *error = (shown + QStringLiteral(": ") + why).toStdString();
         return false;
     };
-    QSqlQuery q(db);
-    auto readVersion = [&](bool* hasTable, int* v) -> bool {
-        const QStringList tables = db.tables();
-        *hasTable = tables.contains(QStringLiteral("schema_version"));
-        if (!*hasTable) return true;
-        if (!q.exec(QStringLiteral("SELECT max(version) FROM schema_version")) || !q.next()) {
-            *error = errorText(shown + QStringLiteral(": cannot read the schema version"), q.lastError());
+    SchemaSeen seen;
+    if (!inspect(db, shown, &seen, error)) return false;
+    if (create && needsMaking(seen)) {
+        // Writers starting together take turns: SQLite's write lock (BEGIN IMMEDIATE waits out
+        // the busy time-out) or a PostgreSQL transaction lock. Under it the database is looked
+        // at again, as another writer may have made the schema meanwhile.
+        QSqlQuery q(db);
+        const QString begin = t.postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE");
+        bool ok = q.exec(begin);
+        if (ok && t.postgres) ok = q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(77300001)"));
+        if (!ok) return fail(QString::fromStdString(errorText(QStringLiteral("cannot lock it"), q.lastError())));
+        QStringList ddl;
+        ok = inspect(db, shown, &seen, error);
+        if (ok && !seen.hasVersion && seen.tables.isEmpty()) {
+            ddl = schemaDdl(t.postgres);
+        } else if (ok && needsMaking(seen)) {
+            for (const QString& column : endColumnsDdl(t.postgres))
+                ddl << QStringLiteral("ALTER TABLE recordings ADD COLUMN ") + column;
+        }
+        for (const QString& statement : ddl)
+            if (ok && !q.exec(statement)) {
+                *error = errorText(shown + QStringLiteral(": cannot create the schema"), q.lastError());
+                ok = false;
+            }
+        if (!ok || !q.exec(QStringLiteral("COMMIT"))) {
+            if (ok) *error = errorText(shown + QStringLiteral(": cannot create the schema"), q.lastError());
+            q.exec(QStringLiteral("ROLLBACK"));
             return false;
         }
-        *v = q.value(0).toInt();
-        return true;
-    };
-    bool hasTable = false;
-    int v = 0;
-    if (!readVersion(&hasTable, &v)) return false;
-    if (!hasTable) {
-        const QStringList tables = db.tables();
-        if (!tables.isEmpty())
-            return fail(QStringLiteral("holds tables of another program (%1), not a recording; left as it is")
-                            .arg(tables.mid(0, 5).join(QStringLiteral(", "))));
-        if (!create) return fail(QStringLiteral("holds no recording"));
-        // One transaction, so a second bench starting at the same moment either sees the
-        // whole schema or none of it; PostgreSQL serialises the creators with a lock.
-        if (!db.transaction()) return fail(QString::fromStdString(errorText({}, db.lastError())));
-        bool ok = true;
-        if (t.postgres) ok = q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(77300001)"));
-        // Another creator may have finished while this one waited for the lock.
-        const bool raced = ok && t.postgres && db.tables().contains(QStringLiteral("schema_version"));
-        if (!raced)
-            for (const QString& ddl : schemaDdl(t.postgres))
-                if (ok && !q.exec(ddl)) ok = false;
-        if (!ok) {
-            const std::string why = errorText(shown + QStringLiteral(": cannot create the schema"), q.lastError());
-            db.rollback();
-            *error = why;
-            return false;
-        }
-        if (!db.commit()) {
-            *error = errorText(shown + QStringLiteral(": cannot create the schema"), db.lastError());
-            return false;
-        }
-        if (!readVersion(&hasTable, &v)) return false;
+        if (!inspect(db, shown, &seen, error)) return false;
     }
-    if (v != kSchemaVersion)
+    if (!seen.hasVersion) {
+        if (!seen.tables.isEmpty())
+            return fail(QStringLiteral("holds tables of another program (%1), not a recording; left as it is")
+                            .arg(seen.tables.mid(0, 5).join(QStringLiteral(", "))));
+        return fail(QStringLiteral("holds no recording"));
+    }
+    if (seen.version != kSchemaVersion)
         return fail(QStringLiteral("holds recordings of schema version %1; this program reads and writes version %2 "
                                    "only (%3); the file is left as it is")
-                        .arg(v)
+                        .arg(seen.version)
                         .arg(kSchemaVersion)
-                        .arg(v > kSchemaVersion ? QStringLiteral("made by a newer program")
-                                                : QStringLiteral("made by an older program")));
-    if (version) *version = v;
+                        .arg(seen.version > kSchemaVersion ? QStringLiteral("made by a newer program")
+                                                           : QStringLiteral("made by an older program")));
+    if (!seen.missing.isEmpty())
+        return fail(QStringLiteral("is not a whole recording database, tables missing: %1; left as it is")
+                        .arg(seen.missing.join(QStringLiteral(", "))));
+    if (version) *version = seen.version;
     return true;
+}
+
+bool WriterLock::take(QSqlDatabase& db, const Target& t, int64_t recordingId, std::string* error) {
+    if (t.postgres) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT pg_try_advisory_lock(?)"));
+        q.addBindValue(QVariant::fromValue<qint64>(-recordingId));
+        if (!q.exec() || !q.next()) {
+            *error = errorText(t.shown + QStringLiteral(": cannot take the recording's writer lock"), q.lastError());
+            return false;
+        }
+        if (!q.value(0).toBool()) {
+            *error = t.shown.toStdString() + ": the recording's writer lock is held by another connection";
+            return false;
+        }
+        return true;
+    }
+    if (fd_ < 0) {
+        const QByteArray file = QFile::encodeName(t.path + QStringLiteral("-writers"));
+        fd_ = ::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0) {
+            *error = file.toStdString() + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = static_cast<off_t>(recordingId);
+    lock.l_len = 1;
+    if (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
+        *error = t.path.toStdString() + "-writers: " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void WriterLock::release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+bool writerAlive(QSqlDatabase& db, const Target& t, int64_t recordingId) {
+    if (t.postgres) {
+        // Looked up rather than tried, so the writer is never kept from its own lock. A bigint
+        // key shows as its high half in classid and its low half in objid.
+        const auto key = static_cast<uint64_t>(-recordingId);
+        QSqlQuery q(db);
+        q.prepare(
+            QStringLiteral("SELECT count(*) FROM pg_locks WHERE locktype = 'advisory' AND granted AND objsubid = 1 "
+                           "AND database = (SELECT oid FROM pg_database WHERE datname = current_database()) "
+                           "AND classid::bigint = ? AND objid::bigint = ?"));
+        q.addBindValue(QVariant::fromValue<qint64>(static_cast<qint64>(key >> 32)));
+        q.addBindValue(QVariant::fromValue<qint64>(static_cast<qint64>(key & 0xFFFFFFFFu)));
+        return q.exec() && q.next() && q.value(0).toLongLong() > 0;
+    }
+    const QByteArray file = QFile::encodeName(t.path + QStringLiteral("-writers"));
+    const int fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;  // no writer ever held a lock here
+    // A read lock asked for conflicts with the writer's write lock: the answer names it.
+    struct flock lock = {};
+    lock.l_type = F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = static_cast<off_t>(recordingId);
+    lock.l_len = 1;
+    const bool held = ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    ::close(fd);
+    return held;
 }
 
 }  // namespace zmx::store

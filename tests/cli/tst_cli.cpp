@@ -499,6 +499,8 @@ void TestCli::recordListExportReplay() {
     QCOMPARE(list.size(), 2);
     QCOMPARE(list[0].toObject()["label"].toString(), QString("bench 7"));
     QCOMPARE(list[0].toObject()["boards"].toInt(), 3);
+    QCOMPARE(list[0].toObject()["ended"].toString(), QString("finished"));
+    QCOMPARE(list[0].toObject()["rowsDropped"].toInt(), 0);
 
     // The window pace reads one board every 300 ms: about 6 board rows in 2 s.
     const QString csv = path("r.csv");
@@ -565,8 +567,11 @@ void TestCli::killedRecorderLeavesAUsableRecording() {
     QCOMPARE(r.code, 0);
     const qint64 kept = json(r)["recordings"].toArray()[0].toObject()["reads"].toInteger();
     QVERIFY2(kept >= reads - 12 && kept <= reads + 2, qPrintable(QString("%1 of %2").arg(kept).arg(reads)));
+    QCOMPARE(json(r)["recordings"].toArray()[0].toObject()["ended"].toString(), QString("interrupted"));
     r = cli({"export", db, "--csv", path("killed.csv")});
     QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains("(interrupted, 0 rows dropped)"), qPrintable(r.out));
+    QVERIFY(cli({"list", db}).out.contains("interrupted"));
     r = cli({"replay", db});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out.count('\n'), kept);

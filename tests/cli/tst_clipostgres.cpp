@@ -30,6 +30,7 @@ class TestCliPostgres : public QObject {
 private slots:
     void initTestCase();
     void recordListExportReplay();
+    void replayFollowOutlastsAServerRestart();
 
 private:
     PgServer server_;
@@ -75,6 +76,50 @@ void TestCliPostgres::recordListExportReplay() {
     r = cli({"--json", "replay", url});
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.count('\n') >= 13);
+}
+
+void TestCliPostgres::replayFollowOutlastsAServerRestart() {
+    // A recording under way, followed by replay; the server restarts in the middle of both.
+    const QString url = server_.url();
+    const QString bin = QDir(qEnvironmentVariable("ZMX_BINARY_DIR")).filePath("zmx7730-cli");
+    QProcess record, follow;
+    record.start(bin, {"--simulate", "--sim-boards", "2", "--boards", "2", "record", "--config",
+                       dir_.filePath("cdc1.json"), "--to", url, "--duration", "10", "--label", "restart"});
+    QString recordErr, followOut, followErr;
+    QTRY_VERIFY_WITH_TIMEOUT((recordErr += QString::fromUtf8(record.readAllStandardError())).contains("recording "),
+                             20000);
+    const QString id = QRegularExpression(R"(recording (\d+) to)").match(recordErr).captured(1);
+    QVERIFY2(!id.isEmpty(), qPrintable(recordErr));
+    follow.start(bin, {"--json", "replay", url, "--recording", id, "--follow"});
+    const auto rowsSeen = [&] {
+        followOut += QString::fromUtf8(follow.readAllStandardOutput());
+        followErr += QString::fromUtf8(follow.readAllStandardError());
+        return followOut.count('\n');
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(rowsSeen() >= 3, 20000);
+    QVERIFY2(server_.stop(), qPrintable(server_.error()));
+    QTRY_VERIFY_WITH_TIMEOUT((rowsSeen(), followErr.contains("database not answering")), 20000);
+    QVERIFY2(followErr.contains("waiting"), qPrintable(followErr));
+    QVERIFY2(server_.start(), qPrintable(server_.error()));
+    QTRY_VERIFY_WITH_TIMEOUT((rowsSeen(), followErr.contains("database answering again")), 20000);
+    QVERIFY(record.waitForFinished(60000));
+    QVERIFY2(record.exitCode() == 0, qPrintable(recordErr + record.readAllStandardError()));
+
+    // Every row of the recording printed once, in order, the ones written after the restart too.
+    const Run listed = cli({"--json", "list", url});
+    qint64 reads = 0;
+    for (const QJsonValue r : QJsonDocument::fromJson(listed.out.toUtf8()).object()["recordings"].toArray())
+        if (r.toObject()["id"].toInteger() == id.toLongLong()) reads = r.toObject()["reads"].toInteger();
+    QVERIFY(reads > 3);
+    QTRY_COMPARE_WITH_TIMEOUT(qint64(rowsSeen()), reads, 20000);
+    follow.terminate();
+    QVERIFY(follow.waitForFinished(10000));
+    qint64 last = 0;
+    for (const QString& line : followOut.split('\n', Qt::SkipEmptyParts)) {
+        const qint64 row = QJsonDocument::fromJson(line.toUtf8()).object()["row"].toInteger();
+        QVERIFY2(row > last, qPrintable(line));
+        last = row;
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliPostgres)

@@ -25,6 +25,8 @@ private slots:
     void roundTripAndQuery();
     void serverGoesAwayAndComesBack();
     void refusesOtherSchemaVersion();
+    void urlFormsAndRecordingEnds_data();
+    void urlFormsAndRecordingEnds();
 
 private:
     // One value of a query on the server, through a connection of the test's own.
@@ -196,6 +198,51 @@ void TestRecordPostgres::refusesOtherSchemaVersion() {
             .toInt(),
         1);
     QCOMPARE(scalar(QStringLiteral("SELECT max(version) FROM schema_version"), QStringLiteral("later")).toInt(), 3);
+}
+
+void TestRecordPostgres::urlFormsAndRecordingEnds_data() {
+    // form: how the URL names the server's port. how: the end close() is given; Open: a
+    // recording left open by a writer that is gone (its row written directly).
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<int>("how");
+    QTest::newRow("port in the authority") << "authority" << int(RecordingEnd::Finished);
+    QTest::newRow("port as a parameter") << "parameter" << int(RecordingEnd::ControllerLost);
+    QTest::newRow("writer gone") << "authority" << int(RecordingEnd::Open);
+}
+
+void TestRecordPostgres::urlFormsAndRecordingEnds() {
+    QFETCH(QString, form);
+    QFETCH(int, how);
+    const QUrl server(url());
+    const QString target =
+        form == QLatin1String("authority")
+            ? url()
+            : QStringLiteral("postgresql://%1@/postgres?host=%2&port=%3&sslmode=disable&application_name=bench")
+                  .arg(server.userName(), QUrlQuery(server).queryItemValue(QStringLiteral("host")))
+                  .arg(server.port());
+    std::string error;
+    auto writer = RecordWriter::open(target.toStdString(), {}, &error);
+    QVERIFY2(writer, error.c_str());
+    int64_t id = writer->recordingId();
+    writer->onRead(syntheticRead(42));
+    QVERIFY(writer->flush(10000));
+    auto reader = RecordReader::open(target.toStdString(), &error);
+    QVERIFY2(reader, error.c_str());
+    QCOMPARE(reader->info(id)->end, RecordingEnd::Open);  // its writer holds the lock
+    const RecordingEnd want = static_cast<RecordingEnd>(how);
+    if (want == RecordingEnd::Open) {
+        // A recording whose writer died holds no lock: it reads as interrupted.
+        id = scalar(QStringLiteral("INSERT INTO recordings (start_utc_ms, end_reason) VALUES (1, 0) RETURNING id"))
+                 .toLongLong();
+        QVERIFY(id > 0);
+        QCOMPARE(reader->info(id)->end, RecordingEnd::Interrupted);
+        QCOMPARE(reader->info(writer->recordingId())->end, RecordingEnd::Open);
+        return;
+    }
+    const WriterStatus st = writer->close(10000, want);
+    QVERIFY(st.endStored);
+    QCOMPARE(reader->info(id)->end, want);
+    QCOMPARE(reader->info(id)->rowsDropped, int64_t(0));
 }
 
 QTEST_GUILESS_MAIN(TestRecordPostgres)
