@@ -331,10 +331,10 @@ void TestCli::recordWaitsForTheSameController() {
         // Plugged back once the loss was seen: at 9600 baud a read's time-out alone can span a
         // short unplug, and the controller is only lost when an identification fails.
         QString err;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (err += QString::fromUtf8(rec.readAllStandardError()),
-             err.contains("LK200 lost") || err.contains("stopped answering") || rec.state() == QProcess::NotRunning),
-            5000);
+        QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(rec.readAllStandardError()),
+                                  err.contains("LK200 lost") || err.contains("stopped answering") ||
+                                      rec.state() == QProcess::NotRunning),
+                                 5000);
         ::kill(static_cast<pid_t>(sim.processId()), SIGUSR2);
         if (rec.state() != QProcess::NotRunning) QVERIFY(rec.waitForFinished(15000));
         err += QString::fromUtf8(rec.readAllStandardError());
