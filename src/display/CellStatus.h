@@ -62,7 +62,7 @@ void clearCellStatus(StackState& st, bool allBoards);
 struct BoardStatusFacts {
     std::array<uint8_t, 6> config{};              // CFGR0..CFGR5 the board holds
     std::array<bool, 12> cellRead{};              // read with a good PEC since the latest cell conversion
-    std::optional<std::array<uint8_t, 3>> flags;  // FLGR0..FLGR2 of a good flag read since then
+    std::optional<std::array<uint8_t, 3>> flags;  // FLGR0..FLGR2 of the latest good flag read
     bool thermal = false;                         // the latest good temperature read had its shutdown bit
 };
 

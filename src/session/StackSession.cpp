@@ -210,10 +210,9 @@ StartResult StackSession::startCellConversion(int kind, const std::string& lowDi
     link_.SendOnly(st_.txCommand);
     // Every board's earlier cell and flag readings predate this conversion, addressed or not.
     markCellReadingsStale(st_);
-    for (BoardStatusFacts& f : facts_) {
-        f.cellRead = {};
-        f.flags.reset();
-    }
+    // Their cells count as not read until read again. The flags of the latest good flag read
+    // stay: a row whose flag read is still to come shows the faults the board last reported.
+    for (BoardStatusFacts& f : facts_) f.cellRead = {};
     return r;
 }
 
