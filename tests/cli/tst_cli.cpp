@@ -506,7 +506,9 @@ void TestCli::exportedRowsTellWhatTheChipsHold() {
         for (int i = 0; i < 12; ++i) {
             const QString n = QString::number(i + 1);
             QVERIFY2(v[column("STATUS" + n)] == t.status[i], qPrintable(where + lines[l]));
-            QVERIFY2(qAbs(v[column("CV" + n)].toDouble() - t.volts[i]) < 0.01, qPrintable(where + lines[l]));
+            // The simulated cells left alone spread around 3.7 V; the ones set read as set.
+            const double tolerance = t.volts[i] == 3.7 ? 0.1 : 0.005;
+            QVERIFY2(qAbs(v[column("CV" + n)].toDouble() - t.volts[i]) < tolerance, qPrintable(where + lines[l]));
             statuses << t.status[i];
         }
         for (int k = 0; k < 3; ++k)
@@ -517,7 +519,8 @@ void TestCli::exportedRowsTellWhatTheChipsHold() {
         QCOMPARE(sheet.text.value(columnName(block + 19) + sample), statuses.join(' '));
         QCOMPARE(sheet.text.value(columnName(block + 4) + sample),
                  QString("%1 %2 %3").arg(t.flags[0], t.flags[1], t.flags[2]));
-        QVERIFY(qAbs(sheet.text.value(columnName(block + 9) + sample).toDouble() - t.volts[2]) < 0.01);
+        const double cv3 = sheet.text.value(columnName(block + 9) + sample).toDouble();
+        QVERIFY(qAbs(cv3 - t.volts[2]) < (t.volts[2] == 3.7 ? 0.1 : 0.005));
     }
     for (int n : rows) QVERIFY2(n >= 3, qPrintable(QString::number(n)));
 }

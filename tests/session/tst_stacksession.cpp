@@ -340,6 +340,8 @@ void TestStackSession::cellReadLengthFollowsEachBoard() {
         rig->session->readConfigAll();
     }
     StackState& st = rig->st();
+    st.selectedBoard = 0;
+    st.bcastSTCVAD[0] = 1;
     rig->session->startCellConversion(0, "0");
     for (const int selector : {0, 1}) {
         for (int s = 0; s < 3; ++s) {
