@@ -1,6 +1,7 @@
 #include "cli/StackCommands.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "config/ConfigModel.h"
 #include "display/CellStatus.h"
@@ -9,7 +10,6 @@
 #include "protocol/ChipCommands.h"
 #include "protocol/Hex.h"
 #include "protocol/ReplyParsers.h"
-#include "session/BoardReadOf.h"
 #include "session/LinkFailureLine.h"
 
 namespace zmx {
@@ -149,8 +149,8 @@ std::vector<BoardResult> convertAndRead(StackSession& session, ReadWhat what, co
                 session.applyThermalStatus();
                 break;
         }
-        // The status codes as the command left them, not as they stood at the reply.
-        r.cellStatus = cellStatusOf(st, s);
+        // r.cellStatus is the session's, from the board's good reads; the window's labels
+        // (st.cellStatus) follow the panel's rules above.
         results[i].read = std::move(r);
     }
     st.selectedBoard = keepSelected;
@@ -230,12 +230,18 @@ bool windowTick(StackSession& session) {
 
 namespace {
 // Every board's read frame of one command, with its reply length, for one batched write.
-void prefetchAll(StackSession& session, const ChipCommand& cmd) {
+void prefetchAll(StackSession& session, const std::function<const ChipCommand&(int slot)>& commandOf) {
     const StackState& st = session.state();
     std::vector<std::pair<std::string, std::size_t>> exchanges;
-    for (int s = 0; s <= st.lastBoardIndex; ++s)
+    for (int s = 0; s <= st.lastBoardIndex; ++s) {
+        const ChipCommand& cmd = commandOf(s);
         exchanges.emplace_back(readFrameOf(cmd, st.boardAddressHex[s]), readReplyChars(cmd));
+    }
     session.link().prefetchReplies(exchanges);
+}
+
+void prefetchAll(StackSession& session, ChipCommandId id) {
+    prefetchAll(session, [id](int) -> const ChipCommand& { return chipCommand(id); });
 }
 }  // namespace
 
@@ -248,7 +254,11 @@ int fastPass(StackSession& session, const WaitMs& wait, bool batchFrames) {
     st.bcastSTCVAD[0] = 1;
     session.startCellConversion(0, st.cellSelectDigit);
     if (wait && ms > 0) wait(ms);
-    if (batchFrames) prefetchAll(session, cellReadVariant(st.tenCellMode).cmd());
+    // Each board's cell read is as long as its own configuration says.
+    if (batchFrames)
+        prefetchAll(session, [&](int s) -> const ChipCommand& {
+            return cellReadVariant(session.cellReadSelector(s, st.tenCellMode)).cmd();
+        });
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
         st.selectedBoard = static_cast<int16_t>(s);
         good += session.readCells(st.tenCellMode).pecMatch ? 1 : 0;
@@ -258,13 +268,13 @@ int fastPass(StackSession& session, const WaitMs& wait, bool batchFrames) {
     st.bcastSTTMPAD[0] = 1;
     session.startTempConversion(st.tempSelectDigit);
     if (wait && ms > 0) wait(ms);
-    if (batchFrames) prefetchAll(session, chipCommand(ChipCommandId::RDTMP));
+    if (batchFrames) prefetchAll(session, ChipCommandId::RDTMP);
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
         st.selectedBoard = static_cast<int16_t>(s);
         good += session.readTemps().pecMatch ? 1 : 0;
     }
     session.applyThermalStatus();
-    if (batchFrames) prefetchAll(session, chipCommand(ChipCommandId::RDFLG));
+    if (batchFrames) prefetchAll(session, ChipCommandId::RDFLG);
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
         st.selectedBoard = static_cast<int16_t>(s);
         good += session.readFlags().pecMatch ? 1 : 0;

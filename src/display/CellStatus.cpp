@@ -72,4 +72,30 @@ void clearCellStatus(StackState& st, bool allBoards) {
     for (int s = first; s <= last; ++s) setBoardStatus(st, s, keepThermal(st, s, kStatusClear));
 }
 
+std::array<int16_t, 12> cellStatusFrom(const BoardStatusFacts& facts) {
+    std::array<int16_t, 12> codes{};
+    const bool measuring = (facts.config[0] & 0x07) != 0;
+    const auto bit = [&](CfgBit where) { return ((facts.config[where.byte] >> where.bit) & 0x01) != 0; };
+    for (int i = 0; i < kCellsPerBoard; ++i) {
+        int16_t code = kStatusClear;
+        if (facts.thermal) {
+            code = kStatusThermal;
+        } else if (measuring) {
+            const bool dcc = bit(dischargeBitOf(i));
+            const bool mask = bit(maskBitOf(i));
+            if (mask && dcc) code = kStatusMaskedDischarge;
+            else if (dcc) code = kStatusDischarge;
+            else if (mask) code = kStatusMasked;
+            else if (facts.cellRead[i]) code = kStatusGood;
+            if (facts.flags) {
+                const uint8_t reg = (*facts.flags)[i / 4];
+                const int j = i % 4;
+                code = statusAfterFlags(code, (reg >> (2 * j)) & 0x01, (reg >> (2 * j + 1)) & 0x01);
+            }
+        }
+        codes[i] = code;
+    }
+    return codes;
+}
+
 }  // namespace zmx

@@ -3,7 +3,9 @@
 // evaluation from the written discharge and mask bits and the read verdicts, the
 // under-/over-voltage rule of a flag read and the thermal-shutdown codes.
 
+#include <array>
 #include <cstdint>
+#include <optional>
 
 #include "model/StackState.h"
 
@@ -53,5 +55,20 @@ void setBoardStatus(StackState& st, int slot, int16_t code);
 
 // Codes of every slot 0..lastBoardIndex, or of the selected board only, back to 0.
 void clearCellStatus(StackState& st, bool allBoards);
+
+// What one board is known to hold, from reads that passed their PEC check and from what was
+// written to it: the facts a read's own status codes are worked out from, so a stored read
+// does not depend on when the window last re-evaluated its labels.
+struct BoardStatusFacts {
+    std::array<uint8_t, 6> config{};              // CFGR0..CFGR5 the board holds
+    std::array<bool, 12> cellRead{};              // read with a good PEC since the latest cell conversion
+    std::optional<std::array<uint8_t, 3>> flags;  // FLGR0..FLGR2 of the latest good flag read
+    bool thermal = false;                         // the latest good temperature read had its shutdown bit
+};
+
+// The twelve codes by the rules of evaluateCellStatus and deriveFlagStatus on those facts:
+// 0 in standby (CDC 0), 2/5/6 from the discharge and mask bits, 1 for a cell read with a good
+// PEC, 0 for a cell not read; then 3/4 from the flags; 7 everywhere while in thermal shutdown.
+std::array<int16_t, 12> cellStatusFrom(const BoardStatusFacts& facts);
 
 }  // namespace zmx

@@ -51,6 +51,8 @@ void BoardRowMerger::add(const BoardRead& read) {
     if (read.slot < 0 || read.slot >= 10) return;
     Row& r = boards_[read.slot];
     if (read.kind == ReadKind::Config) {
+        // A read-back that failed its PEC says nothing trustworthy about the board.
+        if (!read.pecMatch) return;
         r.haveConfig = true;
         r.config = read.config;
         r.uvthr = read.config[4];
@@ -74,22 +76,34 @@ void BoardRowMerger::add(const BoardRead& read) {
     }
     if (!read.address.empty()) r.address = read.address;
     r.pecMatch = r.pecMatch && read.pecMatch;
-    r.cellStatus = read.cellStatus;
+    // A read that failed its PEC still counts as made (the row says MISMATCH and the next read
+    // of its kind starts a new row), but its values are whatever arrived: the row keeps the
+    // board's latest good values and their status codes instead. Each read carries the codes
+    // of its board after it, so the row's latest good read (its flag read in both paces) gives
+    // the status that the row's values and flags have.
+    const bool good = read.pecMatch;
+    if (good) r.cellStatus = read.cellStatus;
     switch (read.kind) {
         case ReadKind::Cells:
             r.readCells = true;
             for (int i = read.firstCell - 1; i < read.firstCell - 1 + read.cellCount && i < 12; ++i) {
                 if (i < 0) continue;
-                r.readCell[i] = r.haveCell[i] = true;
+                r.readCell[i] = true;
+                if (!good) continue;
+                r.haveCell[i] = true;
                 r.cellVolts[i] = read.cellVolts[i];
             }
             break;
         case ReadKind::Temps:
-            r.readTemps = r.haveTemps = true;
+            r.readTemps = true;
+            if (!good) break;
+            r.haveTemps = true;
             r.tempVolts = read.tempVolts;
             break;
         case ReadKind::Flags:
-            r.readFlags = r.haveFlags = true;
+            r.readFlags = true;
+            if (!good) break;
+            r.haveFlags = true;
             r.flags = read.flags;
             break;
         case ReadKind::Config: break;

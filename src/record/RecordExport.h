@@ -10,7 +10,10 @@
 // UVTHR/OVTHR come from the latest configuration read of the board, or from the
 // recording's context before that.
 // Configuration reads alone make no row. The PEC verdict says MATCH when every read of
-// the row matched, otherwise MISMATCH. Rows are written in time order.
+// the row matched, otherwise MISMATCH; a read that failed its PEC gives the row no values
+// (they are the board's latest good ones, as for a kind the row did not read). STATUS1..12
+// are the codes of the row's latest good read, which each read carries as its board's after
+// it. Rows are written in time order.
 
 #include <array>
 #include <cstdint>

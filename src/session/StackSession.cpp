@@ -47,9 +47,36 @@ void StackSession::deliver(const std::vector<BoardRead>& reads) {
         for (SessionListener* l : listeners_) l->onRead(r);
 }
 
+void StackSession::learnFrom(const BoardRead& read) {
+    if (read.slot < 0 || read.slot >= kSlots) return;
+    const auto s = static_cast<std::size_t>(read.slot);
+    BoardStatusFacts& f = facts_[s];
+    switch (read.kind) {
+        case ReadKind::Config:
+            if (!read.pecMatch) return;
+            f.config = read.config;
+            configKnown_[s] = true;
+            break;
+        case ReadKind::Cells:
+            // A failed read leaves its cells "not read": its values are what arrived, not the cells'.
+            for (int i = read.firstCell - 1; i < read.firstCell - 1 + read.cellCount && i < kCellsPerBoard; ++i)
+                if (i >= 0) f.cellRead[static_cast<std::size_t>(i)] = read.pecMatch;
+            break;
+        case ReadKind::Flags:
+            if (read.pecMatch) f.flags = read.flags;
+            break;
+        case ReadKind::Temps:
+            if (read.pecMatch) f.thermal = read.thermalBit != 0;
+            break;
+    }
+}
+
 BoardRead StackSession::finishRead(BoardRead read) {
     read.utcMs = now().toMSecsSinceEpoch();
-    read.cellStatus = cellStatusOf(st_, read.slot);
+    // The read's status is that of its board after this read, by the facts of good reads only,
+    // whenever the window re-evaluates its own labels.
+    learnFrom(read);
+    read.cellStatus = cellStatusFrom(facts_[static_cast<std::size_t>(read.slot)]);
     read.lampState = static_cast<int16_t>(st_.readStatus[read.slot]);
     if (!held_)
         for (SessionListener* l : listeners_) l->onRead(read);
@@ -97,6 +124,8 @@ void StackSession::resetToDefaults() {
     clearReceivedData(st_);
     st_.cfgViewIsReadback = 0;
     st_.cfgWritten[0][0].clear();
+    facts_ = {};
+    configKnown_ = {};
     st_.lastCellStep = 0;
     st_.lastTempStep = 0;
     st_.selfTestDigit = "E";
@@ -135,6 +164,11 @@ ConfigWrite StackSession::writeConfig() {
     w.broadcast = st_.bcastWRCFG[s] == 1;
     for (int k = 0; k < 6; ++k) w.bytes[k] = textToByte(st_.cfgImage[s][k]);
     w.request = st_.txConfig;
+    // Every board the frame reached now holds these bytes (a broadcast reaches the stack).
+    for (int i = w.broadcast ? 0 : s; i <= (w.broadcast ? st_.lastBoardIndex : s); ++i) {
+        facts_[static_cast<std::size_t>(i)].config = w.bytes;
+        configKnown_[static_cast<std::size_t>(i)] = true;
+    }
     notifyWrite(w);
     return w;
 }
@@ -176,6 +210,9 @@ StartResult StackSession::startCellConversion(int kind, const std::string& lowDi
     link_.SendOnly(st_.txCommand);
     // Every board's earlier cell and flag readings predate this conversion, addressed or not.
     markCellReadingsStale(st_);
+    // Their cells count as not read until read again. The flags of the latest good flag read
+    // stay: a row whose flag read is still to come shows the faults the board last reported.
+    for (BoardStatusFacts& f : facts_) f.cellRead = {};
     return r;
 }
 
@@ -232,11 +269,20 @@ void StackSession::prepareLowCurrentStandby() {
 
 // ---------------------------------------------------------------------- reads
 
-BoardRead StackSession::readCells(int selector) {
-    // The byte rows of the variants are sized for their own selectors only.
+int StackSession::cellReadSelector(int slot, int selector) const {
     if (selector < 0 || selector > 5) selector = 0;
-    const CellReadVariant& v = cellReadVariant(selector);
+    if (slot < 0 || slot >= kSlots || !configKnown_[static_cast<std::size_t>(slot)]) return selector;
+    const bool ten = (facts_[static_cast<std::size_t>(slot)].config[0] & 0x08) != 0;
+    if (selector == 0 || selector == 1) return ten ? 1 : 0;
+    if (selector == 4 || selector == 5) return ten ? 5 : 4;
+    return selector;  // RDCVA and RDCVB carry four cells in either form
+}
+
+BoardRead StackSession::readCells(int selector) {
     const int s = servedBoard(st_);
+    // The byte rows of the variants are sized for their own selectors only.
+    selector = cellReadSelector(s, selector);
+    const CellReadVariant& v = cellReadVariant(selector);
     st_.txCommand = readFrameOf(v.cmd(), st_.boardAddressHex[s]);
     const auto start = Clock::now();
     st_.rxCells = link_.SendAndReceive(st_.txCommand, replyLength(st_.txCommand));
@@ -374,7 +420,8 @@ void StackSession::continuousStep(StepHooks* hooks) {
             // An empty write-only transfer (nothing written) between the start and the
             // read: the only pause the conversion gets before its cells are read.
             link_.SendOnly("");
-            h.cellsRead(readCells(st_.tenCellMode), st_.tenCellMode);
+            const int selector = cellReadSelector(servedBoard(st_), st_.tenCellMode);
+            h.cellsRead(readCells(selector), selector);
             if (datalog) {
                 updateDatalogStamp(st_, now());
                 h.datalogStamped();

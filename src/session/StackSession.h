@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "commands/StartPollLogic.h"
+#include "display/CellStatus.h"
 #include "model/StackState.h"
 #include "session/ReadEvents.h"
 
@@ -129,8 +130,16 @@ public:
     void prepareLowCurrentStandby();
 
     // ------------------------------------------------------------------ reads
-    // Selector: 0 RDCV, 1 RDCV ten-cell, 2 RDCVA, 3 RDCVB, 4 RDCVC, 5 RDCVC ten-cell.
+    // Selector: 0 RDCV, 1 RDCV ten-cell, 2 RDCVA, 3 RDCVB, 4 RDCVC, 5 RDCVC ten-cell. The
+    // twelve- or ten-cell form follows the served board's configuration (cellReadSelector).
     BoardRead readCells(int selector);
+    // The selector a cell read of the slot uses: RDCV and RDCVC in the form the board's
+    // configuration gives (ten cells when CFGR0 bit 3 is set), whichever the caller asked
+    // for; as asked while nothing is known of the board. A board sends as many bytes as its
+    // own configuration says, so a read of any other length fails its PEC check.
+    int cellReadSelector(int slot, int selector) const;
+    // What the session knows of the slot; every read's cellStatus is worked out from it.
+    const BoardStatusFacts& statusFacts(int slot) const { return facts_[static_cast<std::size_t>(slot)]; }
     BoardRead readFlags();
     // Also follows the thermal-shutdown bit when the PEC matched.
     BoardRead readTemps();
@@ -158,6 +167,8 @@ public:
 private:
     BoardRead finishRead(BoardRead read);
     void notifyWrite(const ConfigWrite& write);
+    // The facts a read adds to what the session knows of its board (good reads only).
+    void learnFrom(const BoardRead& read);
 
     ControllerLink& link_;
     StackState st_;
@@ -165,6 +176,11 @@ private:
     std::vector<SessionListener*> listeners_;
     bool held_ = false;
     std::function<QDateTime()> now_;
+    // Per slot: the configuration the board holds (the latest of a write that reached it and
+    // a read-back that passed its PEC check) and what its latest good reads said. Kept apart
+    // from the window's status labels, which follow their own re-evaluation rules.
+    std::array<BoardStatusFacts, kSlots> facts_{};
+    std::array<bool, kSlots> configKnown_{};
 };
 
 }  // namespace zmx

@@ -7,6 +7,8 @@
 #include <QtTest>
 #include <csignal>
 
+#include "support/XlsxReader.h"
+
 namespace {
 
 struct Run {
@@ -53,6 +55,38 @@ int storedReads(const QString& db) {
 
 const QByteArray kCdc1 = R"({"boards": {"all": {"cdc": 1, "vuv": 3.0, "vov": 4.2}}})";
 
+// Board 1 discharges cell 7 and masks cell 9; every board measures between 3.0 V and 4.2 V.
+const QByteArray kFaultStack =
+    R"({"boards": {"all": {"cdc": 1, "vuv": 3.0, "vov": 4.2}, "1": {"discharge": [7], "mask": [9]}}})";
+
+// What the chips of the fault stack are set to, per board: each cell's volts and status,
+// and the flag registers the chips report.
+struct BoardTruth {
+    std::array<double, 12> volts;
+    std::array<const char*, 12> status;
+    std::array<const char*, 3> flags;
+};
+const std::array<BoardTruth, 3> kFaultTruth = {{
+    // Cell 3 over, 5 under, 7 under but discharging, 9 over but masked (no flag).
+    {{3.7, 3.7, 4.5, 3.7, 2.5, 3.7, 2.5, 3.7, 4.5, 3.7, 3.7, 3.7},
+     {"OK", "OK", "OV", "OK", "UV", "OK", "DC", "OK", "MI", "OK", "OK", "OK"},
+     {"20", "11", "00"}},
+    // Thermal shutdown: every cell.
+    {{3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7},
+     {"TS", "TS", "TS", "TS", "TS", "TS", "TS", "TS", "TS", "TS", "TS", "TS"},
+     {"00", "00", "00"}},
+    {{3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7, 3.7},
+     {"OK", "OK", "OK", "OK", "OK", "OK", "OK", "OK", "OK", "OK", "OK", "OK"},
+     {"00", "00", "00"}},
+}};
+
+// Spreadsheet column letters of a 1-based column number.
+QString columnName(int n) {
+    QString s;
+    for (; n > 0; n = (n - 1) / 26) s.prepend(QChar('A' + (n - 1) % 26));
+    return s;
+}
+
 }  // namespace
 
 class TestCli : public QObject {
@@ -79,6 +113,8 @@ private slots:
     void recordTellsFailedReadsPerBoard_data();
     void recordTellsFailedReadsPerBoard();
     void recordListExportReplay();
+    void exportedRowsTellWhatTheChipsHold_data();
+    void exportedRowsTellWhatTheChipsHold();
     void signalEndsRecordingCleanly();
     void killedRecorderLeavesAUsableRecording();
     void replayFollowsARecordingInProgress();
@@ -235,6 +271,12 @@ void TestCli::readsAfterAConfiguration() {
     QCOMPARE(flags["underVoltage"].toArray(), QJsonArray{5});
     QCOMPARE(flags["overVoltage"].toArray(), QJsonArray{9});
 
+    // Board 2 alone holds ten cells: each board's read is as long as its configuration says.
+    writeFile(path("ten2.json"), R"({"boards": {"all": {"cdc": 1}, "2": {"tenCells": true}}})");
+    r = cli({"--simulate", "--boards", "3", "--json", "read-cells", "--all", "--config", path("ten2.json")});
+    QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+    for (const QJsonValue& b : json(r)["boards"].toArray()) QVERIFY(b.toObject()["pecMatch"].toBool());
+
     r = cli({"--simulate", "--sim-thermal", "0", "read-temps", "--config", path("cdc1.json")});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.contains(QRegularExpression(R"(\n1\s+80\s+match\s+1\.\d+\s+1\.\d+\s+\d\.\d+\s+yes)")),
@@ -279,6 +321,14 @@ void TestCli::overAPseudoTerminal() {
     r = cli({"--link", link, "--boards", "2", "selftest", "--all", "--config", path("cdc1.json")});
     QCOMPARE(r.code, 1);
     QVERIFY(r.out.contains(QRegularExpression(R"(\n2\s+81\s+555:FAIL)")));
+
+    // Ten cells written by one run: the next run reads each board's configuration back and
+    // asks for ten cells.
+    writeFile(path("ten.json"), R"({"boards": {"all": {"cdc": 1, "tenCells": true}}})");
+    QCOMPARE(cli({"--link", link, "--boards", "2", "write-config", path("ten.json")}).code, 0);
+    r = cli({"--link", link, "--boards", "2", "--json", "read-cells", "--all"});
+    QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+    for (const QJsonValue& b : json(r)["boards"].toArray()) QVERIFY(b.toObject()["pecMatch"].toBool());
 
     sim.terminate();
     QVERIFY(sim.waitForFinished(10000));
@@ -522,6 +572,76 @@ void TestCli::recordListExportReplay() {
     QVERIFY(r.out.contains(QRegularExpression(R"(Z  board 2  RDCV\s+match\s+3\.\d{4})")));
     r = cli({"replay", db, "--recording", "9"});
     QCOMPARE(r.code, 2);
+}
+
+void TestCli::exportedRowsTellWhatTheChipsHold_data() {
+    QTest::addColumn<QString>("pace");
+    QTest::addColumn<QString>("duration");
+    // The window pace reads one board every 300 ms: four passes of three boards take 3.6 s.
+    QTest::newRow("window") << "window"
+                            << "4";
+    QTest::newRow("fast") << "fast"
+                          << "1";
+}
+
+// A recording of a stack with faults at either pace, exported: every row after a board's first
+// shows the volts, flags and status codes the chips were set to, in the CSV and the workbook.
+void TestCli::exportedRowsTellWhatTheChipsHold() {
+    QFETCH(QString, pace);
+    QFETCH(QString, duration);
+    writeFile(path("faults.json"), kFaultStack);
+    const QString db = path(qPrintable("faults-" + pace + ".sqlite"));
+    Run r = cli({"--simulate", "--sim-boards",      "3",       "--boards",   "3",          "--sim-cell",
+                 "0:3:4.5",    "--sim-cell",        "0:5:2.5", "--sim-cell", "0:7:2.5",    "--sim-cell",
+                 "0:9:4.5",    "--sim-thermal",     "1",       "record",     "--pace",     pace,
+                 "--config",   path("faults.json"), "--to",    db,           "--duration", duration});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QString csv = path(qPrintable("faults-" + pace + ".csv"));
+    const QString xlsx = path(qPrintable("faults-" + pace + ".xlsx"));
+    QCOMPARE(cli({"export", db, "--csv", csv}).code, 0);
+    QCOMPARE(cli({"export", db, "--xlsx", xlsx}).code, 0);
+
+    QFile f(csv);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    const QStringList header = lines.value(0).split(',');
+    const auto column = [&](const QString& name) { return static_cast<int>(header.indexOf(name)); };
+    QVERIFY(column("STATUS12") > 0 && column("FLGR2") > 0 && column("PEC") > 0);
+    const zmx::test::SheetContents sheet = zmx::test::readFirstSheet(xlsx);
+    QVERIFY2(sheet.error.isEmpty(), qPrintable(sheet.error));
+
+    std::array<int, 3> rows{};
+    for (int l = 1; l < lines.size(); ++l) {
+        const QStringList v = lines[l].split(',');
+        QCOMPARE(v.size(), header.size());
+        const int slot = v[column("board")].toInt() - 1;
+        QVERIFY(slot >= 0 && slot < 3);
+        // The first pass of a board meets its faults before it has read all of them.
+        if (rows[static_cast<std::size_t>(slot)]++ == 0) continue;
+        const BoardTruth& t = kFaultTruth[static_cast<std::size_t>(slot)];
+        const QString where = QString("board %1 row %2: ").arg(slot + 1).arg(rows[static_cast<std::size_t>(slot)]);
+        QCOMPARE(v[column("PEC")], QString("MATCH"));
+        QStringList statuses;
+        for (int i = 0; i < 12; ++i) {
+            const QString n = QString::number(i + 1);
+            QVERIFY2(v[column("STATUS" + n)] == t.status[i], qPrintable(where + lines[l]));
+            // The simulated cells left alone spread around 3.7 V; the ones set read as set.
+            const double tolerance = t.volts[i] == 3.7 ? 0.1 : 0.005;
+            QVERIFY2(qAbs(v[column("CV" + n)].toDouble() - t.volts[i]) < tolerance, qPrintable(where + lines[l]));
+            statuses << t.status[i];
+        }
+        for (int k = 0; k < 3; ++k)
+            QVERIFY2(v[column("FLGR" + QString::number(k))] == t.flags[k], qPrintable(where + lines[l]));
+        // The same row in the board's block of the workbook (samples from row 12, 21 columns a block).
+        const QString sample = QString::number(11 + rows[static_cast<std::size_t>(slot)]);
+        const int block = 21 * slot;
+        QCOMPARE(sheet.text.value(columnName(block + 19) + sample), statuses.join(' '));
+        QCOMPARE(sheet.text.value(columnName(block + 4) + sample),
+                 QString("%1 %2 %3").arg(t.flags[0], t.flags[1], t.flags[2]));
+        const double cv3 = sheet.text.value(columnName(block + 9) + sample).toDouble();
+        QVERIFY(qAbs(cv3 - t.volts[2]) < (t.volts[2] == 3.7 ? 0.1 : 0.005));
+    }
+    for (int n : rows) QVERIFY2(n >= 3, qPrintable(QString::number(n)));
 }
 
 // SIGINT and SIGTERM end an open-ended recording with every queued read written.

@@ -324,6 +324,15 @@ void TestCliLogic::recordingPaces() {
     rig.session->endContinuous();
     QVERIFY(standbySlots(rig.st()).empty());
 
+    // Board 2 holds ten cells: its cell reads ask for ten, batched or not, the others twelve.
+    const std::vector<std::optional<ConfigBytes>> mixed{bytes("E1 00 00 00 00 00"), bytes("E9 00 00 00 00 00"),
+                                                        bytes("E1 00 00 00 00 00")};
+    QVERIFY(writeAndVerify(*rig.session, mixed).ok());
+    for (const bool batch : {false, true}) QCOMPARE(fastPass(*rig.session, {}, batch), 9);
+    const auto cells = convertAndRead(*rig.session, ReadWhat::Cells, {0, 1, 2}, {});
+    QCOMPARE(cells[1].read.cellCount, 10);
+    for (const BoardResult& b : cells) QVERIFY(b.read.pecMatch);
+
     // A controller that no longer answers ends the run.
     rig.sim->setPlugged(false);
     QVERIFY(!windowTick(*rig.session));

@@ -769,6 +769,32 @@ void TestRecordStore::mergerGathersPartialReads() {
     QCOMPARE(f[9], std::string("12"));  // the board's latest flags
     QCOMPARE(f[3], std::string());      // no configuration read back yet
     QCOMPARE(f[41], std::string("MATCH"));
+
+    // Reads that failed their PEC give their row neither values nor codes: the row says
+    // MISMATCH and keeps the board's latest good ones.
+    BoardRowMerger withBad(&ctx);
+    BoardRead good = cells(300, 0, 1, 12);
+    good.cellStatus.fill(1);
+    withBad.add(good);
+    BoardRead garbage = cells(310, 0, 1, 12);
+    garbage.pecMatch = false;
+    garbage.cellVolts.fill(5.37f);
+    garbage.cellStatus = {};
+    withBad.add(garbage);
+    withBad.add(kind(320, 0, ReadKind::Flags, false));
+    BoardRead config = kind(330, 0, ReadKind::Config, false);
+    config.config = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    withBad.add(config);
+    const auto rows = withBad.finish();
+    QCOMPARE(rows.size(), std::size_t{2});
+    QVERIFY(!rows[1].pecMatch);
+    QCOMPARE(rows[1].cellVolts, rows[0].cellVolts);
+    const auto badRow = csvFields(rows[1]);
+    QCOMPARE(badRow[26], std::string("OK"));
+    QCOMPARE(badRow[9], std::string());  // no good flag read yet
+    QCOMPARE(badRow[3], std::string());  // nor a good read-back
+    QCOMPARE(badRow[12], QString::number(codeVolts(Threshold::Vuv, 0x10), 'f', 3).toStdString());
+    QCOMPARE(badRow[41], std::string("MISMATCH"));
 }
 
 void TestRecordStore::workbookHoldsTheSamples() {

@@ -31,10 +31,11 @@ struct EventLog : SessionListener {
 
 // A session on a simulated stack of `boards` chips, started up, recording what it sends.
 struct SessionRig {
-    explicit SessionRig(int boards = 10, bool start = true) {
+    // `stack`: the chips of an earlier session, as a later run of a program finds them.
+    explicit SessionRig(int boards = 10, bool start = true, std::shared_ptr<sim::SimStack> stack = {}) {
         sim::SimOptions o;
         o.boards = boards;
-        sim = std::make_shared<sim::SimStack>(o);
+        sim = stack ? std::move(stack) : std::make_shared<sim::SimStack>(o);
         auto rec = std::make_unique<RecordingBackend>(std::make_unique<SimLink>(sim));
         recorder = rec.get();
         link = std::make_unique<ControllerLink>(std::move(rec));
@@ -74,6 +75,8 @@ private slots:
     void cellFlagAndTempReadsDecodeTheChips();
     void mismatchedFlagReadUnderPecMatchOnlyKeepsStatus();
     void continuousPassCoversTenBoards();
+    void cellReadLengthFollowsEachBoard_data();
+    void cellReadLengthFollowsEachBoard();
     void selfTestPatternsPassAndFail();
     void lowCurrentStandbyPutsTheStackToSleep();
 };
@@ -292,6 +295,11 @@ void TestStackSession::continuousPassCoversTenBoards() {
             QVERIFY(rig.log.reads[3 * s + k].pecMatch);
         }
     }
+    // Each read carries its board's codes after it: a good read in measure mode is 1, though
+    // the window's own labels are not re-evaluated while the run goes on.
+    std::array<int16_t, 12> good;
+    good.fill(kStatusGood);
+    for (const BoardRead& r : rig.log.reads) QCOMPARE(r.cellStatus, good);
     // The conversions go out in broadcast form; the read of board 10 is addressed to 0x89.
     const QStringList sent = qlist(rig.takeWrites());
     QCOMPARE(sent.count("MSxS10SB0X"), 10);
@@ -302,6 +310,48 @@ void TestStackSession::continuousPassCoversTenBoards() {
     QCOMPARE(st.continuousRunning, int16_t{0});
     QCOMPARE(st.cellVolts[cellValueIndex(3, 1)], 0.0f);
     QCOMPARE(st.keepAliveActive, int16_t{1});  // boards measuring, nothing else serves them
+}
+
+void TestStackSession::cellReadLengthFollowsEachBoard_data() {
+    QTest::addColumn<QStringList>("images");  // CFGR0 written to boards 1..3, addressed
+    QTest::addColumn<bool>("laterRun");       // read by a new session that only reads them back
+    QTest::addColumn<QList<int>>("cells");    // cells each board's read carries
+    QTest::newRow("board 2 ten cells") << QStringList{"E1", "E9", "E1"} << false << QList<int>{12, 10, 12};
+    QTest::newRow("last written twelve") << QStringList{"E9", "E9", "E1"} << false << QList<int>{10, 10, 12};
+    QTest::newRow("read back in a later run") << QStringList{"E9", "E9", "E9"} << true << QList<int>{10, 10, 10};
+    QTest::newRow("mixed, later run") << QStringList{"E1", "E9", "E1"} << true << QList<int>{12, 10, 12};
+}
+
+// A board answers a cell read with as many bytes as its own configuration says; the read
+// asks for that many, whatever the stack-wide ten-cell mode (the last write) says.
+void TestStackSession::cellReadLengthFollowsEachBoard() {
+    QFETCH(QStringList, images);
+    QFETCH(bool, laterRun);
+    QFETCH(QList<int>, cells);
+    auto rig = std::make_unique<SessionRig>(3);
+    for (int s = 0; s < 3; ++s) {
+        rig->st().cfgImage[s] = {images[s].toStdString(), "00", "00", "00", "00", "00"};
+        rig->st().selectedBoard = static_cast<int16_t>(s);
+        rig->st().bcastWRCFG[s] = 0;
+        rig->session->writeConfig();
+    }
+    if (laterRun) {
+        rig = std::make_unique<SessionRig>(3, true, rig->sim);
+        rig->session->readConfigAll();
+    }
+    StackState& st = rig->st();
+    st.selectedBoard = 0;
+    st.bcastSTCVAD[0] = 1;
+    rig->session->startCellConversion(0, "0");
+    for (const int selector : {0, 1}) {
+        for (int s = 0; s < 3; ++s) {
+            st.selectedBoard = static_cast<int16_t>(s);
+            const BoardRead r = rig->session->readCells(selector);
+            QVERIFY2(r.pecMatch, qPrintable(QString("board %1, selector %2").arg(s + 1).arg(selector)));
+            QCOMPARE(r.cellCount, cells[s]);
+            QVERIFY(qAbs(r.cellVolts[9] - 3.7f) < 0.1f);
+        }
+    }
 }
 
 void TestStackSession::selfTestPatternsPassAndFail() {
