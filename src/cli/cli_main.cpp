@@ -16,6 +16,7 @@
 #include "link/ControllerLink.h"
 #include "link/LinkFactory.h"
 #include "link/LinkText.h"
+#include "record/OutputFile.h"
 #include "session/LinkFailureLine.h"
 #include "sim/SimStack.h"
 
@@ -84,8 +85,9 @@ int runDeviceCommand(const CliOptions& o) {
         }
     }
     if (o.command == "record") {
-        std::string why;
-        if (!checkOutputPath(o.to, &why)) {
+        std::string why = outputIsRecording(o.tracePath, o.to);
+        if (!why.empty()) why = "--trace " + why;
+        if (!why.empty() || !checkOutputPath(o.to, &why)) {
             complain(why);
             return kExitUsage;
         }
