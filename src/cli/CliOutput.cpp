@@ -343,6 +343,35 @@ std::string boardTallyLine(int slot, const std::string& address, const BoardTall
            QDateTime::fromMSecsSinceEpoch(tally.lastGoodMs, Qt::UTC).toString(Qt::ISODateWithMs).toStdString();
 }
 
+namespace {
+
+// A text for one table cell: control characters shown as escapes ("\n", "\t", "\x1B"), so
+// a label with a line break cannot break the table's lines.
+std::string oneLine(const std::string& text) {
+    std::string out;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c != 0x7F) {
+            out += ch;
+            continue;
+        }
+        switch (c) {
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default: {
+                static const char* digits = "0123456789ABCDEF";
+                out += "\\x";
+                out += digits[c >> 4];
+                out += digits[c & 15];
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string formatRecordingList(const std::vector<RecordingInfo>& recordings, bool json) {
     if (json) {
         QJsonArray list;
@@ -360,9 +389,9 @@ std::string formatRecordingList(const std::vector<RecordingInfo>& recordings, bo
     }
     Table t({"ID", "START", "END", "HOST", "BOARDS", "READS", "ENDED", "DROPPED", "LABEL"});
     for (const RecordingInfo& r : recordings)
-        t.add({std::to_string(r.id), isoUtc(r.startUtcMs), r.endUtcMs ? isoUtc(r.endUtcMs) : "-", r.host,
+        t.add({std::to_string(r.id), isoUtc(r.startUtcMs), r.endUtcMs ? isoUtc(r.endUtcMs) : "-", oneLine(r.host),
                std::to_string(r.boards), std::to_string(r.rows), recordingEndText(r.end), std::to_string(r.rowsDropped),
-               r.label});
+               oneLine(r.label)});
     return t.text();
 }
 

@@ -15,6 +15,7 @@
 #include "cli/StackCommands.h"
 #include "display/CellStatus.h"
 #include "link/ControllerLink.h"
+#include "record/OutputFile.h"
 #include "record/RecordExport.h"
 #include "record/RecordReader.h"
 #include "record/RecordWriter.h"
@@ -273,9 +274,13 @@ int runRecord(StackSession& session, const CliOptions& o, const std::string& lin
 int runStoreCommand(const CliOptions& o, volatile std::sig_atomic_t& stop, const Say& complain, const Say& print) {
     std::string error;
     const std::string out = o.csvOut.empty() ? o.xlsxOut : o.csvOut;
-    if (o.command == "export" && !checkOutputPath(out, &error)) {
-        complain(error);
-        return kExitUsage;
+    if (o.command == "export") {
+        // Checked before the recording is opened: nothing is read, made or written yet.
+        error = outputIsRecording(out, o.operand);
+        if (!error.empty() || !checkOutputPath(out, &error)) {
+            complain(error);
+            return kExitUsage;
+        }
     }
     auto reader = RecordReader::open(o.operand, &error);
     if (!reader) {

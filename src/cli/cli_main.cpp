@@ -16,6 +16,7 @@
 #include "link/ControllerLink.h"
 #include "link/LinkFactory.h"
 #include "link/LinkText.h"
+#include "record/OutputFile.h"
 #include "session/LinkFailureLine.h"
 #include "sim/SimStack.h"
 
@@ -85,8 +86,9 @@ int runDeviceCommand(const CliOptions& o) {
     }
     // The recording's target too: a recording that cannot start sends nothing to the stack.
     if (o.command == "record") {
-        std::string why;
-        if (!checkRecordTarget(o.to, &why)) {
+        std::string why = outputIsRecording(o.tracePath, o.to);
+        if (!why.empty()) why = "--trace " + why;
+        if (!why.empty() || !checkRecordTarget(o.to, &why)) {
             complain(why);
             return kExitUsage;
         }

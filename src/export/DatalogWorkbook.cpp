@@ -8,9 +8,8 @@
 #include <QTemporaryFile>
 #include <algorithm>
 
-#ifdef ZMX_HAVE_XLSXWRITER
-#include <xlsxwriter.h>
-#endif
+#include "export/WorkbookWriter.h"
+#include "record/OutputFile.h"
 
 namespace zmx {
 
@@ -128,61 +127,27 @@ QString chooseExportFolder(const QStringList& candidates, QString* why) {
     return {};
 }
 
-#ifdef ZMX_HAVE_XLSXWRITER
-
 bool writeDatalogWorkbook(const QString& path, const SheetLayout& layout, QString* error) {
-    const QByteArray file = path.toUtf8();
-    lxw_workbook* wb = workbook_new(file.constData());
-    if (!wb) {
-        if (error) *error = QStringLiteral("the workbook could not be created");
+    // Written under a temporary name beside the target: a failed save leaves the file that was there.
+    ReplacingFile file(path.toStdString());
+    std::string why;
+    if (!file.open(&why)) {
+        if (error) *error = QString::fromStdString(why);
         return false;
     }
-    lxw_worksheet* ws = workbook_add_worksheet(wb, nullptr);
-    lxw_format* bold = workbook_add_format(wb);
-    format_set_bold(bold);
-    if (!ws || !bold) {
-        workbook_close(wb);
-        if (error) *error = QStringLiteral("the worksheet could not be created");
+    WorkbookWriter book;
+    bool ok = book.open(QString::fromStdString(file.tempPath()), {}) && book.addSheet({}, layout);
+    for (const SheetNumber& n : layout.numbers) ok = ok && book.number(n.row, n.col, n.value);
+    ok = book.close() && ok;
+    if (!ok) {
+        if (error) *error = book.error();
         return false;
     }
-    std::map<std::pair<int, int>, const std::string*> texts;
-    for (const SheetCell& c : layout.cells) texts[{c.row, c.col}] = &c.text;
-    // The bold range covers empty cells too, so values typed into the header later are bold.
-    for (int r = 1; r <= layout.boldLastRow; ++r)
-        for (int c = 1; c <= layout.boldLastCol; ++c) {
-            const auto it = texts.find({r, c});
-            const auto row = static_cast<lxw_row_t>(r - 1);
-            const auto col = static_cast<lxw_col_t>(c - 1);
-            if (it != texts.end()) worksheet_write_string(ws, row, col, it->second->c_str(), bold);
-            else worksheet_write_blank(ws, row, col, bold);
-        }
-    for (const SheetCell& c : layout.cells)
-        if (c.row > layout.boldLastRow || c.col > layout.boldLastCol)
-            worksheet_write_string(ws, static_cast<lxw_row_t>(c.row - 1), static_cast<lxw_col_t>(c.col - 1),
-                                   c.text.c_str(), nullptr);
-    for (const SheetNumber& n : layout.numbers)
-        worksheet_write_number(ws, static_cast<lxw_row_t>(n.row - 1), static_cast<lxw_col_t>(n.col - 1), n.value,
-                               nullptr);
-    for (const auto& [col, width] : layout.columnWidths) {
-        const auto c = static_cast<lxw_col_t>(col - 1);
-        worksheet_set_column(ws, c, c, width, nullptr);
-    }
-    // workbook_close writes the file and frees the workbook whatever happens.
-    const lxw_error rc = workbook_close(wb);
-    if (rc != LXW_NO_ERROR) {
-        if (error) *error = QString::fromUtf8(lxw_strerror(rc));
+    if (!file.commit(&why)) {
+        if (error) *error = QString::fromStdString(why);
         return false;
     }
     return true;
 }
-
-#else
-
-bool writeDatalogWorkbook(const QString&, const SheetLayout&, QString* error) {
-    if (error) *error = QStringLiteral("this build has no workbook support (install libxlsxwriter-dev and rebuild)");
-    return false;
-}
-
-#endif
 
 }  // namespace zmx

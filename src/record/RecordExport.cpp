@@ -205,8 +205,10 @@ std::vector<std::string> csvFields(const BoardRowMerger::Row& r) {
 namespace detail {
 
 // Every row of the recording through the merger, in time order; false on a query failure.
+// Reads after upToRow are left out, so a second pass over a recording still being written
+// gives the rows of the first.
 bool forEachRow(RecordReader& reader, int64_t id, ExportStats* stats,
-                const std::function<void(const BoardRowMerger::Row&)>& sink, std::string* error) {
+                const std::function<void(const BoardRowMerger::Row&)>& sink, std::string* error, int64_t upToRow) {
     const auto context = reader.context(id);
     if (!context) {
         if (error) *error = reader.lastError();
@@ -221,13 +223,21 @@ bool forEachRow(RecordReader& reader, int64_t id, ExportStats* stats,
             if (error) *error = reader.lastError();
             return false;
         }
-        for (const StoredRead& s : chunk) merger.add(s.read);
-        counts.reads += static_cast<int64_t>(chunk.size());
+        bool bounded = false;
+        for (const StoredRead& s : chunk) {
+            if (s.rowId > upToRow) {
+                bounded = true;
+                break;
+            }
+            merger.add(s.read);
+            ++counts.reads;
+            counts.lastRowId = s.rowId;
+        }
         for (const auto& row : merger.take()) {
             sink(row);
             ++counts.rows;
         }
-        if (chunk.size() < static_cast<std::size_t>(kChunk)) break;
+        if (bounded || chunk.size() < static_cast<std::size_t>(kChunk)) break;
         after = chunk.back().rowId;
     }
     for (const auto& row : merger.finish()) {
@@ -275,7 +285,7 @@ bool exportCsv(RecordReader& reader, int64_t recordingId, const std::string& pat
                 eachField(r, field);
                 endLine();
             },
-            error)) {
+            error, INT64_MAX)) {
         file.cancelWriting();
         return false;
     }

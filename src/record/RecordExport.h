@@ -26,8 +26,15 @@
 namespace zmx {
 
 struct ExportStats {
-    int64_t reads = 0;  // board reads taken from the recording
-    int64_t rows = 0;   // rows written
+    int64_t reads = 0;      // board reads taken from the recording
+    int64_t rows = 0;       // rows written
+    int64_t lastRowId = 0;  // the last read taken (0: none)
+};
+
+struct XlsxExportOptions {
+    // Rows of a worksheet, its header included: the most a spreadsheet holds. Samples past
+    // it continue on further sheets.
+    int sheetRows = 1048576;
 };
 
 // Column names of the CSV in order.
@@ -80,8 +87,11 @@ std::vector<std::string> csvFields(const BoardRowMerger::Row& row);
 bool exportCsv(RecordReader& reader, int64_t recordingId, const std::string& path, std::string* error,
                ExportStats* stats = nullptr);
 // The datalog header of the window with one sample per row below it, in the block of the
-// sample's board, and the SECONDS and SAMPLES cells filled from the recording.
+// sample's board, and the SECONDS and SAMPLES cells filled from the recording. Samples
+// past a sheet's rows go on to further sheets with the same header, named by the samples
+// they hold. Both exports write a temporary file beside the target and rename it over the
+// target once complete.
 bool exportXlsx(RecordReader& reader, int64_t recordingId, const std::string& path, std::string* error,
-                ExportStats* stats = nullptr);
+                ExportStats* stats = nullptr, const XlsxExportOptions& options = {});
 
 }  // namespace zmx

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "link/LinkText.h"
+#include "record/OutputFile.h"
 
 namespace zmx {
 
@@ -54,6 +55,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (!parsed.error.empty()) cl.error = parsed.error;
     }
     return cl;
+}
+
+std::string outputsOverlapRecording(const CommandLine& cl) {
+    const std::string trace = outputIsRecording(cl.tracePath, cl.recordTarget);
+    if (!trace.empty()) return "--trace " + trace;
+    const std::string dump = outputIsRecording(cl.dumpPath, cl.recordTarget);
+    return dump.empty() ? dump : "--dump-window " + dump;
 }
 
 std::string usageText() {

@@ -8,9 +8,9 @@
 namespace zmx {
 
 struct CommandLine {
-    std::string link;       // a link text (link/LinkText.h); empty = find one
-    std::string tracePath;  // --trace FILE
-    std::string dumpPath;   // --dump-window FILE
+    std::string link;          // a link text (link/LinkText.h); empty = find one
+    std::string tracePath;     // --trace FILE
+    std::string dumpPath;      // --dump-window FILE
     std::string recordTarget;  // --record FILE|URL: SQLite file or postgresql:// URL
     bool stackView = false;    // --stack-view: open the stack view at start-up
     bool help = false;
@@ -23,6 +23,9 @@ struct CommandLine {
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& args);
+// Why --trace or --dump-window cannot be written: it is the --record file (or a file of
+// its journal); empty when both may be written.
+std::string outputsOverlapRecording(const CommandLine& cl);
 std::string usageText();
 
 }  // namespace zmx

@@ -58,6 +58,11 @@ int main(int argc, char** argv) {
         std::printf("zmx7730-gui %s\n", ZMX_VERSION);
         return 0;
     }
+    // Checked before the trace is opened or the recording made: neither may truncate the other.
+    if (const std::string clash = zmx::outputsOverlapRecording(cl); !clash.empty()) {
+        std::fprintf(stderr, "zmx7730-gui: %s\n", clash.c_str());
+        return 2;
+    }
     if (cl.listLinks) {
         for (const std::string& line : zmx::listLinks(zmx::realLinkProbes())) std::printf("%s\n", line.c_str());
         return 0;

@@ -115,6 +115,8 @@ private slots:
     void recordListExportReplay();
     void exportedRowsTellWhatTheChipsHold_data();
     void exportedRowsTellWhatTheChipsHold();
+    void outputsNeverReplaceTheRecording_data();
+    void outputsNeverReplaceTheRecording();
     void signalEndsRecordingCleanly();
     void killedRecorderLeavesAUsableRecording();
     void replayFollowsARecordingInProgress();
@@ -642,6 +644,52 @@ void TestCli::exportedRowsTellWhatTheChipsHold() {
         QVERIFY(qAbs(cv3 - t.volts[2]) < (t.volts[2] == 3.7 ? 0.1 : 0.005));
     }
     for (int n : rows) QVERIFY2(n >= 3, qPrintable(QString::number(n)));
+}
+
+// An export or trace that is the recording itself, under any name, is refused before
+// anything is written: exit 2, and the recording stays as it was.
+void TestCli::outputsNeverReplaceTheRecording_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const QString rec = "keep.sqlite";
+    QTest::newRow("csv onto the recording") << QStringList{"export", rec, "--csv", rec} << "is the recording";
+    QTest::newRow("xlsx onto the recording") << QStringList{"export", rec, "--xlsx", rec} << "is the recording";
+    QTest::newRow("csv by another spelling")
+        << QStringList{"export", rec, "--csv", "sub/../keep.sqlite"} << "is the recording";
+    QTest::newRow("csv through a symlink") << QStringList{"export", rec, "--csv", "link.sqlite"} << "is the recording";
+    QTest::newRow("csv through a hard link")
+        << QStringList{"export", rec, "--csv", "hard.sqlite"} << "is the recording";
+    QTest::newRow("csv onto its journal") << QStringList{"export", rec, "--csv", "keep.sqlite-wal"} << "journal";
+    QTest::newRow("trace onto the recording")
+        << QStringList{"--simulate", "--trace", rec, "record", "--to", rec, "--duration", "0.2"} << "--trace";
+    QTest::newRow("trace through a symlink")
+        << QStringList{"--simulate", "--trace", "link.sqlite", "record", "--to", rec, "--duration", "0.2"}
+        << "is the recording";
+}
+
+void TestCli::outputsNeverReplaceTheRecording() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    const QString rec = path("keep.sqlite");
+    if (!QFile::exists(rec)) {
+        QVERIFY(QDir().mkpath(path("sub")));
+        const Run made = cli({"--simulate", "--sim-boards", "2", "--boards", "2", "record", "--to", rec, "--duration",
+                              "0.3", "--pace", "fast"});
+        QCOMPARE(made.code, 0);
+        QVERIFY(QFile::link(rec, path("link.sqlite")));
+        QCOMPARE(::link(QFile::encodeName(rec).constData(), QFile::encodeName(path("hard.sqlite")).constData()), 0);
+    }
+    QFile f(rec);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    const Run r = cli(args, dir_.path());
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll() == before);
+    QCOMPARE(cli({"list", rec}).code, 0);
 }
 
 // SIGINT and SIGTERM end an open-ended recording with every queued read written.

@@ -81,6 +81,8 @@ private slots:
     void lostControllerIsNamed();
     void readTallyBlamesBoardsNotALostController();
     void closeLineSaysWhatWasDropped();
+    void recordingListKeepsOneLineEach_data();
+    void recordingListKeepsOneLineEach();
 };
 
 void TestCliLogic::configFileImages_data() {
@@ -405,6 +407,38 @@ void TestCliLogic::closeLineSaysWhatWasDropped() {
     QVERIFY(std::any_of(events.begin(), events.end(), [](const std::string& e) {
         return e.find("30 queued rows not written") != std::string::npos;
     }));
+}
+
+// A label or host with control characters shows them escaped: one table line per recording.
+void TestCliLogic::recordingListKeepsOneLineEach_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << "bench 7"
+                           << "bench 7";
+    QTest::newRow("line break") << "line 1\nline 2"
+                                << "line 1\\nline 2";
+    QTest::newRow("carriage return and tab") << "a\r\tb"
+                                             << "a\\r\\tb";
+    QTest::newRow("escape character") << "red\x1b[31m"
+                                      << "red\\x1B[31m";
+}
+
+void TestCliLogic::recordingListKeepsOneLineEach() {
+    QFETCH(QString, label);
+    QFETCH(QString, shown);
+    RecordingInfo a;
+    a.id = 1;
+    a.label = label.toStdString();
+    a.host = "bench\nhost";
+    RecordingInfo b = a;
+    b.id = 2;
+    const QString table = QString::fromStdString(formatRecordingList({a, b}, false));
+    const QStringList lines = table.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);  // the heading and one line each
+    QVERIFY2(lines[1].contains(shown) && lines[1].contains("bench\\nhost"), qPrintable(table));
+    // JSON keeps the text as it is.
+    QVERIFY(QString::fromStdString(formatRecordingList({a}, true))
+                .contains(QJsonDocument(QJsonArray{label}).toJson(QJsonDocument::Compact).mid(1).chopped(1)));
 }
 
 QTEST_GUILESS_MAIN(TestCliLogic)

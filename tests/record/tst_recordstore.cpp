@@ -47,6 +47,12 @@ void rawSql(const QString& path, const QStringList& statements) {
     QSqlDatabase::removeDatabase(QStringLiteral("raw"));
 }
 
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
 std::vector<std::string> csvSplit(const QString& line) {
     std::vector<std::string> out;
     for (const QString& f : line.split(QLatin1Char(','))) out.push_back(f.toStdString());
@@ -78,6 +84,9 @@ private slots:
     void csvHasOneRowPerBoardPass();
     void mergerGathersPartialReads();
     void workbookHoldsTheSamples();
+    void workbookContinuesOnFurtherSheets();
+    void failedExportLeavesTheTargetAsItWas_data();
+    void failedExportLeavesTheTargetAsItWas();
 
 private:
     QTemporaryDir tmp_;
@@ -832,6 +841,100 @@ void TestRecordStore::workbookHoldsTheSamples() {
         QCOMPARE(sheet.text.value("S" + r).split(QLatin1Char(' ')).size(), 12);  // one status per cell
     }
     QVERIFY(!sheet.text.contains("B15"));
+}
+
+// Past a sheet's rows the samples go on below the same header on further sheets, named by
+// the sample points they hold; a sheet of 13 rows holds two samples below its 11 header rows.
+void TestRecordStore::workbookContinuesOnFurtherSheets() {
+    StackRig rig(2);
+    QVERIFY(rig.ok);
+    const QString file = path("split.sqlite");
+    std::string error;
+    auto writer = RecordWriter::open(file.toStdString(), rig.context({}), &error);
+    QVERIFY(writer);
+    rig.session->addListener(writer.get());
+    rig.passes(5);
+    rig.session->removeListener(writer.get());
+    writer->close();
+    auto reader = RecordReader::open(file.toStdString(), &error);
+    QVERIFY(reader);
+    const QString out = path("split.xlsx");
+    XlsxExportOptions options;
+    options.sheetRows = 13;
+    ExportStats stats;
+    QVERIFY2(exportXlsx(*reader, *reader->latestId(), out.toStdString(), &error, &stats, options), error.c_str());
+    QCOMPARE(stats.rows, 10);
+    QCOMPARE(sheetNames(out), (QStringList{"Samples 1-2", "Samples 3-4", "Samples 5-5"}));
+    QStringList stamps;
+    for (int s = 1; s <= 3; ++s) {
+        const SheetContents sheet = readSheet(out, s);
+        QVERIFY2(sheet.error.isEmpty(), qPrintable(sheet.error));
+        QCOMPARE(sheet.text.value("B5"), QStringLiteral("SAMPLES = 5"));
+        QCOMPARE(sheet.text.value("B10"), QStringLiteral("(1-80) TIME STAMP"));
+        QCOMPARE(sheet.text.value("W10"), QStringLiteral("(2-81) TIME STAMP"));
+        for (int row = 12; row <= 13 && (s - 1) * 2 + row - 11 <= 5; ++row) {
+            const QString r = QString::number(row);
+            QCOMPARE(sheet.text.value("A" + r).toDouble(), double((s - 1) * 2 + row - 11));  // sample point
+            stamps << sheet.text.value("B" + r);
+            QVERIFY(sheet.text.value("W" + r).endsWith(QLatin1Char('Z')));  // board 2 in the same row
+            QCOMPARE(sheet.text.value("C" + r), QStringLiteral("E1 00 00 00 7F C7"));
+        }
+        QVERIFY(!sheet.text.contains("A14"));
+    }
+    // Every sample once, in time order.
+    QCOMPARE(stamps.size(), 5);
+    QStringList sorted = stamps;
+    sorted.sort();
+    QCOMPARE(stamps, sorted);
+    QCOMPARE(QSet<QString>(stamps.begin(), stamps.end()).size(), 5);
+}
+
+// An export that fails leaves what was at the target byte for byte, and no file beside it.
+void TestRecordStore::failedExportLeavesTheTargetAsItWas_data() {
+    QTest::addColumn<bool>("xlsx");
+    QTest::addColumn<bool>("targetIsFolder");
+    QTest::addColumn<int>("addressLength");
+    // A header text longer than a cell holds (32767 characters) fails the workbook midway.
+    QTest::newRow("xlsx, a text no cell holds") << true << false << 40000;
+    QTest::newRow("xlsx onto a folder") << true << true << 2;
+    QTest::newRow("csv onto a folder") << false << true << 2;
+}
+
+void TestRecordStore::failedExportLeavesTheTargetAsItWas() {
+    QFETCH(bool, xlsx);
+    QFETCH(bool, targetIsFolder);
+    QFETCH(int, addressLength);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("rec.sqlite");
+    RecordingContext ctx;
+    ctx.boards = {{0, std::string(static_cast<std::size_t>(addressLength), '8'), {}, {}, 0x7F, 0xC7, 1}};
+    std::string error;
+    {
+        auto writer = RecordWriter::open(file.toStdString(), ctx, &error);
+        QVERIFY2(writer, error.c_str());
+        for (int t = 1; t <= 6; ++t) writer->onRead(syntheticRead(t));
+        writer->close();
+    }
+    const QString target = dir.filePath(xlsx ? "old.xlsx" : "old.csv");
+    if (targetIsFolder) QVERIFY(QDir().mkpath(target + "/inside"));
+    else writeFile(target, "the export of yesterday");
+    const QByteArray before = fileHash(target);
+    const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+    auto reader = RecordReader::open(file.toStdString(), &error);
+    QVERIFY(reader);
+    error.clear();
+    const bool ok = xlsx ? exportXlsx(*reader, *reader->latestId(), target.toStdString(), &error)
+                         : exportCsv(*reader, *reader->latestId(), target.toStdString(), &error);
+    QVERIFY(!ok);
+    QVERIFY2(QString::fromStdString(error).contains(target), error.c_str());
+    QCOMPARE(fileHash(target), before);
+    QCOMPARE(QFileInfo(target).isDir(), targetIsFolder);
+    reader.reset();
+    QStringList after = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    after.removeAll("rec.sqlite-wal");
+    after.removeAll("rec.sqlite-shm");
+    QCOMPARE(after, entries);
 }
 
 // The child of recordingOfAKilledWriterOpens: records until it is killed.

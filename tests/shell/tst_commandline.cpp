@@ -50,6 +50,29 @@ private slots:
         QVERIFY(!parseCommandLine(v).error.empty());
     }
 
+    // --trace and --dump-window must not be the --record file: the window would truncate it.
+    void outputsThatAreTheRecording_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("trace is the recording")
+            << QStringList{"--trace", "r.sqlite", "--record", "r.sqlite"} << "--trace";
+        QTest::newRow("dump by another spelling")
+            << QStringList{"--dump-window", "./r.sqlite-wal", "--record", "r.sqlite"} << "--dump-window";
+        QTest::newRow("other files") << QStringList{"--trace", "t.log",    "--dump-window",
+                                                    "d.json",  "--record", "r.sqlite"}
+                                     << "";
+        QTest::newRow("a database server")
+            << QStringList{"--trace", "postgresql://u@h/db", "--record", "postgresql://u@h/db"} << "";
+    }
+    void outputsThatAreTheRecording() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, refusal);
+        std::vector<std::string> v;
+        for (const QString& a : args) v.push_back(a.toStdString());
+        const QString why = QString::fromStdString(outputsOverlapRecording(parseCommandLine(v)));
+        QVERIFY2(refusal.isEmpty() ? why.isEmpty() : why.startsWith(refusal), qPrintable(why));
+    }
+
     void identification_data() {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<int>("verdict");

@@ -28,10 +28,24 @@ QString columnLetters(int col) {
 
 }  // namespace
 
-SheetContents readFirstSheet(const QString& xlsxPath) {
+SheetContents readFirstSheet(const QString& xlsxPath) { return readSheet(xlsxPath, 1); }
+
+QStringList sheetNames(const QString& xlsxPath) {
+    QString error;
+    QStringList names;
+    for (QXmlStreamReader x(unzipPart(xlsxPath, QStringLiteral("xl/workbook.xml"), &error)); !x.atEnd();) {
+        x.readNext();
+        if (x.isStartElement() && x.name() == QLatin1String("sheet")) names << x.attributes().value("name").toString();
+    }
+    return names;
+}
+
+SheetContents readSheet(const QString& xlsxPath, int index) {
     SheetContents out;
-    const QByteArray shared = unzipPart(xlsxPath, QStringLiteral("xl/sharedStrings.xml"), &out.error);
-    const QByteArray sheet = unzipPart(xlsxPath, QStringLiteral("xl/worksheets/sheet1.xml"), &out.error);
+    // A workbook written row by row keeps its texts in the cells and may have no shared strings.
+    QString noShared;
+    const QByteArray shared = unzipPart(xlsxPath, QStringLiteral("xl/sharedStrings.xml"), &noShared);
+    const QByteArray sheet = unzipPart(xlsxPath, QStringLiteral("xl/worksheets/sheet%1.xml").arg(index), &out.error);
     const QByteArray styles = unzipPart(xlsxPath, QStringLiteral("xl/styles.xml"), &out.error);
     if (!out.error.isEmpty()) return out;
 
@@ -76,7 +90,9 @@ SheetContents readFirstSheet(const QString& xlsxPath) {
                 out.bold.insert(ref);
             while (!(x.isEndElement() && x.name() == QLatin1String("c")) && !x.atEnd()) {
                 x.readNext();
-                if (x.isStartElement() && x.name() == QLatin1String("v")) {
+                if (x.isStartElement() && x.name() == QLatin1String("t")) {
+                    out.text[ref] = x.readElementText();  // an inline string
+                } else if (x.isStartElement() && x.name() == QLatin1String("v")) {
                     const QString v = x.readElementText();
                     const int i = v.toInt();
                     out.text[ref] = isShared && i >= 0 && i < strings.size() ? strings[i] : v;

@@ -1,10 +1,11 @@
 #pragma once
 // Reads back a saved .xlsx file the way a spreadsheet would: unzips it (Debian's unzip) and
-// resolves each cell of the first sheet through the shared-strings part.
+// resolves each cell of a sheet through the shared-strings part, or takes its inline text.
 
 #include <QMap>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace zmx::test {
 
@@ -16,5 +17,9 @@ struct SheetContents {
 };
 
 SheetContents readFirstSheet(const QString& xlsxPath);
+// Sheet `index` (from 1) of the workbook.
+SheetContents readSheet(const QString& xlsxPath, int index);
+// The sheets' names in the workbook's order; empty when it cannot be read.
+QStringList sheetNames(const QString& xlsxPath);
 
 }  // namespace zmx::test
