@@ -162,7 +162,8 @@ private slots:
     }
 
     // Cell 7 of board 6 rises over VOV: that heatmap cell turns the legend's over-voltage
-    // red and says so; its neighbours keep the window's code for them (clear, white).
+    // red and says so; its neighbours, read and in range, show the reads' own code (good, green),
+    // the same a replay of the recording shows.
     void crossedThresholdColoursTheRightHeatmapCell() {
         WindowFixture f;
         ViewMenus views(*f.form);
@@ -176,11 +177,11 @@ private slots:
         HeatmapTable* h = v->heatmap();
         QCOMPARE(h->rowCount(), kRunBoards);
         const QColor red = toQColor(cellStatusStyle(4).color);
-        const QColor clear = toQColor(cellStatusStyle(0).color);
+        const QColor good = toQColor(cellStatusStyle(1).color);
         QCOMPARE(cellFill(h, 5, 6), red);
         QCOMPARE(cellText(h, 5, 6), QStringLiteral("4.300"));
         for (auto [row, col] : {std::pair{5, 5}, {5, 7}, {4, 6}, {6, 6}, {0, 0}}) {
-            QCOMPARE(cellFill(h, row, col), clear);
+            QCOMPARE(cellFill(h, row, col), good);
             QVERIFY(!cellText(h, row, col).isEmpty());  // read, in range
         }
         const QString said = h->item(5, 6)->data(Qt::AccessibleTextRole).toString();
