@@ -23,6 +23,8 @@ namespace zmx {
 
 namespace {
 using Clock = std::chrono::steady_clock;
+// How long a writer keeps trying to switch a file that others hold to WAL mode.
+constexpr int kWalSwitchWaitMs = 5000;
 using Row = std::variant<BoardRead, ConfigWrite>;
 }  // namespace
 
@@ -95,8 +97,19 @@ bool RecordWriter::Impl::connect(std::string* error, bool first) {
     if (!target.postgres) {
         // WAL: readers (replay --follow, export) never block the writer; a killed writer
         // loses at most its open transaction. NORMAL sync is safe against process death.
-        if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next() ||
-            q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+        // The switch needs the file to itself and SQLite does not wait for it: writers
+        // starting together on a new file each try again for a while.
+        const auto switchToWal = [&q] {
+            return q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && q.next() &&
+                   q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+        };
+        const auto walDeadline = Clock::now() + std::chrono::milliseconds(kWalSwitchWaitMs);
+        bool wal = switchToWal();
+        while (!wal && Clock::now() < walDeadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            wal = switchToWal();
+        }
+        if (!wal) {
             *error = store::errorText(shown() + QStringLiteral(": cannot switch to WAL mode"), q.lastError());
             q = QSqlQuery();
             disconnect();
