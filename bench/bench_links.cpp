@@ -5,11 +5,11 @@
 //   serial_pass   one continuous-mode pass of ten boards over that link, per tick;
 //   links         all three, and the ratio of the first two medians.
 
-#include <QComboBox>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <QComboBox>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,8 +23,8 @@
 #include "link/SerialLink.h"
 #include "protocol/Hex.h"
 #include "protocol/Pec.h"
-#include "shell/Form1.h"
 #include "sim/SimStack.h"
+#include "window/shell/Form1.h"
 
 namespace zmx::bench {
 namespace {

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string>
 
-#include "commands/ReadConfigLogic.h"
-#include "commands/ReadVerdicts.h"
 #include "model/StackState.h"
 #include "protocol/ReadDecode.h"
 #include "protocol/ReplyParsers.h"
+#include "rules/ReadConfigLogic.h"
+#include "rules/ReadVerdicts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     zmx::StackState st;

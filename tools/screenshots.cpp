@@ -4,22 +4,22 @@
 // threshold, board 4 has a noisy link, and time runs on a clock of its own, so twenty
 // minutes of trend take a few seconds.
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTabWidget>
 #include <cstdio>
 
 #include "link/ControllerLink.h"
 #include "link/SimLink.h"
-#include "shell/Form1.h"
 #include "sim/SimStack.h"
 #include "views/widgets/RecordMenu.h"
 #include "views/widgets/StackViewWindow.h"
 #include "views/widgets/TrendPanel.h"
 #include "views/widgets/ViewMenus.h"
+#include "window/shell/Form1.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <cstdio>
 
 #include "cli/ConfigFile.h"
-#include "config/Thresholds.h"
 #include "protocol/BoardAddress.h"
 #include "protocol/Hex.h"
+#include "rules/Thresholds.h"
 
 namespace zmx {
 

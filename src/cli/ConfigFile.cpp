@@ -8,9 +8,9 @@
 #include <cmath>
 #include <map>
 
-#include "config/Thresholds.h"
-#include "display/CellStatus.h"
 #include "protocol/Hex.h"
+#include "rules/CellStatus.h"
+#include "rules/Thresholds.h"
 
 namespace zmx {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <functional>
 
-#include "config/ConfigModel.h"
-#include "display/CellStatus.h"
 #include "link/ControllerLink.h"
-#include "modes/KeepAlive.h"
 #include "protocol/ChipCommands.h"
 #include "protocol/Hex.h"
 #include "protocol/ReplyParsers.h"
+#include "rules/CellStatus.h"
+#include "rules/ConfigModel.h"
+#include "rules/KeepAlive.h"
 #include "session/LinkFailureLine.h"
 
 namespace zmx {

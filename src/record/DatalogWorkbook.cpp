@@ -1,4 +1,4 @@
-#include "export/DatalogWorkbook.h"
+#include "record/DatalogWorkbook.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,8 +8,8 @@
 #include <QTemporaryFile>
 #include <algorithm>
 
-#include "export/WorkbookWriter.h"
 #include "record/OutputFile.h"
+#include "record/WorkbookWriter.h"
 
 namespace zmx {
 

@@ -5,8 +5,8 @@
 #include <charconv>
 #include <functional>
 
-#include "config/Thresholds.h"
 #include "record/StoreRows.h"
+#include "rules/Thresholds.h"
 
 namespace zmx {
 

@@ -4,9 +4,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include "config/ConfigModel.h"
 #include "model/StackState.h"
 #include "protocol/Hex.h"
+#include "rules/ConfigModel.h"
 
 namespace zmx {
 

@@ -11,12 +11,12 @@
 #include <deque>
 #include <functional>
 
-#include "config/Thresholds.h"
-#include "export/DatalogWorkbook.h"
-#include "export/WorkbookWriter.h"
+#include "record/DatalogWorkbook.h"
 #include "record/OutputFile.h"
 #include "record/RecordExport.h"
 #include "record/StoreRows.h"
+#include "record/WorkbookWriter.h"
+#include "rules/Thresholds.h"
 
 namespace zmx {
 

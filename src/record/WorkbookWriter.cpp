@@ -1,4 +1,4 @@
-#include "export/WorkbookWriter.h"
+#include "record/WorkbookWriter.h"
 
 #include <algorithm>
 #include <map>

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "export/DatalogWorkbook.h"
+#include "record/DatalogWorkbook.h"
 
 namespace zmx {
 

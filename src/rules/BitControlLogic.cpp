@@ -1,4 +1,4 @@
-#include "config/BitControlLogic.h"
+#include "rules/BitControlLogic.h"
 
 #include "protocol/Hex.h"
 

@@ -1,4 +1,4 @@
-#include "config/BoardLayout.h"
+#include "rules/BoardLayout.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "display/CellFormat.h"
+#include "rules/CellFormat.h"
 
 #include <cmath>
 #include <cstdio>

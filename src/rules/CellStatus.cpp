@@ -1,4 +1,4 @@
-#include "display/CellStatus.h"
+#include "rules/CellStatus.h"
 
 #include "protocol/Hex.h"
 

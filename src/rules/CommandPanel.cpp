@@ -1,4 +1,4 @@
-#include "modes/CommandPanel.h"
+#include "rules/CommandPanel.h"
 
 namespace zmx {
 

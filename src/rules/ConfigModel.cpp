@@ -1,4 +1,4 @@
-#include "config/ConfigModel.h"
+#include "rules/ConfigModel.h"
 
 #include "protocol/Hex.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "display/Colors.h"
 #include "model/StackState.h"
+#include "rules/Colors.h"
 
 namespace zmx {
 

@@ -1,4 +1,4 @@
-#include "modes/ContinuousSequence.h"
+#include "rules/ContinuousSequence.h"
 
 namespace zmx {
 

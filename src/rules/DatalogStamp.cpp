@@ -1,4 +1,4 @@
-#include "modes/DatalogStamp.h"
+#include "rules/DatalogStamp.h"
 
 #include <QLocale>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "modes/KeepAlive.h"
+#include "rules/KeepAlive.h"
 
 #include "protocol/ChipCommands.h"
 #include "protocol/Frames.h"

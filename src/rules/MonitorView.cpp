@@ -1,4 +1,4 @@
-#include "display/MonitorView.h"
+#include "rules/MonitorView.h"
 
 #include "protocol/ChipCommands.h"
 #include "protocol/Hex.h"

@@ -1,4 +1,4 @@
-#include "commands/ReadConfigLogic.h"
+#include "rules/ReadConfigLogic.h"
 
 #include "protocol/ChipCommands.h"
 #include "protocol/Hex.h"

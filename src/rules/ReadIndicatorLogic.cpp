@@ -1,4 +1,4 @@
-#include "modes/ReadIndicatorLogic.h"
+#include "rules/ReadIndicatorLogic.h"
 
 namespace zmx {
 

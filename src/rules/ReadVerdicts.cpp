@@ -1,4 +1,4 @@
-#include "commands/ReadVerdicts.h"
+#include "rules/ReadVerdicts.h"
 
 namespace zmx {
 

@@ -1,4 +1,4 @@
-#include "modes/SelfTestPatterns.h"
+#include "rules/SelfTestPatterns.h"
 
 #include "protocol/ChipCommands.h"
 #include "protocol/Hex.h"

@@ -1,4 +1,4 @@
-#include "commands/StartPollLogic.h"
+#include "rules/StartPollLogic.h"
 
 #include <array>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "config/Thresholds.h"
+#include "rules/Thresholds.h"
 
 #include <charconv>
 #include <cmath>

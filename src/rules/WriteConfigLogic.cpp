@@ -1,4 +1,4 @@
-#include "commands/WriteConfigLogic.h"
+#include "rules/WriteConfigLogic.h"
 
 #include <array>
 

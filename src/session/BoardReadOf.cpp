@@ -1,10 +1,10 @@
 #include "session/BoardReadOf.h"
 
-#include "display/CellStatus.h"
 #include "protocol/ChipCommands.h"
 #include "protocol/Pec.h"
 #include "protocol/ReadDecode.h"
 #include "protocol/ReplyParsers.h"
+#include "rules/CellStatus.h"
 
 namespace zmx {
 

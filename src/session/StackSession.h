@@ -26,9 +26,9 @@
 #include <string>
 #include <vector>
 
-#include "commands/StartPollLogic.h"
-#include "display/CellStatus.h"
 #include "model/StackState.h"
+#include "rules/CellStatus.h"
+#include "rules/StartPollLogic.h"
 #include "session/ReadEvents.h"
 
 namespace zmx {

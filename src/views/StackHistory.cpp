@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "config/Thresholds.h"
+#include "rules/Thresholds.h"
 
 namespace zmx {
 

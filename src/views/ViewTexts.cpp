@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 
-#include "display/Colors.h"
+#include "rules/Colors.h"
 
 namespace zmx {
 

@@ -9,11 +9,11 @@
 #include "cli/CliOutput.h"
 #include "cli/ConfigFile.h"
 #include "cli/StackCommands.h"
-#include "config/Thresholds.h"
 #include "link/SimLink.h"
 #include "protocol/ChipCommands.h"
 #include "protocol/Frames.h"
 #include "record/RecordWriter.h"
+#include "rules/Thresholds.h"
 #include "session/ReadTally.h"
 #include "support/TestSupport.h"
 

@@ -2,8 +2,8 @@
 
 #include <QtTest>
 
+#include "cli/CommandLine.h"
 #include "protocol/Identification.h"
-#include "shell/CommandLine.h"
 
 using namespace zmx;
 

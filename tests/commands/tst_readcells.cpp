@@ -5,13 +5,13 @@
 #include <QLineEdit>
 #include <QtTest>
 
-#include "commands/ReadTestSetup.h"
-#include "display/CellFormat.h"
 #include "protocol/Hex.h"
 #include "protocol/Pec.h"
 #include "protocol/ReadDecode.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/CellFormat.h"
+#include "support/ReadTestSetup.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

@@ -5,11 +5,11 @@
 #include <QLineEdit>
 #include <QtTest>
 
-#include "commands/ReadTestSetup.h"
-#include "display/CellStatus.h"
 #include "protocol/ReadDecode.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/CellStatus.h"
+#include "support/ReadTestSetup.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QtTest>
 
-#include "commands/StartPollLogic.h"
+#include "rules/StartPollLogic.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;

@@ -5,10 +5,10 @@
 #include <QPlainTextEdit>
 #include <QtTest>
 
-#include "commands/WriteConfigLogic.h"
 #include "protocol/Frames.h"
-#include "shell/widgets/Paint.h"
+#include "rules/WriteConfigLogic.h"
 #include "support/TestSupport.h"
+#include "window/shell/widgets/Paint.h"
 
 using namespace zmx;
 using namespace zmx::test;

@@ -14,9 +14,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "config/BoardLayout.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/BoardLayout.h"
 #include "support/TestSupport.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

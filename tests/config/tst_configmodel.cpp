@@ -9,11 +9,11 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "config/ConfigModel.h"
 #include "protocol/Hex.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/ConfigModel.h"
 #include "support/TestSupport.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

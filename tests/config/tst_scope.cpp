@@ -11,10 +11,10 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
-#include "config/BitControlLogic.h"
-#include "config/Thresholds.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/BitControlLogic.h"
+#include "rules/Thresholds.h"
 #include "support/TestSupport.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

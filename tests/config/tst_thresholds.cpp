@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "config/Thresholds.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/Thresholds.h"
 #include "support/TestSupport.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

@@ -6,13 +6,13 @@
 #include <QLineEdit>
 #include <QtTest>
 
-#include "display/CellStatus.h"
-#include "display/Colors.h"
 #include "protocol/ReadDecode.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/CellStatus.h"
+#include "rules/Colors.h"
 #include "support/TestSupport.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

@@ -5,8 +5,8 @@
 #include <QtTest>
 
 #include "cli/CliOptions.h"
+#include "cli/CommandLine.h"
 #include "link/LinkText.h"
-#include "shell/CommandLine.h"
 
 using namespace zmx;
 

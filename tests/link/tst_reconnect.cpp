@@ -15,10 +15,10 @@
 
 #include "link/LinkDiscovery.h"
 #include "link/SerialLink.h"
-#include "modes/CommandPanel.h"
+#include "rules/CommandPanel.h"
 #include "session/StackSession.h"
-#include "shell/widgets/ShapeWidget.h"
 #include "support/TestSupport.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

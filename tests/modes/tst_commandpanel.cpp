@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "modes/PanelFixture.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "support/PanelFixture.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

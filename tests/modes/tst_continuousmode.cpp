@@ -8,12 +8,12 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "display/CellFormat.h"
-#include "modes/PanelFixture.h"
 #include "protocol/ReadDecode.h"
-#include "shell/widgets/Layout.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/CellFormat.h"
+#include "support/PanelFixture.h"
+#include "window/shell/widgets/Layout.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

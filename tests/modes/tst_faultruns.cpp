@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <functional>
 
-#include "modes/PanelFixture.h"
 #include "protocol/Pec.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "support/PanelFixture.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

@@ -2,22 +2,22 @@
 // without an action send and change nothing, and a board button redraws the monitor from
 // the stored verdict of the newly selected board without any transfer.
 
-#include <QLabel>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 #include <functional>
 
-#include "modes/CommandPanel.h"
-#include "modes/PanelFixture.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/WindowDump.h"
+#include "rules/CommandPanel.h"
+#include "support/PanelFixture.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/WindowDump.h"
 
 using namespace zmx;
 using namespace zmx::test;

@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "modes/PanelFixture.h"
 #include "protocol/Hex.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "support/PanelFixture.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
 using namespace zmx::test;

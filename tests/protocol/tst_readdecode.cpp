@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "commands/ReadVerdicts.h"
 #include "protocol/Hex.h"
 #include "protocol/Pec.h"
 #include "protocol/ReadDecode.h"
+#include "rules/ReadVerdicts.h"
 
 using namespace zmx;
 

@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-#include "export/DatalogWorkbook.h"
+#include "record/DatalogWorkbook.h"
 #include "support/XlsxReader.h"
 
 using namespace zmx;

@@ -11,9 +11,9 @@
 
 #include "record/RecordExport.h"
 #include "record/RecordReader.h"
-#include "record/RecordRig.h"
 #include "record/RecordWriter.h"
 #include "support/PgServer.h"
+#include "support/RecordRig.h"
 
 using namespace zmx;
 using namespace zmx::test;

@@ -15,13 +15,13 @@
 #include <thread>
 #include <tuple>
 
-#include "config/Thresholds.h"
 #include "protocol/ReadDecode.h"
 #include "record/RecordExport.h"
 #include "record/RecordReader.h"
-#include "record/RecordRig.h"
 #include "record/RecordWriter.h"
 #include "record/StoreDb.h"
+#include "rules/Thresholds.h"
+#include "support/RecordRig.h"
 #include "support/XlsxReader.h"
 
 using namespace zmx;

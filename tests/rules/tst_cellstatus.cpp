@@ -2,8 +2,8 @@
 
 #include <QtTest>
 
-#include "display/CellFormat.h"
-#include "display/CellStatus.h"
+#include "rules/CellFormat.h"
+#include "rules/CellStatus.h"
 
 using namespace zmx;
 

@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-#include "modes/ContinuousSequence.h"
+#include "rules/ContinuousSequence.h"
 
 using namespace zmx;
 

@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-#include "modes/DatalogStamp.h"
+#include "rules/DatalogStamp.h"
 
 using namespace zmx;
 

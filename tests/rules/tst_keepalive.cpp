@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-#include "modes/KeepAlive.h"
+#include "rules/KeepAlive.h"
 
 using namespace zmx;
 

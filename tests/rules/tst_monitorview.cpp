@@ -2,8 +2,8 @@
 
 #include <QtTest>
 
-#include "display/MonitorView.h"
 #include "protocol/Pec.h"
+#include "rules/MonitorView.h"
 
 using namespace zmx;
 

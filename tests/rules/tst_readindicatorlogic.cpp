@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-#include "modes/ReadIndicatorLogic.h"
+#include "rules/ReadIndicatorLogic.h"
 
 using namespace zmx;
 

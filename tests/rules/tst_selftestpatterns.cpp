@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-#include "modes/SelfTestPatterns.h"
+#include "rules/SelfTestPatterns.h"
 
 using namespace zmx;
 

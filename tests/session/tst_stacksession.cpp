@@ -4,11 +4,11 @@
 
 #include <QtTest>
 
-#include "display/CellStatus.h"
 #include "link/SimLink.h"
 #include "protocol/ChipCommands.h"
 #include "protocol/Frames.h"
 #include "protocol/ReadDecode.h"
+#include "rules/CellStatus.h"
 #include "session/BoardReadOf.h"
 #include "session/LinkFailureLine.h"
 #include "session/StackSession.h"

@@ -3,10 +3,10 @@
 // apart without a caption, fits the 900 x 600 client area without visible overlaps, and
 // the JSON window dump describes all of it in window coordinates.
 
-#include "shell/widgets/Controls.h"
-#include "shell/widgets/Layout.h"
-#include "shell/widgets/ShapeWidget.h"
-#include "shell/widgets/WindowDump.h"
+#include "window/shell/widgets/Controls.h"
+#include "window/shell/widgets/Layout.h"
+#include "window/shell/widgets/ShapeWidget.h"
+#include "window/shell/widgets/WindowDump.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

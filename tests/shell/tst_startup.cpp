@@ -11,10 +11,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
-#include "shell/widgets/WindowDump.h"
 #include "support/TestSupport.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
+#include "window/shell/widgets/WindowDump.h"
 
 using namespace zmx;
 using namespace zmx::test;

@@ -2,9 +2,9 @@
 // colours set through the helpers read back the same and land in the palette role the
 // widget draws with, and that long button captions wrap.
 
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
-#include "shell/widgets/WrappingButton.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
+#include "window/shell/widgets/WrappingButton.h"
 
 #include <QApplication>
 #include <QCheckBox>

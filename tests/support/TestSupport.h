@@ -11,9 +11,9 @@
 #include "link/ControllerLink.h"
 #include "link/LinkBackend.h"
 #include "model/StackState.h"
-#include "shell/Form1.h"
 #include "sim/SimStack.h"
 #include "sim/SimWire.h"
+#include "window/shell/Form1.h"
 
 namespace zmx::test {
 

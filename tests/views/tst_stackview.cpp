@@ -18,10 +18,8 @@
 #include <QSlider>
 #include <QTabWidget>
 
-#include "display/Colors.h"
+#include "rules/Colors.h"
 #include "session/StackSession.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/WindowDump.h"
 #include "support/TestSupport.h"
 #include "views/ReplayTimeline.h"
 #include "views/StackHistory.h"
@@ -31,6 +29,8 @@
 #include "views/widgets/StackViewWindow.h"
 #include "views/widgets/TrendPanel.h"
 #include "views/widgets/ViewMenus.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/WindowDump.h"
 
 using namespace zmx;
 using namespace zmx::test;

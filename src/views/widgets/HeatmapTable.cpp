@@ -3,10 +3,10 @@
 #include <QHeaderView>
 #include <algorithm>
 
-#include "display/Colors.h"
-#include "shell/QtColor.h"
+#include "rules/Colors.h"
 #include "views/StackHistory.h"
 #include "views/ViewTexts.h"
+#include "window/shell/QtColor.h"
 
 namespace zmx {
 

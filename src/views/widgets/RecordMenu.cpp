@@ -12,11 +12,11 @@
 #include "record/RecordReader.h"
 #include "record/RecordWriter.h"
 #include "session/StackSession.h"
-#include "shell/Form1.h"
-#include "shell/widgets/WindowDump.h"
 #include "views/ReplayTimeline.h"
 #include "views/widgets/StackViewWindow.h"
 #include "views/widgets/ViewMenus.h"
+#include "window/shell/Form1.h"
+#include "window/shell/widgets/WindowDump.h"
 
 namespace zmx {
 

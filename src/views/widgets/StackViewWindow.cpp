@@ -11,13 +11,13 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "shell/widgets/WindowDump.h"
 #include "views/ReplayTimeline.h"
 #include "views/StackHistory.h"
 #include "views/ViewTexts.h"
 #include "views/widgets/HealthTable.h"
 #include "views/widgets/HeatmapTable.h"
 #include "views/widgets/TrendPanel.h"
+#include "window/shell/widgets/WindowDump.h"
 
 namespace zmx {
 

@@ -5,10 +5,10 @@
 #include <QMenuBar>
 
 #include "session/StackSession.h"
-#include "shell/Form1.h"
-#include "shell/widgets/WindowDump.h"
 #include "views/StackHistory.h"
 #include "views/widgets/StackViewWindow.h"
+#include "window/shell/Form1.h"
+#include "window/shell/widgets/WindowDump.h"
 
 namespace zmx {
 

@@ -1,7 +1,7 @@
 // Cell voltage reads (RDCV and its group variants) of the served board.
 
 #include "session/StackSession.h"
-#include "shell/Form1.h"
+#include "window/shell/Form1.h"
 
 namespace zmx {
 

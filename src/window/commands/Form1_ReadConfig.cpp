@@ -3,10 +3,10 @@
 #include <QLineEdit>
 
 #include "session/StackSession.h"
-#include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "window/shell/Form1.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

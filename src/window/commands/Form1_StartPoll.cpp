@@ -2,7 +2,7 @@
 // by its broadcast switches, to the whole stack.
 
 #include "session/StackSession.h"
-#include "shell/Form1.h"
+#include "window/shell/Form1.h"
 
 namespace zmx {
 

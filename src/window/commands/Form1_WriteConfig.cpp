@@ -3,9 +3,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "config/EditorPaint.h"
 #include "session/StackSession.h"
-#include "shell/Form1.h"
+#include "window/config/EditorPaint.h"
+#include "window/shell/Form1.h"
 
 namespace zmx {
 

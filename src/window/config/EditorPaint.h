@@ -3,9 +3,9 @@
 
 #include <QWidget>
 
-#include "config/ConfigModel.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/Paint.h"
+#include "rules/ConfigModel.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/Paint.h"
 
 namespace zmx {
 

@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "config/BitControlLogic.h"
-#include "config/ThresholdBoxEvents.h"
-#include "config/Thresholds.h"
-#include "shell/Form1.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/BitControlLogic.h"
+#include "rules/Thresholds.h"
+#include "window/config/ThresholdBoxEvents.h"
+#include "window/shell/Form1.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

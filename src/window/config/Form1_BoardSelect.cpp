@@ -9,14 +9,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "config/BitControlLogic.h"
-#include "config/BoardLayout.h"
-#include "display/Colors.h"
-#include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/Layout.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/BitControlLogic.h"
+#include "rules/BoardLayout.h"
+#include "rules/Colors.h"
+#include "window/shell/Form1.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/Layout.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

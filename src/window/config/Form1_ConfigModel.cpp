@@ -8,14 +8,14 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "config/ConfigModel.h"
-#include "config/EditorPaint.h"
 #include "protocol/Hex.h"
-#include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/CommandColumn.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/ConfigModel.h"
+#include "window/config/EditorPaint.h"
+#include "window/shell/Form1.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/CommandColumn.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

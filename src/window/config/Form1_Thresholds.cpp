@@ -8,14 +8,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "config/ThresholdBoxEvents.h"
-#include "config/Thresholds.h"
-#include "display/Colors.h"
 #include "protocol/Hex.h"
-#include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/Colors.h"
+#include "rules/Thresholds.h"
+#include "window/config/ThresholdBoxEvents.h"
+#include "window/shell/Form1.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

@@ -4,15 +4,15 @@
 #include <QGroupBox>
 #include <QLineEdit>
 
-#include "display/CellFormat.h"
-#include "display/CellStatus.h"
-#include "display/Colors.h"
 #include "protocol/ReadDecode.h"
 #include "protocol/ReplyParsers.h"
-#include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/CellFormat.h"
+#include "rules/CellStatus.h"
+#include "rules/Colors.h"
+#include "window/shell/Form1.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

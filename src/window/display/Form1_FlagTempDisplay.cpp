@@ -4,13 +4,13 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "display/CellFormat.h"
-#include "display/Colors.h"
 #include "protocol/ReadDecode.h"
-#include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/CellFormat.h"
+#include "rules/Colors.h"
+#include "window/shell/Form1.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

@@ -3,15 +3,15 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "display/MonitorView.h"
 #include "protocol/Hex.h"
 #include "protocol/Pec.h"
 #include "protocol/ReplyParsers.h"
+#include "rules/MonitorView.h"
 #include "session/StackSession.h"
-#include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "window/shell/Form1.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

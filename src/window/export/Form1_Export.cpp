@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-#include "export/DatalogWorkbook.h"
-#include "shell/Form1.h"
+#include "record/DatalogWorkbook.h"
+#include "window/shell/Form1.h"
 
 namespace zmx {
 

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "modes/CommandPanel.h"
 #include "protocol/Frames.h"
+#include "rules/CommandPanel.h"
 #include "session/StackSession.h"
-#include "shell/Form1.h"
+#include "window/shell/Form1.h"
 
 namespace zmx {
 

@@ -6,15 +6,15 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "modes/CommandPanel.h"
-#include "modes/ContinuousSequence.h"
-#include "modes/DatalogStamp.h"
+#include "rules/CommandPanel.h"
+#include "rules/ContinuousSequence.h"
+#include "rules/DatalogStamp.h"
 #include "session/StackSession.h"
-#include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/Layout.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "window/shell/Form1.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/Layout.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

@@ -4,12 +4,12 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "modes/CommandPanel.h"
 #include "protocol/Frames.h"
+#include "rules/CommandPanel.h"
 #include "session/StackSession.h"
-#include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "window/shell/Form1.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

@@ -1,11 +1,11 @@
 // Status rules and sequences shared by the panel buttons.
 
-#include "display/CellStatus.h"
-#include "display/Colors.h"
+#include "rules/CellStatus.h"
+#include "rules/Colors.h"
 #include "session/StackSession.h"
-#include "shell/Form1.h"
-#include "shell/QtColor.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "window/shell/Form1.h"
+#include "window/shell/QtColor.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

@@ -3,11 +3,11 @@
 
 #include <QPushButton>
 
-#include "modes/CommandPanel.h"
-#include "modes/ReadIndicatorLogic.h"
-#include "shell/Form1.h"
-#include "shell/widgets/CommandColumn.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "rules/CommandPanel.h"
+#include "rules/ReadIndicatorLogic.h"
+#include "window/shell/Form1.h"
+#include "window/shell/widgets/CommandColumn.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 namespace zmx {
 

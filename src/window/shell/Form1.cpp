@@ -1,4 +1,4 @@
-#include "shell/Form1.h"
+#include "window/shell/Form1.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>
@@ -6,7 +6,7 @@
 
 #include "session/ControllerReturn.h"
 #include "session/StackSession.h"
-#include "shell/widgets/WindowDump.h"
+#include "window/shell/widgets/WindowDump.h"
 
 namespace zmx {
 

@@ -16,8 +16,8 @@
 #include <string>
 
 #include "model/StackState.h"
-#include "shell/Seams.h"
-#include "shell/widgets/Controls.h"
+#include "window/shell/Seams.h"
+#include "window/shell/widgets/Controls.h"
 
 class QCloseEvent;
 

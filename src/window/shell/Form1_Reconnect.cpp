@@ -12,9 +12,9 @@
 #include "protocol/Identification.h"
 #include "session/ControllerReturn.h"
 #include "session/StackSession.h"
-#include "shell/Form1.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/WindowDump.h"
+#include "window/shell/Form1.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/WindowDump.h"
 
 namespace zmx {
 

@@ -18,8 +18,8 @@
 #include "session/LinkFailureLine.h"
 #include "session/StackDefaults.h"
 #include "session/StackSession.h"
-#include "shell/Form1.h"
-#include "shell/widgets/Paint.h"
+#include "window/shell/Form1.h"
+#include "window/shell/widgets/Paint.h"
 
 namespace zmx {
 

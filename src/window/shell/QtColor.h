@@ -1,7 +1,7 @@
 #pragma once
 #include <QColor>
 
-#include "display/Colors.h"
+#include "rules/Colors.h"
 
 namespace zmx {
 inline QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }

@@ -8,14 +8,14 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include "cli/CommandLine.h"
 #include "link/ControllerLink.h"
 #include "link/LinkDiscovery.h"
 #include "link/LinkFactory.h"
-#include "shell/CommandLine.h"
-#include "shell/Form1.h"
 #include "views/widgets/RecordMenu.h"
 #include "views/widgets/StackViewWindow.h"
 #include "views/widgets/ViewMenus.h"
+#include "window/shell/Form1.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/widgets/AccessibleNames.h"
+#include "window/shell/widgets/AccessibleNames.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QWidget>
 
-#include "shell/widgets/Controls.h"
+#include "window/shell/widgets/Controls.h"
 
 namespace zmx {
 

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "shell/widgets/Layout.h"
+#include "window/shell/widgets/Layout.h"
 
 namespace zmx {
 

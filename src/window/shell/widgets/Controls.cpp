@@ -1,8 +1,8 @@
-#include "shell/widgets/Controls.h"
-#include "shell/widgets/AccessibleNames.h"
+#include "window/shell/widgets/Controls.h"
+#include "window/shell/widgets/AccessibleNames.h"
 
-#include "shell/widgets/InventoryBuilder.h"
-#include "shell/widgets/Layout.h"
+#include "window/shell/widgets/InventoryBuilder.h"
+#include "window/shell/widgets/Layout.h"
 
 #include <QAction>
 #include <QMainWindow>

@@ -1,4 +1,4 @@
-#include "shell/Seams.h"
+#include "window/shell/Seams.h"
 
 #include <cstdio>
 

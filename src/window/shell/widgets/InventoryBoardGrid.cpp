@@ -1,12 +1,12 @@
 // Lower right: board count and address lists, the watchdog banner, and the board grid
 // (one row per board slot, slot 0 at the bottom; geometry in Layout.h).
 
-#include "shell/widgets/Controls.h"
-#include "shell/widgets/InventoryBuilder.h"
-#include "shell/widgets/Layout.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/Pictures.h"
-#include "shell/widgets/TextFit.h"
+#include "window/shell/widgets/Controls.h"
+#include "window/shell/widgets/InventoryBuilder.h"
+#include "window/shell/widgets/Layout.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/Pictures.h"
+#include "window/shell/widgets/TextFit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "shell/widgets/InventoryBuilder.h"
+#include "window/shell/widgets/InventoryBuilder.h"
 
-#include "shell/widgets/Controls.h"
-#include "shell/widgets/WrappingButton.h"
+#include "window/shell/widgets/Controls.h"
+#include "window/shell/widgets/WrappingButton.h"
 
 #include <QCheckBox>
 #include <QComboBox>

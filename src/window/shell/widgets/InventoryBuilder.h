@@ -3,7 +3,7 @@
 // shares (objectName, font, geometry, tool tip, inventory mark) so that the area builders
 // only state what differs. Geometry is in pixels of the parent.
 
-#include "shell/widgets/ShapeWidget.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 #include <QFont>
 #include <QRect>

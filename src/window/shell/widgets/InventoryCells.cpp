@@ -1,10 +1,10 @@
 // The twelve cell panels Frame1(11) .. Frame1(0), laid out right to left under the
 // column header Label9(0): CELL12 leftmost, CELL1 rightmost.
 
-#include "shell/widgets/Controls.h"
-#include "shell/widgets/InventoryBuilder.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/TextFit.h"
+#include "window/shell/widgets/Controls.h"
+#include "window/shell/widgets/InventoryBuilder.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/TextFit.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

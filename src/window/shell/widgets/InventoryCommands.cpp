@@ -2,11 +2,11 @@
 // broadcast boxes, board labels and highlight frames to their left, and below them the
 // hidden datalog buttons, the controller identification and the version.
 
-#include "shell/widgets/Controls.h"
-#include "shell/widgets/InventoryBuilder.h"
-#include "shell/widgets/Layout.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/Pictures.h"
+#include "window/shell/widgets/Controls.h"
+#include "window/shell/widgets/InventoryBuilder.h"
+#include "window/shell/widgets/Layout.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/Pictures.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,10 +1,10 @@
 // Top band and threshold frame: I/O mode (Frame3), transfer monitor (Frame7),
 // configuration registers (Frame4) and voltage limits (Frame2).
 
-#include "shell/widgets/Controls.h"
-#include "shell/widgets/InventoryBuilder.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/Pictures.h"
+#include "window/shell/widgets/Controls.h"
+#include "window/shell/widgets/InventoryBuilder.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/Pictures.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -2,10 +2,10 @@
 // (Frame9), the status legend (Frame8) with the hidden diagnostic frames over and beside
 // it, and the board/address headers in the lower left.
 
-#include "shell/widgets/Controls.h"
-#include "shell/widgets/InventoryBuilder.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/Pictures.h"
+#include "window/shell/widgets/Controls.h"
+#include "window/shell/widgets/InventoryBuilder.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/Pictures.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

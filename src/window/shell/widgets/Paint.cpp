@@ -1,7 +1,7 @@
-#include "shell/widgets/Paint.h"
+#include "window/shell/widgets/Paint.h"
 
-#include "shell/widgets/Layout.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "window/shell/widgets/Layout.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "shell/widgets/Pictures.h"
+#include "window/shell/widgets/Pictures.h"
 
 #include <QFont>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "shell/widgets/ShapeWidget.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "shell/widgets/TextFit.h"
+#include "window/shell/widgets/TextFit.h"
 
 #include <QFontMetricsF>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "shell/widgets/WindowDump.h"
+#include "window/shell/widgets/WindowDump.h"
 
-#include "shell/widgets/Controls.h"
-#include "shell/widgets/Paint.h"
-#include "shell/widgets/ShapeWidget.h"
+#include "window/shell/widgets/Controls.h"
+#include "window/shell/widgets/Paint.h"
+#include "window/shell/widgets/ShapeWidget.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "shell/widgets/WrappingButton.h"
+#include "window/shell/widgets/WrappingButton.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>
