@@ -2,6 +2,6 @@
 #include <QString>
 #include <QtWidgets/QLabel>
   #  include <QPushButton>
-#include "display/CellStatus.h"
+#include "src/window/shell/QtColor.h"
 #include "link/ControllerLink.h"
 // #include <QWidget> in a comment is no include

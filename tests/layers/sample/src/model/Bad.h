@@ -1,3 +1,3 @@
 // Sample for the layer check: not compiled.
 #include <QDateTime>
-#include "../shell/Form1.h"
+#include "../window/shell/Form1.h"

@@ -1,5 +1,6 @@
-// Sample for the layer check: not compiled. The session may use subsystem logic.
+// Sample for the layer check: not compiled. The session may use the rules, nothing of the window.
 #include <QWidget>
-#include "commands/StartPollLogic.h"
-#include "display/CellStatus.h"
-#include "shell/Seams.h"
+#include "rules/StartPollLogic.h"
+#include "rules/CellStatus.h"
+#include "window/shell/Seams.h"
+#include "views/widgets/TrendPanel.h"

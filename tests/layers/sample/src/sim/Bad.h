@@ -1,3 +1,4 @@
 // Sample for the layer check: not compiled.
-#include "commands/ReadVerdicts.h"
+#include "window/config/EditorPaint.h"
+#include "rules/ReadVerdicts.h"
 #include "sim/SimStack.h"
