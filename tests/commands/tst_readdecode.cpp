@@ -116,7 +116,7 @@ private slots:
         QFETCH(float, volts);
         StackState st;
         st.rxCells = replyOf(bytesOf(data));
-        decodeCellReply(st, 0, 0);
+        storeCellRead(st, 0, 0, parseCellReply(st.rxCells, 0));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(0, cell)]), code);
         // Single precision, exactly as (code - 512) * 0.0015f gives it.
         QCOMPARE(st.cellVolts[cellValueIndex(0, cell)], volts);
@@ -125,7 +125,7 @@ private slots:
     void caseOfReplyIsKept() {
         StackState st;
         st.rxCells = "80491adc" + std::string("e8a38e") + std::string(30, '0') + "00";
-        decodeCellReply(st, 3, 0);
+        storeCellRead(st, 3, 0, parseCellReply(st.rxCells, 0));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(3, 1)]), QString("3e8"));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(3, 2)]), QString("8ea"));
         QCOMPARE(st.cellVolts[cellValueIndex(3, 1)], codeToVolts(0x3E8));
@@ -153,7 +153,7 @@ private slots:
             st.cellVolts[cellValueIndex(2, n)] = 9.0f;
         }
         st.rxCells = replyOf(std::vector<uint8_t>(18, 0xFF));
-        decodeCellReply(st, 2, selector);
+        storeCellRead(st, 2, selector, parseCellReply(st.rxCells, selector));
         for (int n = 1; n <= 12; ++n) {
             const bool inRange = n >= firstCell && n <= lastCell;
             QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(2, n)]),
@@ -167,19 +167,19 @@ private slots:
     void missingCharactersReadAsZero() {
         StackState st;
         st.rxCells = "80491ADCE8A";  // cut off in the middle of the first pair
-        decodeCellReply(st, 0, 0);
+        storeCellRead(st, 0, 0, parseCellReply(st.rxCells, 0));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(0, 1)]), QString("AE8"));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(0, 2)]), QString("000"));
         QCOMPARE(st.cellVolts[cellValueIndex(0, 3)], -0.768f);
         st.rxCells.clear();
-        decodeCellReply(st, 0, 0);
+        storeCellRead(st, 0, 0, parseCellReply(st.rxCells, 0));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(0, 12)]), QString("000"));
     }
 
     void temperatures() {
         StackState st;
         st.rxTemps = replyOf({0x00, 0x52, 0x14, 0xE8, 0x13});
-        decodeTempReply(st, 1);
+        storeTempRead(st, 1, parseTempReply(st.rxTemps));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[tempValueIndex(1, 0)]), QString("200"));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[tempValueIndex(1, 1)]), QString("145"));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[tempValueIndex(1, 2)]), QString("3E8"));
@@ -210,12 +210,12 @@ private slots:
     void flagTexts() {
         StackState st;
         st.rxFlags = "80491ADC" + std::string("01") + "0a" + "80" + "00";
-        storeFlagTexts(st, 4);
+        storeFlagRead(st, 4, parseFlagReply(st.rxFlags));
         QCOMPARE(QString::fromStdString(st.flgrText[4][0]), QString("01"));
         QCOMPARE(QString::fromStdString(st.flgrText[4][1]), QString("0A"));  // always upper case
         QCOMPARE(QString::fromStdString(st.flgrText[4][2]), QString("80"));
         st.rxFlags = "80491ADC05";
-        storeFlagTexts(st, 4);
+        storeFlagRead(st, 4, parseFlagReply(st.rxFlags));
         QCOMPARE(QString::fromStdString(st.flgrText[4][1]), QString("00"));
     }
 
