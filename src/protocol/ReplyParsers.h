@@ -4,6 +4,7 @@
 // reads the 12-bit codes with the texts the window shows for them. One function per read
 // kind, each sized by its row of the chip command table.
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
