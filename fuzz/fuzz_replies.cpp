@@ -17,24 +17,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     st.continuousRunning = static_cast<int16_t>(size % 2);
     st.scanBoard = static_cast<int16_t>((size / 2) % 10);
     st.rxConfig = st.rxFlags = st.rxTemps = st.rxCells = reply;
-    zmx::ParseRdcfgReply(st);
-    zmx::PEC_GUI_RDCFG_Calc_7730addr(st);
-    zmx::ParseRdflgReply(st);
-    zmx::CalcRdflgPec(st);
-    zmx::ParseRdtmpReply(st);
-    zmx::CalcRdtmpPec(st);
+    const zmx::ParsedReply config = zmx::parseConfigReply(reply);
+    const zmx::ParsedReply flags = zmx::parseFlagReply(reply);
+    const zmx::ParsedReply temps = zmx::parseTempReply(reply);
     const int slot = zmx::servedBoard(st);
-    zmx::storeReadback(st, st.selectedBoard);
-    zmx::storeFlagTexts(st, slot);
-    zmx::decodeTempReply(st, slot);
-    zmx::updateThermalFlag(st, slot, zmx::thermalBitOf(reply), st.rdtmpRxPec[slot] == st.rdtmpCalcPec[slot]);
-    zmx::applyTempReadVerdict(st, slot, st.rdtmpRxPec[slot] == st.rdtmpCalcPec[slot]);
-    for (int variant = 0; variant < 6; ++variant) {
-        zmx::ParseRdcvReply(st, variant);
-        zmx::CalcRdcvPec(st, variant);
-        zmx::decodeCellReply(st, slot, variant);
-        zmx::applyCellReadVerdict(st, slot,
-                                  zmx::rdcvRxPecOf(st, variant, slot) == zmx::rdcvCalcPecOf(st, variant, slot));
+    zmx::storeConfigRead(st, st.selectedBoard, config);
+    zmx::storeReadback(st, st.selectedBoard, config.data);
+    zmx::storeFlagRead(st, slot, flags);
+    zmx::storeTempRead(st, slot, temps);
+    zmx::updateThermalFlag(st, slot, temps.thermalBit, temps.pecMatch());
+    zmx::applyTempReadVerdict(st, slot, temps.pecMatch());
+    // Every selector, the out-of-range ones included.
+    for (int variant = -1; variant < 8; ++variant) {
+        const zmx::ParsedReply cells = zmx::parseCellReply(reply, variant);
+        zmx::storeCellRead(st, slot, variant, cells);
+        zmx::applyCellReadVerdict(st, slot, cells.pecMatch());
+        if (zmx::rdcvRxPecOf(st, variant, slot) != cells.rxPec) __builtin_trap();
     }
     // Every stored value stays on the code scale of a 12-bit code.
     for (float v : st.cellVolts)

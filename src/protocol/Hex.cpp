@@ -25,6 +25,12 @@ uint32_t hexTextValue(std::string_view text, std::size_t maxDigits) {
     return value;
 }
 
+uint32_t wholeHexValue(std::string_view text) {
+    for (char c : text)
+        if (digitValue(c) < 0) return 0;
+    return hexTextValue(text, text.size());
+}
+
 uint8_t textToByte(std::string_view text) { return static_cast<uint8_t>(hexTextValue(text, 2)); }
 
 uint8_t replyByteAt(std::string_view reply, std::size_t pos) {

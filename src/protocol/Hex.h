@@ -19,6 +19,10 @@ char hexDigit(int nibble);
 // At most maxDigits characters are looked at ("4Z" -> 4, "Z4" -> 0, "" -> 0).
 uint32_t hexTextValue(std::string_view text, std::size_t maxDigits = 8);
 
+// Reads a stored code text ("5A3") whole: its value when every character is a hex digit,
+// 0 when any is not or the text is empty ("4Z" -> 0, unlike hexTextValue).
+uint32_t wholeHexValue(std::string_view text);
+
 // Text to byte: the first two characters read as hex (see hexTextValue).
 uint8_t textToByte(std::string_view text);
 

@@ -3,68 +3,74 @@
 #include <algorithm>
 
 #include "protocol/Hex.h"
-#include "protocol/ReplyParsers.h"
 
 namespace zmx {
 
-std::string codeText(std::string_view reply, std::array<std::size_t, 3> positions, int code) {
-    std::string text;
-    const bool arrived = *std::max_element(positions.begin(), positions.end()) <= reply.size();
-    for (int d = 0; d < 3; ++d) {
-        text += arrived ? reply[positions[static_cast<std::size_t>(d)] - 1] : hexDigit(code >> (4 * (2 - d)));
-    }
-    return text;
+namespace {
+
+// The byte row and PEC fields a cell-read variant fills for a slot; the rows are sized
+// for their own variants only, so the selector is brought into range first.
+struct CellRowRef {
+    uint8_t* bytes;
+    std::size_t size;
+    uint8_t* rxPec;
+    uint8_t* calcPec;
+};
+
+template <std::size_t N>
+CellRowRef rowOf(std::array<uint8_t, N>& row, uint8_t& rxPec, uint8_t& calcPec) {
+    return {row.data(), N, &rxPec, &calcPec};
 }
 
-void decodeCellReply(StackState& st, int slot, int selector) {
-    const CellReadVariant& v = cellReadVariant(selector);
-    const std::string_view reply = st.rxCells;
-    const int pairs = v.cmd().dataBytes / 3;
-    for (int j = 0; j < pairs; ++j) {
-        // Pair j packs two codes into bytes 3j..3j+2: b0 and the low nibble of b1 form the
-        // first cell, the high nibble of b1 and b2 the second.
-        const std::size_t first = 9 + 6 * static_cast<std::size_t>(j);
-        const int b0 = replyByteAt(reply, first);
-        const int b1 = replyByteAt(reply, first + 2);
-        const int b2 = replyByteAt(reply, first + 4);
-        const std::size_t p = 12 + 6 * static_cast<std::size_t>(j);
-        const int n = v.firstCell + 2 * j;
-
-        const int lowCode = (b1 & 0x0F) * 256 + b0;
-        st.cellCodeHex[cellValueIndex(slot, n)] = codeText(reply, {p, p - 3, p - 2}, lowCode);
-        st.cellVolts[cellValueIndex(slot, n)] = codeToVolts(lowCode);
-
-        const int highCode = b2 * 16 + (b1 >> 4);
-        st.cellCodeHex[cellValueIndex(slot, n + 1)] = codeText(reply, {p + 1, p + 2, p - 1}, highCode);
-        st.cellVolts[cellValueIndex(slot, n + 1)] = codeToVolts(highCode);
+CellRowRef cellRow(StackState& st, int selector, int s) {
+    switch (cellSelectorInRange(selector)) {
+        case 0:
+        case 1: return rowOf(st.rdcvRxByte[s], st.rdcvRxPec[s], st.rdcvCalcPec[s]);
+        case 2: return rowOf(st.rdcvaRxByte[s], st.rdcvaRxPec[s], st.rdcvaCalcPec[s]);
+        case 3: return rowOf(st.rdcvbRxByte[s], st.rdcvbRxPec[s], st.rdcvbCalcPec[s]);
+        default: return rowOf(st.rdcvcRxByte[s], st.rdcvcRxPec[s], st.rdcvcCalcPec[s]);
     }
 }
 
-void decodeTempReply(StackState& st, int slot) {
-    const std::string_view reply = st.rxTemps;
-    int t[5];
-    for (int k = 0; k < 5; ++k) t[k] = replyByteAt(reply, 9 + 2 * static_cast<std::size_t>(k));
+// The data bytes into the front of the row (the rest keeps what it held) and both PECs.
+void storeBytes(CellRowRef row, const ParsedReply& p) {
+    std::copy_n(p.data.begin(), std::min(p.data.size(), row.size), row.bytes);
+    *row.rxPec = p.rxPec;
+    *row.calcPec = p.calcPec;
+}
 
-    struct Channel {
-        int code;
-        std::array<std::size_t, 3> positions;
-    };
-    const Channel channels[3] = {
-        {(t[1] & 0x0F) * 256 + t[0], {12, 9, 10}},   // ETMP1: low digit of T1, then T0
-        {t[2] * 16 + (t[1] >> 4), {13, 14, 11}},     // ETMP2: T2, then high digit of T1
-        {(t[4] & 0x0F) * 256 + t[3], {18, 15, 16}},  // ITMP: low digit of T4, then T3
-    };
+template <std::size_t N>
+void storeBytes(std::array<uint8_t, N>& row, uint8_t& rxPec, uint8_t& calcPec, const ParsedReply& p) {
+    storeBytes(rowOf(row, rxPec, calcPec), p);
+}
+
+}  // namespace
+
+void storeConfigRead(StackState& st, int slot, const ParsedReply& p) {
+    storeBytes(st.rdcfgRxByte[slot], st.rdcfgRxPec[slot], st.rdcfgCalcPec[slot], p);
+}
+
+void storeCellRead(StackState& st, int slot, int selector, const ParsedReply& p) {
+    storeBytes(cellRow(st, selector, slot), p);
+    for (std::size_t i = 0; i < p.codes.size(); ++i) {
+        const int index = cellValueIndex(slot, p.firstCell + static_cast<int>(i));
+        st.cellCodeHex[index] = p.codes[i].text;
+        st.cellVolts[index] = codeToVolts(p.codes[i].code);
+    }
+}
+
+void storeFlagRead(StackState& st, int slot, const ParsedReply& p) {
+    storeBytes(st.rdflgRxByte[slot], st.rdflgRxPec[slot], st.rdflgCalcPec[slot], p);
+    for (int k = 0; k < 3; ++k) st.flgrText[slot][k] = byteText(p.data[static_cast<std::size_t>(k)]);
+}
+
+void storeTempRead(StackState& st, int slot, const ParsedReply& p) {
+    storeBytes(st.rdtmpRxByte[slot], st.rdtmpRxPec[slot], st.rdtmpCalcPec[slot], p);
     for (int k = 0; k < 3; ++k) {
-        st.cellCodeHex[tempValueIndex(slot, k)] = codeText(reply, channels[k].positions, channels[k].code);
-        st.cellVolts[tempValueIndex(slot, k)] = codeToVolts(channels[k].code);
+        const ReplyCode& c = p.codes[static_cast<std::size_t>(k)];
+        st.cellCodeHex[tempValueIndex(slot, k)] = c.text;
+        st.cellVolts[tempValueIndex(slot, k)] = codeToVolts(c.code);
     }
-}
-
-int thermalBitOf(std::string_view reply) { return static_cast<int>(hexTextValue(replyCharAt(reply, 17), 1) & 0x01); }
-
-void storeFlagTexts(StackState& st, int slot) {
-    for (int k = 0; k < 3; ++k)
-        st.flgrText[slot][k] = byteText(replyByteAt(st.rxFlags, 9 + 2 * static_cast<std::size_t>(k)));
 }
 
 }  // namespace zmx

@@ -1,15 +1,12 @@
 #pragma once
-// Turning the replies of the cell, flag and temperature reads into the stored codes,
-// values and texts of a board slot. The 12-bit codes are taken from the parsed bytes,
-// their texts from the reply characters themselves, so a code keeps the letter case the
-// controller sent.
+// Storing a parsed read reply into a board slot of the stack state: the byte rows and
+// PECs the monitor and the verdicts take, and the codes, texts and volts the window shows.
+// Everything here is made from the one ParsedReply of the read.
 
-#include <array>
 #include <cstdint>
-#include <string>
-#include <string_view>
 
 #include "model/StackState.h"
+#include "protocol/ReplyParsers.h"
 
 namespace zmx {
 
@@ -25,23 +22,17 @@ constexpr float codeToVolts(int code) { return static_cast<float>(code - kZeroCo
 constexpr int cellValueIndex(int slot, int cell) { return slot * kCellsPerBoard + cell; }
 constexpr int tempValueIndex(int slot, int channel) { return 121 + 3 * slot + channel; }
 
-// The three characters of a 12-bit code at the given 1-based reply positions (most
-// significant digit first). When the reply was cut short before them, the text is made
-// from the code decoded from the parsed bytes instead, so text and value agree.
-std::string codeText(std::string_view reply, std::array<std::size_t, 3> positions, int code);
+// RDCFG: rdcfgRxByte and both PECs of the slot.
+void storeConfigRead(StackState& st, int slot, const ParsedReply& p);
 
-// Codes, texts and volts of the selector's cells from st.rxCells into the slot. Cells
-// outside the selector's range keep their values.
-void decodeCellReply(StackState& st, int slot, int selector);
+// A cell read of the selector: its byte row and PECs, and the codes, texts and volts of
+// the cells it carries. Cells outside the selector's range keep their values.
+void storeCellRead(StackState& st, int slot, int selector, const ParsedReply& p);
 
-// ETMP1, ETMP2 and ITMP from st.rxTemps into the slot.
-void decodeTempReply(StackState& st, int slot);
+// RDFLG: rdflgRxByte, both PECs and FLGR0..FLGR2 as two upper-case hex digits.
+void storeFlagRead(StackState& st, int slot, const ParsedReply& p);
 
-// The thermal-shutdown bit of an RDTMP reply (bit 4 of T4, the high digit of T4 at
-// position 17).
-int thermalBitOf(std::string_view reply);
-
-// FLGR0..FLGR2 of st.rxFlags as two upper-case hex digits into flgrText of the slot.
-void storeFlagTexts(StackState& st, int slot);
+// RDTMP: rdtmpRxByte, both PECs and the codes, texts and volts of ETMP1, ETMP2 and ITMP.
+void storeTempRead(StackState& st, int slot, const ParsedReply& p);
 
 }  // namespace zmx

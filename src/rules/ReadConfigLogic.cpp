@@ -15,8 +15,8 @@ void applyLampVerdict(StackState& st, int slot, bool pecMatch) {
     if (st.thsdLatched[slot] == 1) st.readStatus[slot] = LampState::ThermalShutdown;
 }
 
-void storeReadback(StackState& st, int slot) {
-    for (int k = 0; k < 6; ++k) st.cfgReadback[slot][k] = byteText(replyByteAt(st.rxConfig, 9 + 2 * k));
+void storeReadback(StackState& st, int slot, std::span<const uint8_t> bytes) {
+    for (std::size_t k = 0; k < 6; ++k) st.cfgReadback[slot][k] = byteText(k < bytes.size() ? bytes[k] : 0);
     st.measureMode[slot] = (textToByte(st.cfgReadback[slot][0]) & 0x07) != 0 ? 1 : 0;
     st.cfgViewIsReadback = 1;
 }

@@ -1,20 +1,20 @@
 #pragma once
-// The BoardRead of a read that has just been made, taken from the stack state the read
-// left behind: request and reply texts, data bytes and PECs, decoded values.
+// The BoardRead of a read that has just been made, from its parsed reply and the request
+// the session sent; cells a read does not carry show what the slot held.
 
 #include <array>
 #include <cstdint>
 
 #include "model/StackState.h"
+#include "protocol/ReplyParsers.h"
 #include "session/ReadEvents.h"
 
 namespace zmx {
 
-BoardRead configReadOf(const StackState& st, int slot);
-// Selector as for readCells: 0 RDCV .. 5 RDCVC ten-cell.
-BoardRead cellReadOf(const StackState& st, int slot, int selector);
-BoardRead flagReadOf(const StackState& st, int slot);
-BoardRead tempReadOf(const StackState& st, int slot);
+BoardRead configReadOf(const StackState& st, int slot, const ParsedReply& p);
+BoardRead cellReadOf(const StackState& st, int slot, const ParsedReply& p);
+BoardRead flagReadOf(const StackState& st, int slot, const ParsedReply& p);
+BoardRead tempReadOf(const StackState& st, int slot, const ParsedReply& p);
 
 // The slot's twelve cell status codes.
 std::array<int16_t, 12> cellStatusOf(const StackState& st, int slot);

@@ -179,11 +179,11 @@ BoardRead StackSession::readConfig() {
     const auto start = Clock::now();
     st_.rxConfig = link_.SendAndReceive(st_.txConfig, kRdcfgReplyChars);
     const int64_t us = microsSince(start);
-    ParseRdcfgReply(st_);
-    PEC_GUI_RDCFG_Calc_7730addr(st_);
-    applyLampVerdict(st_, s, st_.rdcfgRxPec[s] == st_.rdcfgCalcPec[s]);
-    storeReadback(st_, s);
-    BoardRead r = configReadOf(st_, s);
+    const ParsedReply p = parseConfigReply(st_.rxConfig);
+    storeConfigRead(st_, s, p);
+    applyLampVerdict(st_, s, p.pecMatch());
+    storeReadback(st_, s, p.data);
+    BoardRead r = configReadOf(st_, s, p);
     r.roundTripUs = us;
     return finishRead(std::move(r));
 }
@@ -270,7 +270,7 @@ void StackSession::prepareLowCurrentStandby() {
 // ---------------------------------------------------------------------- reads
 
 int StackSession::cellReadSelector(int slot, int selector) const {
-    if (selector < 0 || selector > 5) selector = 0;
+    selector = cellSelectorInRange(selector);
     if (slot < 0 || slot >= kSlots || !configKnown_[static_cast<std::size_t>(slot)]) return selector;
     const bool ten = (facts_[static_cast<std::size_t>(slot)].config[0] & 0x08) != 0;
     if (selector == 0 || selector == 1) return ten ? 1 : 0;
@@ -287,12 +287,11 @@ BoardRead StackSession::readCells(int selector) {
     const auto start = Clock::now();
     st_.rxCells = link_.SendAndReceive(st_.txCommand, replyLength(st_.txCommand));
     const int64_t us = microsSince(start);
-    ParseRdcvReply(st_, selector);
-    CalcRdcvPec(st_, selector);
-    applyCellReadVerdict(st_, s, rdcvRxPecOf(st_, selector, s) == rdcvCalcPecOf(st_, selector, s));
+    const ParsedReply p = parseCellReply(st_.rxCells, selector);
     // The values are replaced whatever the verdict: a bad read shows what arrived.
-    decodeCellReply(st_, s, selector);
-    BoardRead r = cellReadOf(st_, s, selector);
+    storeCellRead(st_, s, selector, p);
+    applyCellReadVerdict(st_, s, p.pecMatch());
+    BoardRead r = cellReadOf(st_, s, p);
     r.roundTripUs = us;
     return finishRead(std::move(r));
 }
@@ -303,15 +302,14 @@ BoardRead StackSession::readFlags() {
     const auto start = Clock::now();
     st_.rxFlags = link_.SendAndReceive(st_.txFlags, replyLength(st_.txFlags));
     const int64_t us = microsSince(start);
-    ParseRdflgReply(st_);
-    CalcRdflgPec(st_);
-    const bool match = st_.rdflgRxPec[s] == st_.rdflgCalcPec[s];
+    const ParsedReply p = parseFlagReply(st_.rxFlags);
+    storeFlagRead(st_, s, p);
+    const bool match = p.pecMatch();
     applyFlagReadVerdict(st_, s, match);
-    storeFlagTexts(st_, s);
     // A corrupted flag reply hidden by "PEC Match Only" may not set or clear an under- or
     // over-voltage code; its boxes still show what arrived.
     st_.flagStatusHeld[s] = (!match && st_.showValidOnly == 1) ? 1 : 0;
-    BoardRead r = flagReadOf(st_, s);
+    BoardRead r = flagReadOf(st_, s, p);
     r.roundTripUs = us;
     return finishRead(std::move(r));
 }
@@ -322,14 +320,13 @@ BoardRead StackSession::readTemps() {
     const auto start = Clock::now();
     st_.rxTemps = link_.SendAndReceive(st_.txTemp, replyLength(st_.txTemp));
     const int64_t us = microsSince(start);
-    ParseRdtmpReply(st_);
-    CalcRdtmpPec(st_);
-    const bool match = st_.rdtmpRxPec[s] == st_.rdtmpCalcPec[s];
+    const ParsedReply p = parseTempReply(st_.rxTemps);
+    storeTempRead(st_, s, p);
+    const bool match = p.pecMatch();
     applyTempReadVerdict(st_, s, match);
-    decodeTempReply(st_, s);
     // Only a reply that passed its PEC check may raise or clear a thermal shutdown.
-    updateThermalFlag(st_, s, thermalBitOf(st_.rxTemps), match);
-    BoardRead r = tempReadOf(st_, s);
+    updateThermalFlag(st_, s, p.thermalBit, match);
+    BoardRead r = tempReadOf(st_, s, p);
     r.roundTripUs = us;
     return finishRead(std::move(r));
 }

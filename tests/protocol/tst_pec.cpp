@@ -4,6 +4,7 @@
 
 #include "protocol/Hex.h"
 #include "protocol/Pec.h"
+#include "protocol/ReadDecode.h"
 #include "protocol/ReplyParsers.h"
 
 using namespace zmx;
@@ -126,8 +127,7 @@ private slots:
         st.selectedBoard = 2;
         // the echo characters are not used; data from position 9
         st.rxConfig = std::string("82D102CE") + "E00000000000" + "FE";
-        ParseRdcfgReply(st);
-        PEC_GUI_RDCFG_Calc_7730addr(st);
+        storeConfigRead(st, st.selectedBoard, parseConfigReply(st.rxConfig));
         QCOMPARE(int(st.rdcfgRxByte[2][0]), 0xE0);
         QCOMPARE(int(st.rdcfgRxPec[2]), 0xFE);
         QCOMPARE(int(st.rdcfgCalcPec[2]), 0xFE);
@@ -137,8 +137,7 @@ private slots:
     void missingReplyNeverPasses() {
         StackState st;
         st.rxConfig.clear();
-        ParseRdcfgReply(st);
-        PEC_GUI_RDCFG_Calc_7730addr(st);
+        storeConfigRead(st, st.selectedBoard, parseConfigReply(st.rxConfig));
         QVERIFY(st.rdcfgRxPec[0] != st.rdcfgCalcPec[0]);
         QCOMPARE(int(st.rdcfgCalcPec[0]), 0x5F);
     }
@@ -152,14 +151,12 @@ private slots:
         st.rxFlags =
             "83F80CE4"
             "0100808F";
-        ParseRdflgReply(st);
-        CalcRdflgPec(st);
+        storeFlagRead(st, servedBoard(st), parseFlagReply(st.rxFlags));
         QCOMPARE(int(st.rdflgRxByte[3][0]), 0x01);
         QCOMPARE(int(st.rdflgRxByte[3][2]), 0x80);
         QCOMPARE(int(st.rdflgRxByte[0][0]), 0);
         st.rxCells = std::string(8, '0') + std::string(36, 'F') + "AB";
-        ParseRdcvReply(st, 0);
-        CalcRdcvPec(st, 0);
+        storeCellRead(st, servedBoard(st), 0, parseCellReply(st.rxCells, 0));
         QCOMPARE(int(st.rdcvRxByte[3][17]), 0xFF);
         QCOMPARE(int(st.rdcvRxPec[3]), 0xAB);
         QCOMPARE(int(rdcvRxPecOf(st, 0, 3)), 0xAB);
@@ -171,6 +168,28 @@ private slots:
         QCOMPARE(cellReadVariant(5).cmd().dataBytes, 3);
         QCOMPARE(commandCodeText(cellReadVariant(4).cmd()), std::string("0A"));
         QCOMPARE(cellReadVariant(3).firstCell, 5);
+        // Out of range reads as RDCV, the same for the table and the stored PEC rows.
+        QCOMPARE(cellReadVariant(6).cmd().dataBytes, 18);
+        QCOMPARE(cellSelectorInRange(-1), 0);
+    }
+
+    // A missing or non-hex character reads as zero in both the lenient and the whole reading.
+    void hexReadings_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lenient");
+        QTest::addColumn<int>("whole");
+        QTest::newRow("code") << "5A3" << 0x5A3 << 0x5A3;
+        QTest::newRow("lower case") << "5a3" << 0x5A3 << 0x5A3;
+        QTest::newRow("stops at junk") << "4Z" << 4 << 0;
+        QTest::newRow("junk first") << "Z4" << 0 << 0;
+        QTest::newRow("empty") << "" << 0 << 0;
+    }
+    void hexReadings() {
+        QFETCH(QString, text);
+        QFETCH(int, lenient);
+        QFETCH(int, whole);
+        QCOMPARE(int(hexTextValue(text.toStdString())), lenient);
+        QCOMPARE(int(wholeHexValue(text.toStdString())), whole);
     }
 };
 

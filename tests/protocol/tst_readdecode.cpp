@@ -2,12 +2,16 @@
 
 #include <QtTest>
 
+#include <bit>
 #include <vector>
 
+#include "link/ControllerLink.h"
+#include "link/LinkBackend.h"
 #include "protocol/Hex.h"
 #include "protocol/Pec.h"
 #include "protocol/ReadDecode.h"
 #include "rules/ReadVerdicts.h"
+#include "session/StackSession.h"
 
 using namespace zmx;
 
@@ -25,6 +29,63 @@ std::string replyOf(const std::vector<uint8_t>& data, int pecOverride = -1) {
 std::vector<uint8_t> bytesOf(const QByteArray& hex) {
     const QByteArray raw = QByteArray::fromHex(hex);
     return std::vector<uint8_t>(raw.begin(), raw.end());
+}
+
+// Answers every read with one fixed text (cut to what the read asks for).
+class FixedReplyBackend : public LinkBackend {
+public:
+    std::string reply;
+    std::string name() const override { return "fixed"; }
+    bool open() override { return open_ = true; }
+    bool isOpen() const override { return open_; }
+    void setTimeouts(int, int) override {}
+    std::size_t write(std::string_view bytes) override { return bytes.size(); }
+    std::string read(std::size_t maxBytes) override { return reply.substr(0, maxBytes); }
+    void purgeInput() override {}
+    void close() override { open_ = false; }
+    WireTiming wireTiming() const override { return {}; }
+    bool drainOutput(int) override { return true; }
+
+private:
+    bool open_ = false;
+};
+
+QString bitsOf(float v) { return QString::number(std::bit_cast<uint32_t>(v), 16); }
+
+template <typename Row>
+QString joined(const Row& row) {
+    QStringList out;
+    for (const auto& v : row) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, std::string>) out << QString::fromStdString(v);
+        else if constexpr (std::is_same_v<std::decay_t<decltype(v)>, float>) out << bitsOf(v);
+        else out << QString::number(v);
+    }
+    return out.join(',');
+}
+
+// Everything one read leaves behind: the BoardRead handed out and the served slot's stored
+// bytes, PECs, texts, values and verdicts (the window paints from these).
+QString readDigest(const StackState& st, int s, const BoardRead& r) {
+    QStringList d;
+    d << QString::fromStdString(r.command) << QString::fromStdString(r.request) << QString::fromStdString(r.reply)
+      << joined(r.data) << QString::number(r.rxPec) << QString::number(r.calcPec) << QString::number(r.pecMatch)
+      << QString::number(r.firstCell) << QString::number(r.cellCount) << joined(r.cellCodes) << joined(r.cellVolts)
+      << joined(r.flags) << joined(r.tempCodes) << joined(r.tempVolts) << QString::number(r.thermalBit)
+      << joined(r.config) << joined(r.cellStatus) << QString::number(r.lampState);
+    d << joined(st.rdcfgRxByte[s]) << joined(st.rdcvRxByte[s]) << joined(st.rdcvaRxByte[s]) << joined(st.rdcvbRxByte[s])
+      << joined(st.rdcvcRxByte[s]) << joined(st.rdflgRxByte[s]) << joined(st.rdtmpRxByte[s]);
+    d << joined(std::array<int, 14>{st.rdcfgRxPec[s], st.rdcfgCalcPec[s], st.rdcvRxPec[s], st.rdcvCalcPec[s],
+                                    st.rdcvaRxPec[s], st.rdcvaCalcPec[s], st.rdcvbRxPec[s], st.rdcvbCalcPec[s],
+                                    st.rdcvcRxPec[s], st.rdcvcCalcPec[s], st.rdflgRxPec[s], st.rdflgCalcPec[s],
+                                    st.rdtmpRxPec[s], st.rdtmpCalcPec[s]});
+    for (int n = 1; n <= 12; ++n)
+        d << QString::fromStdString(st.cellCodeHex[cellValueIndex(s, n)]) << bitsOf(st.cellVolts[cellValueIndex(s, n)]);
+    for (int k = 0; k < 3; ++k)
+        d << QString::fromStdString(st.cellCodeHex[tempValueIndex(s, k)]) << bitsOf(st.cellVolts[tempValueIndex(s, k)]);
+    d << joined(st.flgrText[s]) << joined(st.cfgReadback[s]);
+    d << joined(std::array<int, 8>{int(st.readStatus[s]), st.rdcvGood[s], st.rdflgGood[s], st.rdtmpGood[s],
+                                   st.thsdFlag[s], st.measureMode[s], st.flagStatusHeld[s], st.cfgViewIsReadback});
+    return d.join('|');
 }
 
 }  // namespace
@@ -55,7 +116,7 @@ private slots:
         QFETCH(float, volts);
         StackState st;
         st.rxCells = replyOf(bytesOf(data));
-        decodeCellReply(st, 0, 0);
+        storeCellRead(st, 0, 0, parseCellReply(st.rxCells, 0));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(0, cell)]), code);
         // Single precision, exactly as (code - 512) * 0.0015f gives it.
         QCOMPARE(st.cellVolts[cellValueIndex(0, cell)], volts);
@@ -64,7 +125,7 @@ private slots:
     void caseOfReplyIsKept() {
         StackState st;
         st.rxCells = "80491adc" + std::string("e8a38e") + std::string(30, '0') + "00";
-        decodeCellReply(st, 3, 0);
+        storeCellRead(st, 3, 0, parseCellReply(st.rxCells, 0));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(3, 1)]), QString("3e8"));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(3, 2)]), QString("8ea"));
         QCOMPARE(st.cellVolts[cellValueIndex(3, 1)], codeToVolts(0x3E8));
@@ -92,7 +153,7 @@ private slots:
             st.cellVolts[cellValueIndex(2, n)] = 9.0f;
         }
         st.rxCells = replyOf(std::vector<uint8_t>(18, 0xFF));
-        decodeCellReply(st, 2, selector);
+        storeCellRead(st, 2, selector, parseCellReply(st.rxCells, selector));
         for (int n = 1; n <= 12; ++n) {
             const bool inRange = n >= firstCell && n <= lastCell;
             QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(2, n)]),
@@ -106,19 +167,19 @@ private slots:
     void missingCharactersReadAsZero() {
         StackState st;
         st.rxCells = "80491ADCE8A";  // cut off in the middle of the first pair
-        decodeCellReply(st, 0, 0);
+        storeCellRead(st, 0, 0, parseCellReply(st.rxCells, 0));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(0, 1)]), QString("AE8"));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(0, 2)]), QString("000"));
         QCOMPARE(st.cellVolts[cellValueIndex(0, 3)], -0.768f);
         st.rxCells.clear();
-        decodeCellReply(st, 0, 0);
+        storeCellRead(st, 0, 0, parseCellReply(st.rxCells, 0));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[cellValueIndex(0, 12)]), QString("000"));
     }
 
     void temperatures() {
         StackState st;
         st.rxTemps = replyOf({0x00, 0x52, 0x14, 0xE8, 0x13});
-        decodeTempReply(st, 1);
+        storeTempRead(st, 1, parseTempReply(st.rxTemps));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[tempValueIndex(1, 0)]), QString("200"));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[tempValueIndex(1, 1)]), QString("145"));
         QCOMPARE(QString::fromStdString(st.cellCodeHex[tempValueIndex(1, 2)]), QString("3E8"));
@@ -149,12 +210,12 @@ private slots:
     void flagTexts() {
         StackState st;
         st.rxFlags = "80491ADC" + std::string("01") + "0a" + "80" + "00";
-        storeFlagTexts(st, 4);
+        storeFlagRead(st, 4, parseFlagReply(st.rxFlags));
         QCOMPARE(QString::fromStdString(st.flgrText[4][0]), QString("01"));
         QCOMPARE(QString::fromStdString(st.flgrText[4][1]), QString("0A"));  // always upper case
         QCOMPARE(QString::fromStdString(st.flgrText[4][2]), QString("80"));
         st.rxFlags = "80491ADC05";
-        storeFlagTexts(st, 4);
+        storeFlagRead(st, 4, parseFlagReply(st.rxFlags));
         QCOMPARE(QString::fromStdString(st.flgrText[4][1]), QString("00"));
     }
 
@@ -212,6 +273,109 @@ private slots:
         QCOMPARE(int(st.rdflgGood[s]), flgGood);
         QCOMPARE(int(st.rdtmpGood[s]), tmpGood);
         QCOMPARE(int(st.readStatus[s - 1]), 0);  // only the served slot changes
+    }
+
+    // Every read of the session on good, short, empty, junk, non-hex and corrupted replies:
+    // what it hands out and stores is pinned by a digest (the row prints the whole of it
+    // when it differs). The slot first takes a good twelve-cell read, so cells a read does
+    // not carry show what they held.
+    void readsOfReplies_data() {
+        QTest::addColumn<int>("kind");      // 0 config, 1 cells, 2 flags, 3 temperatures
+        QTest::addColumn<int>("selector");  // cells only
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("digest");  // first 16 hex digits of the SHA-1 of the digest
+        const QString cfg = QString::fromStdString(replyOf({0xE1, 0x00, 0x00, 0x40, 0x71, 0xAB}));
+        const QString cells = QString::fromStdString(replyOf(bytesOf("E8A38EE8A38E00F2FF123456789ABCDEF012")));
+        const QString ten = QString::fromStdString(replyOf(bytesOf("E8A38EE8A38E00F2FF123456789ABC")));
+        const QString group = QString::fromStdString(replyOf(bytesOf("E8A38E123456")));
+        const QString flags = QString::fromStdString(replyOf({0x01, 0x0A, 0x80}));
+        const QString temps = QString::fromStdString(replyOf({0x00, 0x52, 0x14, 0xE8, 0x13}));
+        QTest::newRow("config good") << 0 << 0 << cfg << "633dc241e4551c7c";
+        QTest::newRow("config wrong PEC") << 0 << 0 << cfg.left(20) + "00"
+                                          << "3bcce3c4baf487f8";
+        QTest::newRow("config short") << 0 << 0 << "80491ADCE100"
+                                      << "d1b5a72fb5a17538";
+        QTest::newRow("config empty") << 0 << 0 << ""
+                                      << "02f98056aac16b3d";
+        QTest::newRow("config junk") << 0 << 0 << "hello, this is not a reply"
+                                     << "15b002175b9cd36a";
+        QTest::newRow("config non-hex") << 0 << 0 << "80491ADCE1Z04Z0071ABFF"
+                                        << "b9e388c795497eb4";
+        QTest::newRow("config lower case") << 0 << 0 << cfg.toLower() << "f108c89a9fd022e8";
+        QTest::newRow("RDCV good") << 1 << 0 << cells << "ad18f8fbc489052b";
+        QTest::newRow("RDCV lower case") << 1 << 0 << cells.toLower() << "09bfe9c10c5231de";
+        QTest::newRow("RDCV wrong PEC") << 1 << 0 << cells.left(44) + "00"
+                                        << "ae753c50eac09d5f";
+        QTest::newRow("RDCV cut in a pair") << 1 << 0 << cells.left(21) << "8504a464934eab17";
+        QTest::newRow("RDCV cut in a byte") << 1 << 0 << cells.left(10) << "aa15c851c8339cf9";
+        QTest::newRow("RDCV empty") << 1 << 0 << ""
+                                    << "7c29d3e4bd4e84d9";
+        QTest::newRow("RDCV junk") << 1 << 0 << "~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~"
+                                   << "310d5fba769441ba";
+        QTest::newRow("RDCV non-hex high digit")
+            << 1 << 0 << "80491ADC" + QString("4ZA38E") + cells.mid(14) << "1bb97599cfa36f1b";
+        QTest::newRow("RDCV non-hex low digit")
+            << 1 << 0 << "80491ADC" + QString("E8Z28E") + cells.mid(14) << "fddf522148e26c27";
+        QTest::newRow("RDCV too long") << 1 << 0 << cells + "0123456789"
+                                       << "ad18f8fbc489052b";
+        QTest::newRow("RDCV ten cells") << 1 << 1 << ten << "7f95933e695027df";
+        QTest::newRow("RDCV ten cells, twelve sent") << 1 << 1 << cells << "d9fe8d50e47c86b5";
+        QTest::newRow("RDCVA") << 1 << 2 << group << "51892a5fd5c70873";
+        QTest::newRow("RDCVB") << 1 << 3 << group << "1267c639a686a0b8";
+        QTest::newRow("RDCVC") << 1 << 4 << group << "6ebcff7f8fdbe6f6";
+        QTest::newRow("RDCVC ten cells") << 1 << 5 << QString::fromStdString(replyOf(bytesOf("E8A38E")))
+                                         << "fc9989403d27c988";
+        QTest::newRow("RDCVB short") << 1 << 3 << group.left(13) << "e6f032819a19dc50";
+        QTest::newRow("selector above range") << 1 << 7 << cells << "ad18f8fbc489052b";
+        QTest::newRow("selector below range") << 1 << -1 << cells << "ad18f8fbc489052b";
+        QTest::newRow("flags good") << 2 << 0 << flags << "6003af2a07da835a";
+        QTest::newRow("flags wrong PEC") << 2 << 0 << flags.left(14) + "00"
+                                         << "09070e96b9f360f6";
+        QTest::newRow("flags short") << 2 << 0 << "80491ADC010"
+                                     << "fa6fee38f3758a4d";
+        QTest::newRow("flags empty") << 2 << 0 << ""
+                                     << "836d890f0ad185f7";
+        QTest::newRow("flags non-hex") << 2 << 0 << "80491ADC0G1Z8000"
+                                       << "24d863d817a7fd39";
+        QTest::newRow("flags lower case")
+            << 2 << 0
+            << "80491ADC010a80" + QString::fromStdString(byteText(pecOf(std::vector<uint8_t>{1, 10, 0x80}))).toLower()
+            << "2c3376ad7a00fcde";
+        QTest::newRow("temps good, thermal bit") << 3 << 0 << temps << "80c8e2257594b4d4";
+        QTest::newRow("temps wrong PEC, thermal bit") << 3 << 0 << temps.left(18) + "00"
+                                                      << "b7f4cc72e7454e7d";
+        QTest::newRow("temps short") << 3 << 0 << temps.left(15) << "0f9a4a30610dc2b3";
+        QTest::newRow("temps empty") << 3 << 0 << ""
+                                     << "ca142ab49efdc091";
+        QTest::newRow("temps non-hex") << 3 << 0 << "80491ADC0X52Y4E8130F"
+                                       << "2b1c7ff5547884e8";
+        QTest::newRow("temps lower case") << 3 << 0 << temps.toLower() << "e5124f1defd0f9af";
+    }
+    void readsOfReplies() {
+        QFETCH(int, kind);
+        QFETCH(int, selector);
+        QFETCH(QString, reply);
+        QFETCH(QString, digest);
+        auto backend = std::make_unique<FixedReplyBackend>();
+        FixedReplyBackend* wire = backend.get();
+        ControllerLink link(std::move(backend));
+        StackSession session(link);
+        session.resetToDefaults();
+        StackState& st = session.state();
+        st.lastBoardIndex = 2;
+        st.selectedBoard = 2;
+        st.measureMode[2] = 1;
+        wire->reply = replyOf(bytesOf("00F2FF123456789ABCDEF012E8A38EE8A38E"));
+        QVERIFY(session.readCells(0).pecMatch);
+        wire->reply = reply.toStdString();
+        BoardRead r;
+        if (kind == 0) r = session.readConfig();
+        else if (kind == 1) r = session.readCells(selector);
+        else if (kind == 2) r = session.readFlags();
+        else r = session.readTemps();
+        const QString text = readDigest(st, 2, r);
+        const QString hash = QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+        QVERIFY2(hash == digest, qPrintable(hash + " " + text));
     }
 
     void thermalFlagOnlyOnMatch() {

@@ -1,5 +1,6 @@
 // Cell voltage reads (RDCV and its group variants) of the served board.
 
+#include "protocol/ReplyParsers.h"
 #include "session/StackSession.h"
 #include "window/shell/Form1.h"
 
@@ -7,7 +8,7 @@ namespace zmx {
 
 void Form1::ReadCells(int selector) {
     const BoardRead r = session_->readCells(selector);
-    paintCellRead(r.slot, selector < 0 || selector > 5 ? 0 : selector);
+    paintCellRead(r.slot, cellSelectorInRange(selector));
 }
 
 void Form1::paintCellRead(int slot, int selector) {
