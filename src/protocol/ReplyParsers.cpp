@@ -46,49 +46,56 @@ uint8_t parseReadReply(std::string_view reply, std::span<uint8_t> out) {
     return replyByteAt(reply, 9 + 2 * out.size());
 }
 
-void ParseRdcfgReply(StackState& st) {
-    const int s = st.selectedBoard;
+void ParseRdcfgReply(StackState& st) { ParseRdcfgReply(st, st.selectedBoard); }
+
+int PEC_GUI_RDCFG_Calc_7730addr(StackState& st) {
+    PEC_GUI_RDCFG_Calc_7730addr(st, st.selectedBoard);
+    return 0;
+}
+
+void ParseRdflgReply(StackState& st) { ParseRdflgReply(st, servedBoard(st)); }
+void CalcRdflgPec(StackState& st) { CalcRdflgPec(st, servedBoard(st)); }
+void ParseRdtmpReply(StackState& st) { ParseRdtmpReply(st, servedBoard(st)); }
+void CalcRdtmpPec(StackState& st) { CalcRdtmpPec(st, servedBoard(st)); }
+void ParseRdcvReply(StackState& st, int variant) { ParseRdcvReply(st, variant, servedBoard(st)); }
+void CalcRdcvPec(StackState& st, int variant) { CalcRdcvPec(st, variant, servedBoard(st)); }
+
+void ParseRdcfgReply(StackState& st, int s) {
     st.rdcfgRxPec[s] =
         parseReadReply(st.rxConfig, firstN(st.rdcfgRxByte[s], chipCommand(ChipCommandId::RDCFG).dataBytes));
 }
 
-int PEC_GUI_RDCFG_Calc_7730addr(StackState& st) {
-    const int s = st.selectedBoard;
+void PEC_GUI_RDCFG_Calc_7730addr(StackState& st, int s) {
     st.rdcfgCalcPec[s] = pecOf(firstN(st.rdcfgRxByte[s], chipCommand(ChipCommandId::RDCFG).dataBytes));
-    return 0;
 }
 
-void ParseRdflgReply(StackState& st) {
-    const int s = servedBoard(st);
+void ParseRdflgReply(StackState& st, int s) {
     st.rdflgRxPec[s] =
         parseReadReply(st.rxFlags, firstN(st.rdflgRxByte[s], chipCommand(ChipCommandId::RDFLG).dataBytes));
 }
 
-void CalcRdflgPec(StackState& st) {
-    const int s = servedBoard(st);
+void CalcRdflgPec(StackState& st, int s) {
     st.rdflgCalcPec[s] = pecOf(firstN(st.rdflgRxByte[s], chipCommand(ChipCommandId::RDFLG).dataBytes));
 }
 
-void ParseRdtmpReply(StackState& st) {
-    const int s = servedBoard(st);
+void ParseRdtmpReply(StackState& st, int s) {
     st.rdtmpRxPec[s] =
         parseReadReply(st.rxTemps, firstN(st.rdtmpRxByte[s], chipCommand(ChipCommandId::RDTMP).dataBytes));
 }
 
-void CalcRdtmpPec(StackState& st) {
-    const int s = servedBoard(st);
+void CalcRdtmpPec(StackState& st, int s) {
     st.rdtmpCalcPec[s] = pecOf(firstN(st.rdtmpRxByte[s], chipCommand(ChipCommandId::RDTMP).dataBytes));
 }
 
-void ParseRdcvReply(StackState& st, int variant) {
+void ParseRdcvReply(StackState& st, int variant, int slot) {
     const int n = cellReadVariant(variant).cmd().dataBytes;
-    CellRowRef row = cellRow(st, variant, servedBoard(st));
+    CellRowRef row = cellRow(st, variant, slot);
     *row.rxPec = parseReadReply(st.rxCells, std::span<uint8_t>(row.bytes, static_cast<std::size_t>(n)));
 }
 
-void CalcRdcvPec(StackState& st, int variant) {
+void CalcRdcvPec(StackState& st, int variant, int slot) {
     const int n = cellReadVariant(variant).cmd().dataBytes;
-    CellRowRef row = cellRow(st, variant, servedBoard(st));
+    CellRowRef row = cellRow(st, variant, slot);
     *row.calcPec = pecOf(std::span<const uint8_t>(row.bytes, static_cast<std::size_t>(n)));
 }
 

@@ -34,6 +34,15 @@ void ParseRdtmpReply(StackState& st);
 void CalcRdtmpPec(StackState& st);
 void ParseRdcvReply(StackState& st, int variant);
 void CalcRdcvPec(StackState& st, int variant);
+// The same for the given slot (the forms above take the selected or the served board).
+void ParseRdcfgReply(StackState& st, int slot);
+void PEC_GUI_RDCFG_Calc_7730addr(StackState& st, int slot);
+void ParseRdflgReply(StackState& st, int slot);
+void CalcRdflgPec(StackState& st, int slot);
+void ParseRdtmpReply(StackState& st, int slot);
+void CalcRdtmpPec(StackState& st, int slot);
+void ParseRdcvReply(StackState& st, int variant, int slot);
+void CalcRdcvPec(StackState& st, int variant, int slot);
 
 // The received and computed PEC of a cell-read variant for one slot.
 uint8_t rdcvRxPecOf(const StackState& st, int variant, int slot);

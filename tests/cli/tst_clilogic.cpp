@@ -412,10 +412,10 @@ void TestCliLogic::sequencesMatchGolden() {
 void TestCliLogic::lostControllerIsNamed() {
     Rig rig(2);
     rig.sim->corruptNextReplies(1);
-    QVERIFY(!rig.session->readConfig().pecMatch);
+    QVERIFY(!rig.session->readConfig(0).pecMatch);
     QCOMPARE(lostControllerLine(*rig.session), std::string());
     rig.sim->setPlugged(false);
-    QVERIFY(!rig.session->readConfig().pecMatch);
+    QVERIFY(!rig.session->readConfig(0).pecMatch);
     const QString line = QString::fromStdString(lostControllerLine(*rig.session));
     QVERIFY2(line.contains("stopped answering on link sim") && line.contains("[controller unplugged]"),
              qPrintable(line));
@@ -444,7 +444,7 @@ void TestCliLogic::readTallyBlamesBoardsNotALostController() {
 
     // A corrupted reply with the controller there stays counted.
     rig.sim->corruptNextReplies(1);
-    QVERIFY(!rig.session->readConfig().pecMatch);
+    QVERIFY(!rig.session->readConfig(0).pecMatch);
     QVERIFY(rig.session->identify());
     tally.discardUnconfirmed();
     QCOMPARE(tally.board(0).failed, 1);
