@@ -44,7 +44,7 @@ std::vector<BoardRead> onePass() {
     StackState& st = session.state();
     st.lastBoardIndex = kBoards - 1;
     for (int s = 0; s < kBoards; ++s) st.cfgImage[s] = {"E1", "00", "00", "00", "7F", "C7"};
-    session.writeConfig();
+    session.writeConfig(0, true);
     Capture cap;
     session.addListener(&cap);
     session.beginContinuous();

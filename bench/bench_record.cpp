@@ -34,7 +34,7 @@ std::vector<BoardRead> onePass() {
     StackState& st = session.state();
     st.lastBoardIndex = 9;
     for (int s = 0; s < 10; ++s) st.cfgImage[s] = {"E1", "00", "00", "00", "7F", "C7"};
-    session.writeConfig();
+    session.writeConfig(0, true);
     Capture cap;
     session.addListener(&cap);
     session.beginContinuous();

@@ -35,30 +35,19 @@ std::vector<BoardRead> readConfigs(StackSession& session, const std::vector<int>
     StackState& st = session.state();
     std::vector<BoardRead> reads;
     for (int s : boardSlots) {
-        st.selectedBoard = static_cast<int16_t>(s);
-        reads.push_back(session.readConfig());
+        reads.push_back(session.readConfig(s));
         evaluateCellStatus(st, s);
     }
     return reads;
 }
 
-// A conversion start, the poll the panel sends after it and the wait for the conversion;
-// the poll frame is released before the reads.
-void convertAndWait(StackSession& session, bool cells, const std::string& digit, bool broadcast, int waitMs,
+// A conversion start addressed to slot (or broadcast), the poll the panel sends after it in
+// the same form and the wait for the conversion; the poll frame is released before the reads.
+void convertAndWait(StackSession& session, int slot, bool cells, const std::string& digit, bool broadcast, int waitMs,
                     const WaitMs& wait) {
-    StackState& st = session.state();
-    const int sel = st.selectedBoard;
-    const int16_t form = broadcast ? 1 : 0;
-    if (cells) {
-        st.bcastSTCVAD[sel] = form;
-        session.startCellConversion(0, digit);
-    } else {
-        st.bcastSTTMPAD[sel] = form;
-        session.startTempConversion(digit);
-    }
-    st.bcastPLADC[sel] = form;
-    session.sendPoll(0);
-    st.pollPending = 1;
+    if (cells) session.startCellConversion(slot, broadcast, 0, digit);
+    else session.startTempConversion(slot, broadcast, digit);
+    session.sendPoll(slot, broadcast, 0);
     if (wait && waitMs > 0) wait(waitMs);
     session.closeOpenFrame();
 }
@@ -87,20 +76,11 @@ ConfigVerification writeAndVerify(StackSession& session, const std::vector<std::
     const bool sameEverywhere = static_cast<int>(named.size()) == boards &&
                                 std::all_of(named.begin(), named.end(),
                                             [&](int s) { return images[static_cast<std::size_t>(s)] == images[0]; });
-    const int16_t keepSelected = st.selectedBoard;
-    const auto keepForms = st.bcastWRCFG;
     if (sameEverywhere) {
-        st.selectedBoard = 0;
-        st.bcastWRCFG[0] = 1;
-        v.writes.push_back(session.writeConfig());
+        v.writes.push_back(session.writeConfig(0, true));
     } else {
-        for (int s : named) {
-            st.selectedBoard = static_cast<int16_t>(s);
-            st.bcastWRCFG[s] = 0;
-            v.writes.push_back(session.writeConfig());
-        }
+        for (int s : named) v.writes.push_back(session.writeConfig(s, false));
     }
-    st.bcastWRCFG = keepForms;
     st.configChanged = 0;
     evaluateKeepAliveState(st);
 
@@ -111,7 +91,6 @@ ConfigVerification writeAndVerify(StackSession& session, const std::vector<std::
         for (int k = 0; k < 6; ++k) differs = differs || session.readbackDiffers(s, k);
         if (differs) v.mismatched.push_back(s);
     }
-    st.selectedBoard = keepSelected;
     return v;
 }
 
@@ -120,32 +99,29 @@ std::vector<BoardResult> convertAndRead(StackSession& session, ReadWhat what, co
     StackState& st = session.state();
     std::vector<BoardResult> results;
     if (boardSlots.empty()) return results;
-    const int16_t keepSelected = st.selectedBoard;
     const std::vector<BoardRead> configs = readConfigs(session, boardSlots);
     for (std::size_t i = 0; i < boardSlots.size(); ++i)
         results.push_back({configs[i], heldCdc(st, boardSlots[i]) == 0, {}});
 
-    st.selectedBoard = static_cast<int16_t>(boardSlots.front());
     const bool cells = what != ReadWhat::Temps;
-    convertAndWait(session, cells, cells ? st.cellSelectDigit : st.tempSelectDigit, boardSlots.size() > 1,
-                   measureMsOf(st, boardSlots), wait);
+    convertAndWait(session, boardSlots.front(), cells, cells ? st.cellSelectDigit : st.tempSelectDigit,
+                   boardSlots.size() > 1, measureMsOf(st, boardSlots), wait);
     for (std::size_t i = 0; i < boardSlots.size(); ++i) {
         const int s = boardSlots[i];
-        st.selectedBoard = static_cast<int16_t>(s);
         st.showValidOnly = 0;
         st.forceShowAll = 1;
         BoardRead r;
         switch (what) {
             case ReadWhat::Cells:
-                r = session.readCells(st.tenCellMode);
+                r = session.readCells(s, st.tenCellMode);
                 evaluateCellStatus(st, s);
                 break;
             case ReadWhat::Flags:
-                r = session.readFlags();
+                r = session.readFlags(s);
                 session.deriveFlagStatus(s);
                 break;
             case ReadWhat::Temps:
-                r = session.readTemps();
+                r = session.readTemps(s);
                 session.applyThermalStatus();
                 break;
         }
@@ -153,7 +129,6 @@ std::vector<BoardResult> convertAndRead(StackSession& session, ReadWhat what, co
         // (st.cellStatus) follow the panel's rules above.
         results[i].read = std::move(r);
     }
-    st.selectedBoard = keepSelected;
     return results;
 }
 
@@ -168,7 +143,6 @@ std::vector<SelfTestVerdict> runSelfTest(StackSession& session, const std::vecto
     StackState& st = session.state();
     std::vector<SelfTestVerdict> verdicts;
     if (boardSlots.empty()) return verdicts;
-    const int16_t keepSelected = st.selectedBoard;
     readConfigs(session, boardSlots);
     for (int s : boardSlots) verdicts.push_back({s, heldCdc(st, s) == 0, {}, {}, {}});
     const int ms = measureMsOf(st, boardSlots);
@@ -176,23 +150,20 @@ std::vector<SelfTestVerdict> runSelfTest(StackSession& session, const std::vecto
     for (const char* digit : kPatternDigits) {
         st.selfTestDigit = digit;
         for (const bool cells : {true, false}) {
-            st.selectedBoard = static_cast<int16_t>(boardSlots.front());
-            convertAndWait(session, cells, digit, many, ms, wait);
+            convertAndWait(session, boardSlots.front(), cells, digit, many, ms, wait);
             for (std::size_t i = 0; i < boardSlots.size(); ++i) {
                 const int s = boardSlots[i];
-                st.selectedBoard = static_cast<int16_t>(s);
                 if (cells) {
-                    const bool pec = session.readCells(st.tenCellMode).pecMatch;
+                    const bool pec = session.readCells(s, st.tenCellMode).pecMatch;
                     verdicts[i].digits.emplace_back(digit);
                     verdicts[i].cellsPassed.push_back(pec && session.cellSelfTestPassed(s).value_or(false));
                 } else {
-                    const bool pec = session.readTemps().pecMatch;
+                    const bool pec = session.readTemps(s).pecMatch;
                     verdicts[i].tempsPassed.push_back(pec && session.tempSelfTestPassed(s).value_or(false));
                 }
             }
         }
     }
-    st.selectedBoard = keepSelected;
     return verdicts;
 }
 
@@ -247,12 +218,9 @@ void prefetchAll(StackSession& session, ChipCommandId id) {
 
 int fastPass(StackSession& session, const WaitMs& wait, bool batchFrames) {
     StackState& st = session.state();
-    const int16_t keepSelected = st.selectedBoard;
     const int ms = stackMeasureMs(st);
     int good = 0;
-    st.selectedBoard = 0;
-    st.bcastSTCVAD[0] = 1;
-    session.startCellConversion(0, st.cellSelectDigit);
+    session.startCellConversion(0, true, 0, st.cellSelectDigit);
     if (wait && ms > 0) wait(ms);
     // Each board's cell read is as long as its own configuration says.
     if (batchFrames)
@@ -260,27 +228,19 @@ int fastPass(StackSession& session, const WaitMs& wait, bool batchFrames) {
             return cellReadVariant(session.cellReadSelector(s, st.tenCellMode)).cmd();
         });
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
-        st.selectedBoard = static_cast<int16_t>(s);
-        good += session.readCells(st.tenCellMode).pecMatch ? 1 : 0;
+        good += session.readCells(s, st.tenCellMode).pecMatch ? 1 : 0;
         evaluateCellStatus(st, s);
     }
-    st.selectedBoard = 0;
-    st.bcastSTTMPAD[0] = 1;
-    session.startTempConversion(st.tempSelectDigit);
+    session.startTempConversion(0, true, st.tempSelectDigit);
     if (wait && ms > 0) wait(ms);
     if (batchFrames) prefetchAll(session, ChipCommandId::RDTMP);
-    for (int s = 0; s <= st.lastBoardIndex; ++s) {
-        st.selectedBoard = static_cast<int16_t>(s);
-        good += session.readTemps().pecMatch ? 1 : 0;
-    }
+    for (int s = 0; s <= st.lastBoardIndex; ++s) good += session.readTemps(s).pecMatch ? 1 : 0;
     session.applyThermalStatus();
     if (batchFrames) prefetchAll(session, ChipCommandId::RDFLG);
     for (int s = 0; s <= st.lastBoardIndex; ++s) {
-        st.selectedBoard = static_cast<int16_t>(s);
-        good += session.readFlags().pecMatch ? 1 : 0;
+        good += session.readFlags(s).pecMatch ? 1 : 0;
         session.deriveFlagStatus(s);
     }
-    st.selectedBoard = keepSelected;
     return good;
 }
 

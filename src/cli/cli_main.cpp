@@ -134,12 +134,7 @@ int runDeviceCommand(const CliOptions& o) {
     const std::vector<int> boardSlots = targetSlots(o);
     if (o.command == "read-config") {
         std::vector<BoardRead> reads;
-        const int16_t keep = session.state().selectedBoard;
-        for (int s : boardSlots) {
-            session.state().selectedBoard = static_cast<int16_t>(s);
-            reads.push_back(session.readConfig());
-        }
-        session.state().selectedBoard = keep;
+        for (int s : boardSlots) reads.push_back(session.readConfig(s));
         print(formatConfigReads(reads, o.json));
         bool good = true;
         for (const BoardRead& r : reads) good = good && r.pecMatch;

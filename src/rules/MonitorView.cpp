@@ -6,8 +6,9 @@
 
 namespace zmx {
 
-std::string destinationText(const StackState& st) {
-    const int s = st.selectedBoard;
+std::string destinationText(const StackState& st) { return destinationText(st, st.selectedBoard); }
+
+std::string destinationText(const StackState& st, int s) {
     return " Address = 0x" + st.boardAddressHex[s] + " BRD#" + std::to_string(s + 1);
 }
 
@@ -65,11 +66,16 @@ MonitorView writeConfigView(const StackState& st) {
 
 MonitorView readTransferView(StackState& st, std::string_view name, std::string_view code, std::string_view cmdPecText,
                              std::string_view addrPec, uint8_t rxPec, uint8_t calcPec) {
+    return readTransferView(st, st.selectedBoard, name, code, cmdPecText, addrPec, rxPec, calcPec);
+}
+
+MonitorView readTransferView(StackState& st, int slot, std::string_view name, std::string_view code,
+                             std::string_view cmdPecText, std::string_view addrPec, uint8_t rxPec, uint8_t calcPec) {
     MonitorView v;
     v.direction = "R D";
     v.header2 = "| SENT  | SENT | REC'D |  GUI    |";
     v.header0 = "| ADDR |  Cmd  | 7730  |  CALC |";
-    v.destination = destinationText(st);
+    v.destination = destinationText(st, slot);
     v.commandLine = commandLine(code, name);
     const std::string head = "   " + std::string(addrPec) + "  |  " + std::string(cmdPecText) + "  | ";
     if (rxPec == calcPec) {

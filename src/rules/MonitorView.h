@@ -23,6 +23,7 @@ struct MonitorView {
 
 // " Address = 0x80 BRD#1" for the selected board.
 std::string destinationText(const StackState& st);
+std::string destinationText(const StackState& st, int slot);
 
 // Start and poll commands. mode 1 = broadcast, 0 = addressed.
 MonitorView commandTransferView(const StackState& st, std::string_view name, std::string_view code,
@@ -35,5 +36,8 @@ MonitorView writeConfigView(const StackState& st);
 // showValidOnly; a mismatch while showValidOnly is 1 leaves the byte line as it was.
 MonitorView readTransferView(StackState& st, std::string_view name, std::string_view code, std::string_view cmdPecText,
                              std::string_view addrPec, uint8_t rxPec, uint8_t calcPec);
+// The same for a read of the given slot (the form above: the selected board's).
+MonitorView readTransferView(StackState& st, int slot, std::string_view name, std::string_view code,
+                             std::string_view cmdPecText, std::string_view addrPec, uint8_t rxPec, uint8_t calcPec);
 
 }  // namespace zmx

@@ -18,10 +18,10 @@ constexpr std::array<ChipCommandId, 2> kPolls{ChipCommandId::PLADC, ChipCommandI
 
 char highDigitOf(const WriteOnlyCommand& cmd) { return hexDigit(cmd.code >> 4); }
 
-WriteOnlyTransfer transferOf(const StackState& st, const WriteOnlyCommand& cmd, std::string code, bool closeFrame) {
-    const auto s = static_cast<std::size_t>(st.selectedBoard);
+WriteOnlyTransfer transferOf(const StackState& st, int slot, bool broadcast, std::string code, bool closeFrame) {
+    const auto s = static_cast<std::size_t>(slot);
     WriteOnlyTransfer t;
-    t.mode = (st.*cmd.bcast)[s] == 1 ? 1 : 0;
+    t.mode = broadcast ? 1 : 0;
     const std::string& addr = st.boardAddressHex[s];
     t.text = closeFrame ? buildStartFrame(addr, code, t.mode == 1) : buildPollFrame(addr, code, t.mode == 1);
     t.cmdPec = PecOfHexByte(code);
@@ -45,13 +45,28 @@ std::string commandByteText(char highDigit, std::string_view lowDigit) {
     return std::string{highDigit, low};
 }
 
+bool broadcastSwitchOn(const StackState& st, const WriteOnlyCommand& cmd, int slot) {
+    return (st.*cmd.bcast)[static_cast<std::size_t>(slot)] == 1;
+}
+
+WriteOnlyTransfer startTransfer(const StackState& st, int slot, bool broadcast, const WriteOnlyCommand& cmd,
+                                std::string_view lowDigit) {
+    return transferOf(st, slot, broadcast, commandByteText(highDigitOf(cmd), lowDigit), true);
+}
+
+WriteOnlyTransfer pollTransfer(const StackState& st, int slot, bool broadcast, const WriteOnlyCommand& cmd) {
+    // A poll is a whole command byte ("40", "50") and leaves its frame open.
+    return transferOf(st, slot, broadcast, commandByteText(highDigitOf(cmd), "0"), false);
+}
+
 WriteOnlyTransfer startTransfer(const StackState& st, const WriteOnlyCommand& cmd, std::string_view lowDigit) {
-    return transferOf(st, cmd, commandByteText(highDigitOf(cmd), lowDigit), true);
+    const int s = st.selectedBoard;
+    return startTransfer(st, s, broadcastSwitchOn(st, cmd, s), cmd, lowDigit);
 }
 
 WriteOnlyTransfer pollTransfer(const StackState& st, const WriteOnlyCommand& cmd) {
-    // A poll is a whole command byte ("40", "50") and leaves its frame open.
-    return transferOf(st, cmd, commandByteText(highDigitOf(cmd), "0"), false);
+    const int s = st.selectedBoard;
+    return pollTransfer(st, s, broadcastSwitchOn(st, cmd, s), cmd);
 }
 
 void markCellReadingsStale(StackState& st) {
@@ -62,8 +77,12 @@ void markCellReadingsStale(StackState& st) {
 }
 
 void markTempReadingsStale(StackState& st) {
-    const auto s = static_cast<std::size_t>(st.selectedBoard);
-    if (st.bcastSTTMPAD[s] == 1) {
+    markTempReadingsStale(st, st.selectedBoard, st.bcastSTTMPAD[static_cast<std::size_t>(st.selectedBoard)] == 1);
+}
+
+void markTempReadingsStale(StackState& st, int slot, bool broadcast) {
+    const auto s = static_cast<std::size_t>(slot);
+    if (broadcast) {
         for (int i = 0; i <= st.lastBoardIndex; ++i) st.rdtmpGood[static_cast<std::size_t>(i)] = 0;
     } else {
         st.rdtmpGood[s] = 0;

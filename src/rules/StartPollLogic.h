@@ -36,11 +36,19 @@ struct WriteOnlyTransfer {
 };
 WriteOnlyTransfer startTransfer(const StackState& st, const WriteOnlyCommand& cmd, std::string_view lowDigit);
 WriteOnlyTransfer pollTransfer(const StackState& st, const WriteOnlyCommand& cmd);
+// The same for the given slot in the given form, whatever the switches say.
+WriteOnlyTransfer startTransfer(const StackState& st, int slot, bool broadcast, const WriteOnlyCommand& cmd,
+                                std::string_view lowDigit);
+WriteOnlyTransfer pollTransfer(const StackState& st, int slot, bool broadcast, const WriteOnlyCommand& cmd);
+// True when the slot's switch puts the command in broadcast form.
+bool broadcastSwitchOn(const StackState& st, const WriteOnlyCommand& cmd, int slot);
 
 // A cell conversion makes the cell and flag readings of every board of the stack stale.
 void markCellReadingsStale(StackState& st);
 // A temperature conversion makes the readings stale of every board when it was broadcast,
 // of the selected board only when it was addressed.
 void markTempReadingsStale(StackState& st);
+// The same after a temperature conversion of the slot in the given form.
+void markTempReadingsStale(StackState& st, int slot, bool broadcast);
 
 }  // namespace zmx

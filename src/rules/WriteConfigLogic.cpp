@@ -15,13 +15,20 @@ std::string PecOfConfig(const StackState& st, int slot) {
 }
 
 std::string wrcfgFrame(const StackState& st, int slot) {
+    return wrcfgFrame(st, slot, st.bcastWRCFG[static_cast<std::size_t>(slot)] == 1);
+}
+
+std::string wrcfgFrame(const StackState& st, int slot, bool broadcast) {
     const auto s = static_cast<std::size_t>(slot);
-    return buildWrcfgFrame(st.boardAddressHex[s], st.cfgImage[s], st.bcastWRCFG[s] == 1);
+    return buildWrcfgFrame(st.boardAddressHex[s], st.cfgImage[s], broadcast);
 }
 
 void recordWrite(StackState& st) {
-    const int s = st.selectedBoard;
-    if (st.bcastWRCFG[static_cast<std::size_t>(s)] == 1) {
+    recordWrite(st, st.selectedBoard, st.bcastWRCFG[static_cast<std::size_t>(st.selectedBoard)] == 1);
+}
+
+void recordWrite(StackState& st, int s, bool broadcast) {
+    if (broadcast) {
         for (int i = 0; i <= st.lastBoardIndex; ++i)
             st.cfgWritten[static_cast<std::size_t>(i)] = st.cfgImage[static_cast<std::size_t>(i)];
     } else {

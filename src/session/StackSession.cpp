@@ -142,26 +142,26 @@ bool StackSession::startUp() {
     if (!identify()) return false;
     resetToDefaults();
     st_.showValidOnly = 0;
-    readConfig();
+    readConfig(0);
     return true;
 }
 
 // ---------------------------------------------------------------------- configuration
 
-ConfigWrite StackSession::writeConfig() {
-    const int s = st_.selectedBoard;
+ConfigWrite StackSession::writeConfig(int slot, bool broadcast) {
+    const int s = slot;
     st_.wrcfgPec[s] = textToByte(PecOfConfig(st_, s));
-    st_.txConfig = wrcfgFrame(st_, s);
+    st_.txConfig = wrcfgFrame(st_, s, broadcast);
     link_.SendOnly(st_.txConfig);
     // The read-back of an earlier RDCFG no longer tells what the boards hold.
     st_.cfgViewIsReadback = 0;
-    recordWrite(st_);
+    recordWrite(st_, s, broadcast);
 
     ConfigWrite w;
     w.utcMs = now().toMSecsSinceEpoch();
     w.slot = s;
     w.address = st_.boardAddressHex[s];
-    w.broadcast = st_.bcastWRCFG[s] == 1;
+    w.broadcast = broadcast;
     for (int k = 0; k < 6; ++k) w.bytes[k] = textToByte(st_.cfgImage[s][k]);
     w.request = st_.txConfig;
     // Every board the frame reached now holds these bytes (a broadcast reaches the stack).
@@ -173,8 +173,8 @@ ConfigWrite StackSession::writeConfig() {
     return w;
 }
 
-BoardRead StackSession::readConfig() {
-    const int s = st_.selectedBoard;
+BoardRead StackSession::readConfig(int slot) {
+    const int s = slot;
     st_.txConfig = rdcfgFrame(st_, s);
     const auto start = Clock::now();
     st_.rxConfig = link_.SendAndReceive(st_.txConfig, kRdcfgReplyChars);
@@ -192,20 +192,15 @@ bool StackSession::readbackDiffers(int slot, int k) const { return zmx::readback
 
 std::vector<BoardRead> StackSession::readConfigAll() {
     std::vector<BoardRead> reads;
-    const int16_t keep = st_.selectedBoard;
-    for (int16_t s = 0; s <= st_.lastBoardIndex; ++s) {
-        st_.selectedBoard = s;
-        reads.push_back(readConfig());
-    }
-    st_.selectedBoard = keep;
+    for (int s = 0; s <= st_.lastBoardIndex; ++s) reads.push_back(readConfig(s));
     return reads;
 }
 
 // ---------------------------------------------------------------------- start and poll
 
-StartResult StackSession::startCellConversion(int kind, const std::string& lowDigit) {
+StartResult StackSession::startCellConversion(int slot, bool broadcast, int kind, const std::string& lowDigit) {
     const WriteOnlyCommand& cmd = cellConversionCommand(kind);
-    StartResult r{&cmd, startTransfer(st_, cmd, lowDigit)};
+    StartResult r{&cmd, startTransfer(st_, slot, broadcast, cmd, lowDigit)};
     st_.txCommand = r.transfer.text;
     link_.SendOnly(st_.txCommand);
     // Every board's earlier cell and flag readings predate this conversion, addressed or not.
@@ -216,20 +211,22 @@ StartResult StackSession::startCellConversion(int kind, const std::string& lowDi
     return r;
 }
 
-StartResult StackSession::startTempConversion(const std::string& lowDigit) {
+StartResult StackSession::startTempConversion(int slot, bool broadcast, const std::string& lowDigit) {
     const WriteOnlyCommand& cmd = tempConversionCommand();
-    StartResult r{&cmd, startTransfer(st_, cmd, lowDigit)};
+    StartResult r{&cmd, startTransfer(st_, slot, broadcast, cmd, lowDigit)};
     st_.txTemp = r.transfer.text;
     link_.SendOnly(st_.txTemp);
-    markTempReadingsStale(st_);
+    markTempReadingsStale(st_, slot, broadcast);
     return r;
 }
 
-StartResult StackSession::sendPoll(int kind) {
+StartResult StackSession::sendPoll(int slot, bool broadcast, int kind) {
     const WriteOnlyCommand& cmd = pollCommand(kind);
-    StartResult r{&cmd, pollTransfer(st_, cmd)};
+    StartResult r{&cmd, pollTransfer(st_, slot, broadcast, cmd)};
     st_.txCommand = r.transfer.text;
     link_.SendOnly(st_.txCommand);
+    // The frame stays open until the next command closes it.
+    st_.pollPending = 1;
     return r;
 }
 
@@ -256,10 +253,8 @@ void StackSession::sendLowCurrentStandby() {
 void StackSession::prepareLowCurrentStandby() {
     resetImagesForStandby(st_);
     for (int s = 0; s <= st_.lastBoardIndex; ++s) st_.cdcValue[s] = 0;
-    const int16_t keep = st_.bcastWRCFG[st_.selectedBoard];
-    st_.bcastWRCFG[st_.selectedBoard] = 1;
-    writeConfig();
-    st_.bcastWRCFG[st_.selectedBoard] = keep;
+    // One broadcast write of the selected board's (now default) image reaches every board.
+    writeConfig(st_.selectedBoard, true);
     st_.configChanged = 0;
     for (int s = 0; s <= st_.lastBoardIndex; ++s) evaluateCellStatus(st_, s);
     readConfigAll();
@@ -278,8 +273,8 @@ int StackSession::cellReadSelector(int slot, int selector) const {
     return selector;  // RDCVA and RDCVB carry four cells in either form
 }
 
-BoardRead StackSession::readCells(int selector) {
-    const int s = servedBoard(st_);
+BoardRead StackSession::readCells(int slot, int selector) {
+    const int s = slot;
     // The byte rows of the variants are sized for their own selectors only.
     selector = cellReadSelector(s, selector);
     const CellReadVariant& v = cellReadVariant(selector);
@@ -296,8 +291,8 @@ BoardRead StackSession::readCells(int selector) {
     return finishRead(std::move(r));
 }
 
-BoardRead StackSession::readFlags() {
-    const int s = servedBoard(st_);
+BoardRead StackSession::readFlags(int slot) {
+    const int s = slot;
     st_.txFlags = readFrameOf(chipCommand(ChipCommandId::RDFLG), st_.boardAddressHex[s]);
     const auto start = Clock::now();
     st_.rxFlags = link_.SendAndReceive(st_.txFlags, replyLength(st_.txFlags));
@@ -314,8 +309,8 @@ BoardRead StackSession::readFlags() {
     return finishRead(std::move(r));
 }
 
-BoardRead StackSession::readTemps() {
-    const int s = servedBoard(st_);
+BoardRead StackSession::readTemps(int slot) {
+    const int s = slot;
     st_.txTemp = readFrameOf(chipCommand(ChipCommandId::RDTMP), st_.boardAddressHex[s]);
     const auto start = Clock::now();
     st_.rxTemps = link_.SendAndReceive(st_.txTemp, replyLength(st_.txTemp));
@@ -389,8 +384,8 @@ void StackSession::beginContinuous() {
     st_.sequenceStep = 0;
     st_.forceShowAll = 0;
     st_.scanBoard = 0;
-    // The run converts every board at once: STCVAD and STTMPAD go out in broadcast form
-    // (the selected board's switches decide the form of a start).
+    // The run converts every board at once: STCVAD and STTMPAD go out in the form of the
+    // selected board's switches, broadcast from here on unless the user unticks them.
     st_.bcastSTCVAD[st_.selectedBoard] = st_.bcastSTTMPAD[st_.selectedBoard] = 1;
     st_.monitorKind = MonitorKind::Cleared;
     st_.keepAliveActive = 0;
@@ -409,16 +404,21 @@ void StackSession::continuousStep(StepHooks* hooks) {
     StepHooks none;
     StepHooks& h = hooks ? *hooks : none;
     const bool datalog = st_.datalogArmed == 1;
+    // The board this tick reads; the starts (and the datalog's configuration read) are the
+    // selected board's, in the form of its switches, as the panel would send them.
+    const int s = st_.scanBoard;
+    const int sel = st_.selectedBoard;
     switch (st_.sequenceStep) {
         case 0: {
-            if (datalog) h.configRead(readConfig());
-            h.started(startCellConversion(0, st_.cellSelectDigit));
+            if (datalog) h.configRead(readConfig(sel));
+            h.started(startCellConversion(sel, broadcastSwitchOn(st_, cellConversionCommand(0), sel), 0,
+                                          st_.cellSelectDigit));
             st_.cellHexView = 0;
             // An empty write-only transfer (nothing written) between the start and the
             // read: the only pause the conversion gets before its cells are read.
             link_.SendOnly("");
-            const int selector = cellReadSelector(servedBoard(st_), st_.tenCellMode);
-            h.cellsRead(readCells(selector), selector);
+            const int selector = cellReadSelector(s, st_.tenCellMode);
+            h.cellsRead(readCells(s, selector), selector);
             if (datalog) {
                 updateDatalogStamp(st_, now());
                 h.datalogStamped();
@@ -426,13 +426,14 @@ void StackSession::continuousStep(StepHooks* hooks) {
             break;
         }
         case 1: {
-            h.started(startTempConversion(st_.tempSelectDigit));
+            h.started(
+                startTempConversion(sel, broadcastSwitchOn(st_, tempConversionCommand(), sel), st_.tempSelectDigit));
             st_.tempHexView = 0;
-            const BoardRead r = readTemps();
+            const BoardRead r = readTemps(s);
             h.tempsRead(r, applyThermalStatus());
             break;
         }
-        case 2: h.flagsRead(readFlags()); break;
+        case 2: h.flagsRead(readFlags(s)); break;
         default: break;  // the datalog variant's idle step
     }
     const SequencePosition next = advanceSequence({st_.sequenceStep, st_.scanBoard}, st_.lastBoardIndex, datalog);

@@ -8,17 +8,18 @@
 //   ControllerLink link(makeLink("sim", {}, {}).backend);
 //   StackSession session(link);
 //   if (!session.startUp()) { ... session.lastIdentReply() says what answered ... }
-//   session.state().lastBoardIndex = 9;          // ten boards in the stack
-//   session.writeConfig();                       // the selected board's image (broadcast by default)
-//   session.startCellConversion(0, "0");         // STCVAD, all cells
-//   BoardRead r = session.readCells(0);          // RDCV of the served board
+//   session.state().lastBoardIndex = 9;              // ten boards in the stack
+//   session.writeConfig(0, true);                    // board 1's image to the whole stack
+//   session.startCellConversion(0, true, 0, "0");    // STCVAD, all cells, broadcast
+//   BoardRead r = session.readCells(0, 0);           // RDCV of board 1
 //
 // Every method makes its transfers at once and returns when they are done (or timed out:
 // 200 ms for the identification, 1000 ms otherwise). Results are stored in state() under
-// the names the window has always used, returned, and handed to every listener. Reads and
-// one-board commands act on the served board: the board continuous mode scans while it
-// runs, the selected board (state().selectedBoard, slot 0..9) otherwise. Not thread safe:
-// call it from one thread.
+// the names the window has always used, returned, and handed to every listener. A command
+// takes the board slot (0..9) it acts on and, where a command has both, its broadcast or
+// addressed form; no state field steers it. The window passes its selected board and its
+// broadcast switches, continuous mode the board it scans. Not thread safe: call it from
+// one thread.
 
 #include <QDateTime>
 #include <functional>
@@ -101,23 +102,25 @@ public:
     void resetToDefaults();
 
     // ------------------------------------------------------------------ configuration
-    // WRCFG of the selected board's composed image (cfgImage), broadcast when its
-    // bcastWRCFG is set; records what every reached board now holds (cfgWritten).
-    ConfigWrite writeConfig();
-    // RDCFG of the selected board: lamp verdict, read-back texts and measure mode.
-    BoardRead readConfig();
+    // WRCFG of the slot's composed image (cfgImage), to the whole stack when broadcast;
+    // records what every reached board now holds (cfgWritten).
+    ConfigWrite writeConfig(int slot, bool broadcast);
+    // RDCFG of the slot: lamp verdict, read-back texts and measure mode.
+    BoardRead readConfig(int slot);
     // True where read-back byte k (0..5) of the slot differs from its composed image.
     bool readbackDiffers(int slot, int k) const;
-    // RDCFG of every board of the stack in turn; the selection is restored afterwards.
+    // RDCFG of every board of the stack in turn.
     std::vector<BoardRead> readConfigAll();
 
     // ------------------------------------------------------------------ start and poll
     // Cell conversion by kind (0 STCVAD, 1 STOWAD, 2 STCVDC, 3 STOWDC) with the low digit
-    // ("0" all cells, "1".."6" a pair, "E"/"F"/"D" a self-test pattern).
-    StartResult startCellConversion(int kind, const std::string& lowDigit);
-    StartResult startTempConversion(const std::string& lowDigit);
-    // PLADC (kind 0) or PLINT (kind 1): the frame stays open until closeOpenFrame().
-    StartResult sendPoll(int kind);
+    // ("0" all cells, "1".."6" a pair, "E"/"F"/"D" a self-test pattern), addressed to the
+    // slot or broadcast.
+    StartResult startCellConversion(int slot, bool broadcast, int kind, const std::string& lowDigit);
+    StartResult startTempConversion(int slot, bool broadcast, const std::string& lowDigit);
+    // PLADC (kind 0) or PLINT (kind 1): the frame stays open (pollPending 1) until
+    // closeOpenFrame().
+    StartResult sendPoll(int slot, bool broadcast, int kind);
     void closeOpenFrame();
     // The watchdog keep-alive: broadcast PLADC closed at once.
     void sendKeepAlivePoll();
@@ -131,8 +134,8 @@ public:
 
     // ------------------------------------------------------------------ reads
     // Selector: 0 RDCV, 1 RDCV ten-cell, 2 RDCVA, 3 RDCVB, 4 RDCVC, 5 RDCVC ten-cell. The
-    // twelve- or ten-cell form follows the served board's configuration (cellReadSelector).
-    BoardRead readCells(int selector);
+    // twelve- or ten-cell form follows the slot's configuration (cellReadSelector).
+    BoardRead readCells(int slot, int selector);
     // The selector a cell read of the slot uses: RDCV and RDCVC in the form the board's
     // configuration gives (ten cells when CFGR0 bit 3 is set), whichever the caller asked
     // for; as asked while nothing is known of the board. A board sends as many bytes as its
@@ -140,16 +143,16 @@ public:
     int cellReadSelector(int slot, int selector) const;
     // What the session knows of the slot; every read's cellStatus is worked out from it.
     const BoardStatusFacts& statusFacts(int slot) const { return facts_[static_cast<std::size_t>(slot)]; }
-    BoardRead readFlags();
+    BoardRead readFlags(int slot);
     // Also follows the thermal-shutdown bit when the PEC matched.
-    BoardRead readTemps();
+    BoardRead readTemps(int slot);
     // Latches or clears thermal shutdown of every board from its thsdFlag.
     ThermalChanges applyThermalStatus();
     // The flag rule (under-/over-voltage codes) for the slot from its last flag read.
     void deriveFlagStatus(int slot);
 
     // ------------------------------------------------------------------ self test
-    // True when every cell code of the served board reads the pattern of the self-test
+    // True when every cell code of the slot reads the pattern of the self-test
     // digit (0x555 for "E", 0xAAA for "F", 0xFFF for "D"); nothing when the digit is not a
     // pattern. All twelve codes count, also in ten-cell mode.
     std::optional<bool> cellSelfTestPassed(int slot) const;

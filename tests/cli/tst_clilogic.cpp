@@ -15,6 +15,7 @@
 #include "record/RecordWriter.h"
 #include "rules/Thresholds.h"
 #include "session/ReadTally.h"
+#include "support/GoldenTrace.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;
@@ -78,6 +79,7 @@ private slots:
     void readsConvertPollWaitAndRead();
     void selfTestVerdictPerBoard();
     void recordingPaces();
+    void sequencesMatchGolden();
     void lostControllerIsNamed();
     void readTallyBlamesBoardsNotALostController();
     void closeLineSaysWhatWasDropped();
@@ -340,14 +342,80 @@ void TestCliLogic::recordingPaces() {
     QVERIFY(!windowTick(*rig.session));
 }
 
+// Every device sequence of the command line and the recorder, with each transfer (request
+// and reply) and what each returned, compared byte for byte with a committed golden file
+// (ZMX_UPDATE_GOLDEN=1 writes it): restructuring the code must leave them as they were.
+void TestCliLogic::sequencesMatchGolden() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString tracePath = dir.filePath("trace.txt");
+    Rig rig(3);
+    rig.link->openTrace(tracePath.toStdString());
+    qint64 at = 0;
+    QByteArray out;
+    const auto step = [&](const char* name, const QByteArray& result) {
+        out += QByteArray("== ") + name + '\n' + traceLinesSince(tracePath, at) + "= " + result + '\n';
+    };
+    const auto readsText = [](const std::vector<BoardRead>& reads) {
+        QByteArray t;
+        for (const BoardRead& r : reads)
+            t += QByteArray::number(r.slot) + (r.pecMatch ? "+" : "-") + QByteArray::number(r.cellCount) + " ";
+        return t;
+    };
+    const auto verified = [&](const ConfigVerification& v) {
+        QByteArray t = "writes";
+        for (const ConfigWrite& w : v.writes) t += " " + QByteArray::number(w.slot) + (w.broadcast ? "b" : "a");
+        return t + " reads " + readsText(v.readbacks) + "mismatched " + QByteArray::number(v.mismatched.size());
+    };
+    const auto results = [&](const std::vector<BoardResult>& rs) {
+        std::vector<BoardRead> reads;
+        QByteArray standby;
+        for (const BoardResult& b : rs) {
+            reads.push_back(b.read);
+            standby += b.standby ? "s" : "m";
+        }
+        return readsText(reads) + standby;
+    };
+    std::vector<int> waits;
+    const WaitMs wait = [&](int ms) { waits.push_back(ms); };
+
+    step("cells while standing by", results(convertAndRead(*rig.session, ReadWhat::Cells, {0, 1}, wait)));
+    step("write same everywhere", verified(writeAndVerify(*rig.session, rig.every("E1 00 00 00 00 00"))));
+    step("write per board", verified(writeAndVerify(
+                                *rig.session, {bytes("E1 00 00 00 00 00"), std::nullopt, bytes("E9 00 00 00 00 00")})));
+    step("cells of three", results(convertAndRead(*rig.session, ReadWhat::Cells, {0, 1, 2}, wait)));
+    step("cells of one", results(convertAndRead(*rig.session, ReadWhat::Cells, {2}, wait)));
+    step("flags", results(convertAndRead(*rig.session, ReadWhat::Flags, {1, 2}, wait)));
+    step("temps", results(convertAndRead(*rig.session, ReadWhat::Temps, {0, 2}, wait)));
+    QByteArray selfTest;
+    for (const SelfTestVerdict& v : runSelfTest(*rig.session, {0, 2}, wait))
+        selfTest += QByteArray::number(v.slot) + (v.passed() ? "+ " : "- ");
+    step("self test", selfTest);
+    step("fast pass", QByteArray::number(fastPass(*rig.session, wait)));
+    step("fast pass batched", QByteArray::number(fastPass(*rig.session, wait, true)));
+    rig.session->beginContinuous();
+    QByteArray ticks;
+    for (int i = 0; i < 10; ++i) ticks += windowTick(*rig.session) ? "+" : "-";
+    rig.session->endContinuous();
+    step("window pace", ticks);
+    step("every configuration", readsText(rig.session->readConfigAll()));
+    rig.session->prepareLowCurrentStandby();
+    QByteArray waited;
+    for (int ms : waits) waited += QByteArray::number(ms) + " ";
+    step("low-current standby", "waits " + waited + "selected " + QByteArray::number(rig.st().selectedBoard));
+
+    const QString diff = compareWithGolden("tests/cli/golden/stack_sequences.txt", out);
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+}
+
 // A failed command says why only when the controller went away, not after a bad reply.
 void TestCliLogic::lostControllerIsNamed() {
     Rig rig(2);
     rig.sim->corruptNextReplies(1);
-    QVERIFY(!rig.session->readConfig().pecMatch);
+    QVERIFY(!rig.session->readConfig(0).pecMatch);
     QCOMPARE(lostControllerLine(*rig.session), std::string());
     rig.sim->setPlugged(false);
-    QVERIFY(!rig.session->readConfig().pecMatch);
+    QVERIFY(!rig.session->readConfig(0).pecMatch);
     const QString line = QString::fromStdString(lostControllerLine(*rig.session));
     QVERIFY2(line.contains("stopped answering on link sim") && line.contains("[controller unplugged]"),
              qPrintable(line));
@@ -376,7 +444,7 @@ void TestCliLogic::readTallyBlamesBoardsNotALostController() {
 
     // A corrupted reply with the controller there stays counted.
     rig.sim->corruptNextReplies(1);
-    QVERIFY(!rig.session->readConfig().pecMatch);
+    QVERIFY(!rig.session->readConfig(0).pecMatch);
     QVERIFY(rig.session->identify());
     tally.discardUnconfirmed();
     QCOMPARE(tally.board(0).failed, 1);

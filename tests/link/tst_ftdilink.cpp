@@ -49,7 +49,7 @@ struct SessionRig {
 void runReads(SessionRig& rig, const QString& how) {
     StackState& st = rig.session.state();
     for (int b = 0; b < rig.boards; ++b) st.cfgImage[b] = {"E1", "00", "00", "00", "7F", "C7"};
-    rig.session.writeConfig();
+    rig.session.writeConfig(0, true);
     rig.session.readConfigAll();
     if (how == "continuous") {
         rig.session.beginContinuous();
@@ -58,12 +58,11 @@ void runReads(SessionRig& rig, const QString& how) {
         return;
     }
     for (int b = 0; b < rig.boards; ++b) {
-        st.selectedBoard = static_cast<int16_t>(b);
-        rig.session.startCellConversion(0, "0");
-        rig.session.readCells(0);
-        rig.session.startTempConversion("0");
-        rig.session.readTemps();
-        rig.session.readFlags();
+        rig.session.startCellConversion(b, false, 0, "0");
+        rig.session.readCells(b, 0);
+        rig.session.startTempConversion(b, false, "0");
+        rig.session.readTemps(b);
+        rig.session.readFlags(b);
     }
 }
 
@@ -298,8 +297,8 @@ private slots:
         QVERIFY(rig.started);
         rig.session.state().cfgImage[0] = {"E1", "00", "00", "00", "7F", "C7"};
         rig.session.state().cfgImage[1] = rig.session.state().cfgImage[0];
-        rig.session.writeConfig();
-        const BoardRead back = rig.session.readConfig();
+        rig.session.writeConfig(0, true);
+        const BoardRead back = rig.session.readConfig(0);
         QVERIFY(back.pecMatch);
         QCOMPARE(back.config, (std::array<uint8_t, 6>{0xE1, 0x00, 0x00, 0x00, 0x7F, 0xC7}));
         QVERIFY(!rig.session.readbackDiffers(0, 0) && !rig.session.readbackDiffers(0, 5));

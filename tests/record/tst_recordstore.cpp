@@ -104,7 +104,7 @@ void TestRecordStore::roundTripOfReadsAndContext() {
     rig.session->addListener(writer.get());
     rig.passes(2);
     rig.session->state().cfgImage[0][1] = "01";
-    rig.session->writeConfig();
+    rig.session->writeConfig(0, true);
     rig.session->removeListener(writer.get());
     const WriterStatus st = writer->close();
     QCOMPARE(st.rowsDropped, 0);

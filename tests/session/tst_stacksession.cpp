@@ -79,6 +79,8 @@ private slots:
     void cellReadLengthFollowsEachBoard();
     void selfTestPatternsPassAndFail();
     void lowCurrentStandbyPutsTheStackToSleep();
+    void commandsActOnTheBoardAndFormGiven_data();
+    void commandsActOnTheBoardAndFormGiven();
 };
 
 void TestStackSession::startUpIdentifiesThenReadsBoardOne() {
@@ -120,7 +122,7 @@ void TestStackSession::writeConfigBroadcastAndAddressed() {
     // Broadcast (the start-up default): every board takes the image and records it.
     st.cfgImage[0] = {"E1", "00", "00", "00", "00", "00"};
     for (int s = 1; s < 3; ++s) st.cfgImage[s] = st.cfgImage[0];
-    const ConfigWrite w = rig.session->writeConfig();
+    const ConfigWrite w = rig.session->writeConfig(0, true);
     QCOMPARE(qlist(rig.takeWrites()), QStringList{"MSxT01SC7SE1S00S00S00S00S00SD7X"});
     QVERIFY(w.broadcast);
     QCOMPARE(w.bytes[0], uint8_t{0xE1});
@@ -132,10 +134,10 @@ void TestStackSession::writeConfigBroadcastAndAddressed() {
     QCOMPARE(st.cfgViewIsReadback, int16_t{0});
 
     // Addressed to board 2: only that chip and that record change.
-    st.selectedBoard = 1;
-    st.bcastWRCFG[1] = 0;
     st.cfgImage[1][0] = "E2";
-    rig.session->writeConfig();
+    const ConfigWrite addressed = rig.session->writeConfig(1, false);
+    QVERIFY(!addressed.broadcast);
+    QCOMPARE(addressed.slot, 1);
     QCOMPARE(qlist(rig.takeWrites()), QStringList{"MSxT81S4ES01SC7SE2S00S00S00S00S00SACX"});
     QCOMPARE(rig.sim->config(1)[0], uint8_t{0xE2});
     QCOMPARE(rig.sim->config(0)[0], uint8_t{0xE1});
@@ -148,7 +150,7 @@ void TestStackSession::readConfigVerdictAndReadback() {
     StackState& st = rig.st();
     st.cfgImage[0] = {"E1", "00", "00", "00", "00", "00"};
     st.cfgImage[1] = st.cfgImage[0];
-    rig.session->writeConfig();
+    rig.session->writeConfig(0, true);
     rig.takeWrites();
 
     const std::vector<BoardRead> all = rig.session->readConfigAll();
@@ -166,7 +168,7 @@ void TestStackSession::readConfigVerdictAndReadback() {
     // A corrupted reply: red lamp, the event says so, the read-back shows what arrived.
     st.cfgImage[0][1] = "01";  // composed but not written: the read-back differs there
     rig.sim->corruptNextReplies(1);
-    const BoardRead bad = rig.session->readConfig();
+    const BoardRead bad = rig.session->readConfig(0);
     QVERIFY(!bad.pecMatch);
     QCOMPARE(st.readStatus[0], LampState::PecMismatch);
     QCOMPARE(bad.lampState, int16_t{2});
@@ -179,7 +181,7 @@ void TestStackSession::cellFlagAndTempReadsDecodeTheChips() {
     // Measure mode with thresholds: VUV code 0x7F (2.304 V) and VOV code 0xC7 (4.008 V).
     st.cfgImage[0] = {"E1", "00", "00", "00", "7F", "C7"};
     st.cfgImage[1] = st.cfgImage[0];
-    rig.session->writeConfig();
+    rig.session->writeConfig(0, true);
     rig.session->readConfigAll();
     rig.sim->setCellVolts(1, 3, 1.2);   // under the VUV threshold
     rig.sim->setCellVolts(1, 12, 4.1);  // over the VOV threshold
@@ -187,10 +189,9 @@ void TestStackSession::cellFlagAndTempReadsDecodeTheChips() {
     rig.takeWrites();
     rig.log = {};
 
-    st.selectedBoard = 1;
-    rig.session->startCellConversion(0, "0");
+    rig.session->startCellConversion(1, false, 0, "0");
     QCOMPARE(qlist(rig.takeWrites()), QStringList{"MSxS81S4ES10SB0X"});
-    const BoardRead cells = rig.session->readCells(0);
+    const BoardRead cells = rig.session->readCells(1, 0);
     QCOMPARE(qlist(rig.takeWrites()),
              QStringList{QString::fromStdString(readFrameOf(chipCommand(ChipCommandId::RDCV), "81"))});
     QVERIFY(cells.pecMatch);
@@ -201,7 +202,7 @@ void TestStackSession::cellFlagAndTempReadsDecodeTheChips() {
     QVERIFY(qAbs(cells.cellVolts[11] - 4.1f) < 0.002f);
     QCOMPARE(st.rdcvGood[1], int16_t{1});
 
-    const BoardRead flags = rig.session->readFlags();
+    const BoardRead flags = rig.session->readFlags(1);
     QVERIFY(flags.pecMatch);
     QCOMPARE(int(flags.flags[0] & 0x30), 0x10);  // cell 3 under-voltage
     QCOMPARE(int(flags.flags[2] & 0xC0), 0x80);  // cell 12 over-voltage
@@ -209,16 +210,16 @@ void TestStackSession::cellFlagAndTempReadsDecodeTheChips() {
     QCOMPARE(st.cellStatus[statusIndex(1, 2)], int16_t{kStatusUnderVoltage});
     QCOMPARE(st.cellStatus[statusIndex(1, 11)], int16_t{kStatusOverVoltage});
 
-    rig.session->startTempConversion("0");
-    const BoardRead temps = rig.session->readTemps();
+    rig.session->startTempConversion(1, false, "0");
+    const BoardRead temps = rig.session->readTemps(1);
     QVERIFY(temps.pecMatch);
     QVERIFY(qAbs(temps.tempVolts[0] - 1.5f) < 0.002f);
     QCOMPARE(temps.thermalBit, 0);
 
     // Thermal shutdown: the bit comes with the read, the latch with applyThermalStatus.
     rig.sim->setThermalShutdown(1, true);
-    rig.session->startTempConversion("0");
-    QCOMPARE(rig.session->readTemps().thermalBit, 1);
+    rig.session->startTempConversion(1, false, "0");
+    QCOMPARE(rig.session->readTemps(1).thermalBit, 1);
     const ThermalChanges c = rig.session->applyThermalStatus();
     QCOMPARE(c.latched, std::vector<int>{1});
     QCOMPARE(st.readStatus[1], LampState::ThermalShutdown);
@@ -236,16 +237,16 @@ void TestStackSession::mismatchedFlagReadUnderPecMatchOnlyKeepsStatus() {
         SessionRig rig(1);
         StackState& st = rig.st();
         st.cfgImage[0] = {"E1", "00", "00", "00", "7F", "C7"};
-        rig.session->writeConfig();
-        rig.session->readConfig();
-        rig.session->startCellConversion(0, "0");
-        rig.session->readCells(0);
+        rig.session->writeConfig(0, true);
+        rig.session->readConfig(0);
+        rig.session->startCellConversion(0, false, 0, "0");
+        rig.session->readCells(0, 0);
         evaluateCellStatus(st, 0);
         QCOMPARE(st.cellStatus[statusIndex(0, 0)], int16_t{kStatusGood});
 
         st.showValidOnly = pecMatchOnly;
         rig.sim->corruptNextReplies(1);
-        const BoardRead r = rig.session->readFlags();
+        const BoardRead r = rig.session->readFlags(0);
         QVERIFY(!r.pecMatch);
         const std::array<int16_t, 12> before = cellStatusOf(st, 0);
         // Make the stored flag texts claim every cell is under-voltage, as a corrupted
@@ -257,7 +258,7 @@ void TestStackSession::mismatchedFlagReadUnderPecMatchOnlyKeepsStatus() {
 
         // A good flag read lifts the hold again; an under-voltage code it no longer
         // reports goes back to 0.
-        rig.session->readFlags();
+        rig.session->readFlags(0);
         rig.session->deriveFlagStatus(0);
         QCOMPARE(st.cellStatus[statusIndex(0, 0)], int16_t(pecMatchOnly == 1 ? kStatusGood : kStatusClear));
     }
@@ -267,7 +268,7 @@ void TestStackSession::continuousPassCoversTenBoards() {
     SessionRig rig(10);
     StackState& st = rig.st();
     for (int s = 0; s < 10; ++s) st.cfgImage[s] = {"E1", "00", "00", "00", "00", "00"};
-    rig.session->writeConfig();
+    rig.session->writeConfig(0, true);
     rig.session->readConfigAll();
     rig.takeWrites();
     rig.log = {};
@@ -331,22 +332,17 @@ void TestStackSession::cellReadLengthFollowsEachBoard() {
     auto rig = std::make_unique<SessionRig>(3);
     for (int s = 0; s < 3; ++s) {
         rig->st().cfgImage[s] = {images[s].toStdString(), "00", "00", "00", "00", "00"};
-        rig->st().selectedBoard = static_cast<int16_t>(s);
-        rig->st().bcastWRCFG[s] = 0;
-        rig->session->writeConfig();
+        rig->session->writeConfig(s, false);
     }
     if (laterRun) {
         rig = std::make_unique<SessionRig>(3, true, rig->sim);
         rig->session->readConfigAll();
     }
     StackState& st = rig->st();
-    st.selectedBoard = 0;
-    st.bcastSTCVAD[0] = 1;
-    rig->session->startCellConversion(0, "0");
+    rig->session->startCellConversion(0, true, 0, "0");
     for (const int selector : {0, 1}) {
         for (int s = 0; s < 3; ++s) {
-            st.selectedBoard = static_cast<int16_t>(s);
-            const BoardRead r = rig->session->readCells(selector);
+            const BoardRead r = rig->session->readCells(s, selector);
             QVERIFY2(r.pecMatch, qPrintable(QString("board %1, selector %2").arg(s + 1).arg(selector)));
             QCOMPARE(r.cellCount, cells[s]);
             QVERIFY(qAbs(r.cellVolts[9] - 3.7f) < 0.1f);
@@ -358,23 +354,23 @@ void TestStackSession::selfTestPatternsPassAndFail() {
     SessionRig rig(2);
     StackState& st = rig.st();
     st.cfgImage[0] = {"E1", "00", "00", "00", "00", "00"};  // a chip in standby converts nothing
-    rig.session->writeConfig();
+    rig.session->writeConfig(0, true);
     for (const char* digit : {"E", "F", "D"}) {
         st.selfTestDigit = digit;
-        rig.session->startCellConversion(0, digit);
-        rig.session->readCells(0);
+        rig.session->startCellConversion(0, false, 0, digit);
+        rig.session->readCells(0, 0);
         QCOMPARE(rig.session->cellSelfTestPassed(0), std::optional<bool>(true));
-        rig.session->startTempConversion(digit);
-        rig.session->readTemps();
+        rig.session->startTempConversion(0, false, digit);
+        rig.session->readTemps(0);
         QCOMPARE(rig.session->tempSelfTestPassed(0), std::optional<bool>(true));
     }
     rig.sim->setSelfTestFault(0, 7, 0x123);
     rig.sim->setSelfTestTempFault(0, 2, 0x456);
-    rig.session->startCellConversion(0, "D");
-    rig.session->readCells(0);
+    rig.session->startCellConversion(0, false, 0, "D");
+    rig.session->readCells(0, 0);
     QCOMPARE(rig.session->cellSelfTestPassed(0), std::optional<bool>(false));
-    rig.session->startTempConversion("D");
-    rig.session->readTemps();
+    rig.session->startTempConversion(0, false, "D");
+    rig.session->readTemps(0);
     QCOMPARE(rig.session->tempSelfTestPassed(0), std::optional<bool>(false));
     st.selfTestDigit = "0";  // not a pattern: no verdict
     QCOMPARE(rig.session->cellSelfTestPassed(0), std::nullopt);
@@ -384,8 +380,8 @@ void TestStackSession::lowCurrentStandbyPutsTheStackToSleep() {
     SessionRig rig(3);
     StackState& st = rig.st();
     for (int s = 0; s < 3; ++s) st.cfgImage[s] = {"E2", "00", "00", "00", "00", "00"};
-    st.bcastWRCFG[0] = 0;  // an addressed write is selected: standby still goes to all
-    rig.session->writeConfig();
+    st.bcastWRCFG[0] = 0;  // the window's WRCFG box is off: standby still goes to all
+    rig.session->writeConfig(0, false);
     rig.takeWrites();
 
     rig.session->prepareLowCurrentStandby();
@@ -400,6 +396,56 @@ void TestStackSession::lowCurrentStandbyPutsTheStackToSleep() {
     }
     QCOMPARE(st.bcastWRCFG[0], int16_t{0});
     QCOMPARE(st.suspendIdentify, int16_t{1});
+}
+
+// A command acts on the slot and in the form it is given, whatever board is selected and
+// whatever the selected board's switches say, and leaves both as they were.
+void TestStackSession::commandsActOnTheBoardAndFormGiven_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("broadcast");
+    QTest::addColumn<QString>("sent");
+    QTest::newRow("WRCFG addressed") << "write" << false << "MSxT82S47S01SC7SE0S00S00S00S00S00SFEX";
+    QTest::newRow("WRCFG broadcast") << "write" << true << "MSxT01SC7SE0S00S00S00S00S00SFEX";
+    QTest::newRow("STCVAD addressed") << "cells" << false << "MSxS82S47S10SB0X";
+    QTest::newRow("STCVAD broadcast") << "cells" << true << "MSxS10SB0X";
+    QTest::newRow("STTMPAD addressed") << "temps" << false << "MSxS82S47S30S50X";
+    QTest::newRow("PLADC broadcast") << "poll" << true << "MSxS40S07";
+    QTest::newRow("PLADC addressed") << "poll" << false << "MSxS82S47S40S07";
+    QTest::newRow("RDCFG") << "read config" << false << "MSxT82T47T02TCERRRRRRRX";
+    QTest::newRow("RDCV") << "read cells" << false << "MSxT82T47T04TDCRRRRRRRRRRRRRRRRRRRX";
+    QTest::newRow("RDFLG") << "read flags" << false << "MSxT82T47T0CTE4RRRRX";
+    QTest::newRow("RDTMP") << "read temps" << false << "MSxT82T47T0ETEARRRRRRX";
+}
+
+void TestStackSession::commandsActOnTheBoardAndFormGiven() {
+    QFETCH(QString, command);
+    QFETCH(bool, broadcast);
+    QFETCH(QString, sent);
+    SessionRig rig(3);
+    StackState& st = rig.st();
+    st.selectedBoard = 1;
+    st.bcastWRCFG[1] = broadcast ? 0 : 1;  // the switches say the opposite
+    st.bcastSTCVAD[1] = st.bcastSTTMPAD[1] = st.bcastPLADC[1] = broadcast ? 0 : 1;
+    const StackState before = st;
+    int slot = -1;
+    if (command == "write") slot = rig.session->writeConfig(2, broadcast).slot;
+    else if (command == "cells")
+        QCOMPARE(rig.session->startCellConversion(2, broadcast, 0, "0").transfer.mode, int(broadcast));
+    else if (command == "temps") rig.session->startTempConversion(2, broadcast, "0");
+    else if (command == "poll") rig.session->sendPoll(2, broadcast, 0);
+    else if (command == "read config") slot = rig.session->readConfig(2).slot;
+    else if (command == "read cells") slot = rig.session->readCells(2, 0).slot;
+    else if (command == "read flags") slot = rig.session->readFlags(2).slot;
+    else if (command == "read temps") slot = rig.session->readTemps(2).slot;
+    QCOMPARE(qlist(rig.takeWrites()), QStringList{sent});
+    if (slot >= 0) QCOMPARE(slot, 2);
+    QCOMPARE(st.selectedBoard, before.selectedBoard);
+    QCOMPARE(st.bcastWRCFG, before.bcastWRCFG);
+    QCOMPARE(st.bcastSTCVAD, before.bcastSTCVAD);
+    QCOMPARE(st.bcastSTTMPAD, before.bcastSTTMPAD);
+    QCOMPARE(st.bcastPLADC, before.bcastPLADC);
+    // A poll leaves its frame open until the next command closes it.
+    QCOMPARE(st.pollPending, int16_t(command == "poll" ? 1 : 0));
 }
 
 QTEST_GUILESS_MAIN(TestStackSession)

@@ -35,7 +35,7 @@ struct StackRig {
             st.vuvCode[s] = 0x7F;
             st.vovCode[s] = 0xC7;
         }
-        session->writeConfig();
+        session->writeConfig(0, true);
         session->readConfigAll();
         session->addListener(&log);
     }

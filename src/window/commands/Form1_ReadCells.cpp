@@ -7,7 +7,7 @@
 namespace zmx {
 
 void Form1::ReadCells(int selector) {
-    const BoardRead r = session_->readCells(selector);
+    const BoardRead r = session_->readCells(servedBoard(st), selector);
     paintCellRead(r.slot, cellSelectorInRange(selector));
 }
 

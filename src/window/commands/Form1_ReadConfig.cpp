@@ -10,10 +10,12 @@
 
 namespace zmx {
 
-void Form1::ReadConfig() { paintConfigRead(session_->readConfig().slot); }
+void Form1::ReadConfig() { ReadConfig(st.selectedBoard); }
+
+void Form1::ReadConfig(int slot) { paintConfigRead(session_->readConfig(slot).slot); }
 
 void Form1::paintConfigRead(int slot) {
-    ShowReadConfigTransfer();
+    ShowReadConfigTransfer(slot);
     paintStatusLamp(slot);
     ShowReadback();
 }

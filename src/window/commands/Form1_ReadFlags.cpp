@@ -5,7 +5,7 @@
 
 namespace zmx {
 
-void Form1::ReadFlags() { paintFlagRead(session_->readFlags().slot); }
+void Form1::ReadFlags() { paintFlagRead(session_->readFlags(servedBoard(st)).slot); }
 
 void Form1::paintFlagRead(int slot) {
     // While continuous mode reads another board, the monitor keeps showing the selected one.

@@ -5,7 +5,7 @@
 
 namespace zmx {
 
-void Form1::ReadTemps() { paintTempRead(session_->readTemps().slot); }
+void Form1::ReadTemps() { paintTempRead(session_->readTemps(servedBoard(st)).slot); }
 
 void Form1::paintTempRead(int slot) {
     ShowTempReadTransfer();

@@ -10,7 +10,7 @@
 namespace zmx {
 
 void Form1::WriteConfig() {
-    session_->writeConfig();
+    session_->writeConfig(st.selectedBoard, st.bcastWRCFG[st.selectedBoard] == 1);
     ShowWriteConfigTransfer();
 
     // Nothing composed is waiting any more: the editor boxes return to the plain pair.

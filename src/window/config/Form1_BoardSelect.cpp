@@ -162,12 +162,7 @@ void Form1::Combo1_Click() {
     int16_t* steps[] = {&st.readbackPending, &st.lastCellStep, &st.lastTempStep};
     for (int16_t* step : steps)
         if (*step == 1) *step = kStepParked;
-    const int16_t selected = st.selectedBoard;
-    for (int s = 0; s <= k; ++s) {
-        st.selectedBoard = static_cast<int16_t>(s);
-        Command1_Click(6);
-    }
-    st.selectedBoard = selected;
+    for (int s = 0; s <= k; ++s) runPanelButton(6, s);  // READ CONFIG of board s
     Command1_Click(6);
     for (int16_t* step : steps)
         if (*step == kStepParked) *step = 1;

@@ -33,8 +33,13 @@ void Form1::paintMonitor(const MonitorView& v) {
 // also while continuous mode reads the others. The monitor remembers the kind so a board
 // change can redraw it with the newly selected board's PECs.
 void Form1::paintReadTransfer(const ChipCommand& cmd, uint8_t rxPec, uint8_t calcPec) {
-    const int s = st.selectedBoard;
-    paintMonitor(readTransferView(st, cmd.name, commandCodeText(cmd), commandPecText(cmd),
+    paintReadTransfer(cmd, rxPec, calcPec, st.selectedBoard);
+}
+
+// The same for a read the window makes of another board than the selected one (a sweep
+// over the stack), named as the board it read.
+void Form1::paintReadTransfer(const ChipCommand& cmd, uint8_t rxPec, uint8_t calcPec, int s) {
+    paintMonitor(readTransferView(st, s, cmd.name, commandCodeText(cmd), commandPecText(cmd),
                                   PecOfHexByte(st.boardAddressHex[s]), rxPec, calcPec));
     st.monitorKind = cmd.monitorKind;
 }
@@ -60,9 +65,10 @@ void Form1::ShowWriteConfigTransfer() {
     st.monitorKind = MonitorKind::WriteConfig;
 }
 
-void Form1::ShowReadConfigTransfer() {
-    const int s = st.selectedBoard;
-    paintReadTransfer(chipCommand(ChipCommandId::RDCFG), st.rdcfgRxPec[s], st.rdcfgCalcPec[s]);
+void Form1::ShowReadConfigTransfer() { ShowReadConfigTransfer(st.selectedBoard); }
+
+void Form1::ShowReadConfigTransfer(int s) {
+    paintReadTransfer(chipCommand(ChipCommandId::RDCFG), st.rdcfgRxPec[s], st.rdcfgCalcPec[s], s);
 }
 
 void Form1::ShowCellReadTransfer(int selector) {

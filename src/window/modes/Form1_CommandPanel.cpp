@@ -76,15 +76,16 @@ void forceContinuousOff(Form1& f) {
 
 }  // namespace
 
-void Form1::Command1_Click(int index) {
+void Form1::Command1_Click(int index) { runPanelButton(index, st.selectedBoard); }
+
+void Form1::runPanelButton(int index, int readSlot) {
     st.suspendIdentify = 0;
     if (st.pollPending == 1) session_->closeOpenFrame();
     switch (index) {
         case kPollAdc:
         case kPollInt:
             forceContinuousOff(*this);
-            SendPoll(index == kPollAdc ? 0 : 1);
-            st.pollPending = 1;
+            SendPoll(index == kPollAdc ? 0 : 1);  // leaves the frame open: pollPending 1
             break;
         case kStartCellVolt: runCellStart(*this, 0); break;
         case kStartOpenWire: runCellStart(*this, 1); break;
@@ -98,7 +99,7 @@ void Form1::Command1_Click(int index) {
         case kWriteConfig: runWriteConfig(*this); break;
         case kReadConfig:
             st.showValidOnly = 0;
-            ReadConfig();
+            ReadConfig(readSlot);
             CompareReadback();
             Check_AUTO_Click();
             if (st.readbackPending == kStepIssued) st.readbackPending = kStepRead;

@@ -45,12 +45,7 @@ void Form1::prepareLowCurrentStandby() {
     ui.Check5[5]->setChecked(true);  // WRCFG in broadcast form (runs its handler on change)
     Command1_Click(kWriteConfig);
 
-    const int16_t keep = st.selectedBoard;
-    for (int16_t s = 0; s <= st.lastBoardIndex; ++s) {
-        st.selectedBoard = s;
-        Command1_Click(kReadConfig);
-    }
-    st.selectedBoard = keep;
+    for (int s = 0; s <= st.lastBoardIndex; ++s) runPanelButton(kReadConfig, s);
     // The read-back boxes belong to the board that is selected again, not the last one read.
     ShowReadback();
     CompareReadback();

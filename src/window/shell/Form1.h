@@ -77,10 +77,12 @@ public:
     // ---------------------------------------------------------------- transfer monitor
     void paintMonitor(const MonitorView& view);
     void paintReadTransfer(const ChipCommand& cmd, uint8_t rxPec, uint8_t calcPec);
+    void paintReadTransfer(const ChipCommand& cmd, uint8_t rxPec, uint8_t calcPec, int slot);
     QString ShowCommandTransfer(const std::string& name, const std::string& code, const std::string& cmdPec,
                                 const std::string& addrPec, int mode);
     void ShowWriteConfigTransfer();
     void ShowReadConfigTransfer();
+    void ShowReadConfigTransfer(int slot);
     void ShowCellReadTransfer(int selector);
     void ShowFlagReadTransfer();
     void ShowTempReadTransfer();
@@ -92,13 +94,16 @@ public:
 
     // ---------------------------------------------------------------- device commands
     void WriteConfig();
-    void ReadConfig();
+    void ReadConfig();  // of the selected board
+    void ReadConfig(int slot);
     void ShowReadback();
     void CompareReadback();
     void paintStatusLamp(int slot);
     QString StartCellConversion(int kind, const std::string& lowDigit);
     void StartTempConversion(const std::string& lowDigit);
     void SendPoll(int kind);
+    // True when the selected board's broadcast box puts the command in broadcast form.
+    bool broadcastBoxOn(const ChipCommand& cmd) const;
     void ReadCells(int selector);
     void ReadFlags();
     void ReadTemps();
@@ -158,6 +163,8 @@ public:
 
     // ---------------------------------------------------------------- operating modes
     void Command1_Click(int index);
+    // A click of the panel button; READ CONFIG reads readSlot (the click: the selected board).
+    void runPanelButton(int index, int readSlot);
     void Command3_Click(int index);
     void Command5_Click(int index);
     // The checked reads of the panel and the self-test view: every mismatch shown, status

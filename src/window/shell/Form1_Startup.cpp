@@ -44,12 +44,8 @@ bool Form1::Form_Load() {
     Timer1.start();
     move(0, 0);
     ui.Check_AUTO->setChecked(false);  // runs Check_AUTO_Click only when it was ticked
-    st.forceShowAll = 0;
-    st.datalogDone = 0;
-    st.datalogSample = 0;
-    st.stampTimeDate.clear();
-    st.stampDateTime.clear();
-
+    // The addresses and broadcast switches the boxes and board buttons below are drawn from;
+    // the rest of the start-up state follows in InitWindowAndState.
     setDefaultAddressing(st);
     {
         // Showing "0" is not a user's choice of address: no handler runs.
@@ -63,20 +59,10 @@ bool Form1::Form_Load() {
         const QString n = i < 9 ? QStringLiteral("BRD# %1    0x").arg(i + 1) : QStringLiteral("BRD#10   0x");
         ui.Command4[i]->setText(n + QString::fromStdString(st.boardAddressHex[i]));
     }
-    for (int s = 0; s < kBoards; ++s) st.cdcValue[s] = 0;
 
     InitWindowAndState();
 
     Command1_Click(6);
-
-    st.selfTestDigit = "E";
-    st.cellSelectDigit = "0";
-    st.tempSelectDigit = "0";
-    st.suspendIdentify = 0;
-    st.pollPending = 0;
-    st.singleCellMode = 0;
-    st.cellHexView = 0;
-    st.tempHexView = 0;
     return true;
 }
 
@@ -86,34 +72,17 @@ void Form1::InitWindowAndState() {
     placeBanner();
     layoutBoardGrid();
 
-    st.continuousRunning = 0;
-    st.globalScope = 1;
-    st.selectedBoard = 0;
-    st.lastBoardIndex = 0;
     ui.Combo1->setCurrentIndex(0);
     Combo1_Click();
+    // The state every session starts from, set after the board-count action above: that
+    // action composes images and thresholds from the boxes, which are not drawn yet.
+    session_->resetToDefaults();
 
     resetReadIndicator(ReadIndicator::Cell);
-
-    for (int s = 0; s < kBoards; ++s) {
-        st.cfgImage[s] = {"E0", "00", "00", "00", "00", "00"};
-        st.vuvCode[s] = 0;
-        st.vovCode[s] = 0;
-    }
     ApplyCdc();
-
     ShowThresholds();
-    for (int s = 0; s <= st.lastBoardIndex; ++s) {
-        st.rdcvGood[s] = st.measureMode[s] = st.rdflgGood[s] = 0;
-        st.thsdFlag[s] = st.thsdLatched[s] = 0;
-        st.rdtmpGood[s] = 0;
-    }
-
-    st.cfgViewIsReadback = 0;
     for (auto* box : ui.Text5) box->clear();
     ClearFlags();
-
-    clearReceivedData(st);
 
     for (int n = 0; n < 4; ++n) LoadCfgrBoxes(n);
     const QColor olive(0x80, 0x80, 0x00), lightGrey(0xE0, 0xE0, 0xE0);
@@ -121,9 +90,6 @@ void Form1::InitWindowAndState() {
     setBackground(ui.Text3, lightGrey);
     setForeground(ui.Text15, olive);
     setBackground(ui.Text15, lightGrey);
-    st.cfgWritten[0][0].clear();
-    st.lastCellStep = 0;
-    st.lastTempStep = 0;
 }
 
 void Form1::Form_Unload() {
