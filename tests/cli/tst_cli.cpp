@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <csignal>
 
+#include "support/TestMain.h"
 #include "support/XlsxReader.h"
 
 namespace {
@@ -771,5 +772,5 @@ void TestCli::replayFollowsARecordingInProgress() {
     QCOMPARE(replay.exitCode(), 0);
 }
 
-QTEST_GUILESS_MAIN(TestCli)
+ZMX_TEST_MAIN(tst_cli, TestCli, Core)
 #include "tst_cli.moc"

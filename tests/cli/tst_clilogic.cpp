@@ -16,7 +16,8 @@
 #include "rules/Thresholds.h"
 #include "session/ReadTally.h"
 #include "support/GoldenTrace.h"
-#include "support/TestSupport.h"
+#include "support/SessionRig.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 using namespace zmx::test;
@@ -32,35 +33,10 @@ QString imageText(const std::optional<ConfigBytes>& image) {
     return image ? QString::fromStdString(configBytesText(*image)) : QStringLiteral("-");
 }
 
-// A started-up session on a simulated stack, recording what goes out.
-struct Rig {
-    explicit Rig(int boards, int simBoards = -1) {
-        sim::SimOptions o;
-        o.boards = simBoards < 0 ? boards : simBoards;
-        sim = std::make_shared<sim::SimStack>(o);
-        auto rec = std::make_unique<RecordingBackend>(std::make_unique<SimLink>(sim));
-        recorder = rec.get();
-        link = std::make_unique<ControllerLink>(std::move(rec));
-        session = std::make_unique<StackSession>(*link);
-        if (!session->startUp()) qFatal("simulated controller not identified");
-        setStackSize(*session, boards);
-        recorder->writes.clear();
-    }
-    QStringList sent() {
-        QStringList out;
-        for (const auto& s : std::exchange(recorder->writes, {})) out << QString::fromStdString(s);
-        return out;
-    }
-    std::vector<std::optional<ConfigBytes>> every(const char* cfgr) {
-        return std::vector<std::optional<ConfigBytes>>(static_cast<std::size_t>(st().lastBoardIndex + 1), bytes(cfgr));
-    }
-    StackState& st() { return session->state(); }
-
-    std::shared_ptr<sim::SimStack> sim;
-    RecordingBackend* recorder = nullptr;
-    std::unique_ptr<ControllerLink> link;
-    std::unique_ptr<StackSession> session;
-};
+// The same image for every board of the rig's stack.
+std::vector<std::optional<ConfigBytes>> every(SessionRig& rig, const char* cfgr) {
+    return std::vector<std::optional<ConfigBytes>>(static_cast<std::size_t>(rig.st().lastBoardIndex + 1), bytes(cfgr));
+}
 
 }  // namespace
 
@@ -215,8 +191,8 @@ void TestCliLogic::argumentRules() {
 
 void TestCliLogic::writeVerifiesEveryNamedBoard() {
     {  // The same image everywhere: one broadcast write, every board read back.
-        Rig rig(3);
-        const ConfigVerification v = writeAndVerify(*rig.session, rig.every("E1 00 00 00 00 00"));
+        SessionRig rig(3);
+        const ConfigVerification v = writeAndVerify(*rig.session, every(rig, "E1 00 00 00 00 00"));
         QVERIFY(v.ok());
         QCOMPARE(v.writes.size(), std::size_t{1});
         QVERIFY(v.writes[0].broadcast);
@@ -224,7 +200,7 @@ void TestCliLogic::writeVerifiesEveryNamedBoard() {
         for (int s = 0; s < 3; ++s) QCOMPARE(rig.sim->config(s)[0], uint8_t{0xE1});
     }
     {  // Different images: addressed writes to the named boards only.
-        Rig rig(3);
+        SessionRig rig(3);
         std::vector<std::optional<ConfigBytes>> images(3);
         images[0] = bytes("E1 00 00 00 00 00");
         images[2] = bytes("E5 00 00 00 00 00");
@@ -238,14 +214,14 @@ void TestCliLogic::writeVerifiesEveryNamedBoard() {
         QCOMPARE(rig.st().bcastWRCFG[0], int16_t{1});  // the window's write form is kept
     }
     {  // A board missing from the stack reads back nothing it was sent.
-        Rig rig(3, 2);
-        const ConfigVerification v = writeAndVerify(*rig.session, rig.every("E1 00 00 00 00 00"));
+        SessionRig rig(3, {.simBoards = 2});
+        const ConfigVerification v = writeAndVerify(*rig.session, every(rig, "E1 00 00 00 00 00"));
         QCOMPARE(v.mismatched, std::vector<int>{2});
     }
 }
 
 void TestCliLogic::readsConvertPollWaitAndRead() {
-    Rig rig(2);
+    SessionRig rig(2);
     std::vector<int> waits;
     const WaitMs wait = [&](int ms) { waits.push_back(ms); };
 
@@ -287,7 +263,7 @@ void TestCliLogic::readsConvertPollWaitAndRead() {
 }
 
 void TestCliLogic::selfTestVerdictPerBoard() {
-    Rig rig(3);
+    SessionRig rig(3);
     std::vector<std::optional<ConfigBytes>> images{bytes("E1 00 00 00 00 00"), bytes("E1 00 00 00 00 00"),
                                                    std::nullopt};
     QVERIFY(writeAndVerify(*rig.session, images).ok());
@@ -306,8 +282,8 @@ void TestCliLogic::selfTestVerdictPerBoard() {
 }
 
 void TestCliLogic::recordingPaces() {
-    Rig rig(3);
-    QVERIFY(writeAndVerify(*rig.session, rig.every("E1 00 00 00 00 00")).ok());
+    SessionRig rig(3);
+    QVERIFY(writeAndVerify(*rig.session, every(rig, "E1 00 00 00 00 00")).ok());
     rig.sent();
     // Fast pace: two broadcast starts with their waits, then cells, temperatures, flags.
     std::vector<int> waits;
@@ -349,7 +325,7 @@ void TestCliLogic::sequencesMatchGolden() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString tracePath = dir.filePath("trace.txt");
-    Rig rig(3);
+    SessionRig rig(3);
     rig.link->openTrace(tracePath.toStdString());
     qint64 at = 0;
     QByteArray out;
@@ -380,7 +356,7 @@ void TestCliLogic::sequencesMatchGolden() {
     const WaitMs wait = [&](int ms) { waits.push_back(ms); };
 
     step("cells while standing by", results(convertAndRead(*rig.session, ReadWhat::Cells, {0, 1}, wait)));
-    step("write same everywhere", verified(writeAndVerify(*rig.session, rig.every("E1 00 00 00 00 00"))));
+    step("write same everywhere", verified(writeAndVerify(*rig.session, every(rig, "E1 00 00 00 00 00"))));
     step("write per board", verified(writeAndVerify(
                                 *rig.session, {bytes("E1 00 00 00 00 00"), std::nullopt, bytes("E9 00 00 00 00 00")})));
     step("cells of three", results(convertAndRead(*rig.session, ReadWhat::Cells, {0, 1, 2}, wait)));
@@ -410,7 +386,7 @@ void TestCliLogic::sequencesMatchGolden() {
 
 // A failed command says why only when the controller went away, not after a bad reply.
 void TestCliLogic::lostControllerIsNamed() {
-    Rig rig(2);
+    SessionRig rig(2);
     rig.sim->corruptNextReplies(1);
     QVERIFY(!rig.session->readConfig(0).pecMatch);
     QCOMPARE(lostControllerLine(*rig.session), std::string());
@@ -424,7 +400,7 @@ void TestCliLogic::lostControllerIsNamed() {
 // Failed reads count against their boards once the controller has answered since; those
 // just before a loss are the loss's.
 void TestCliLogic::readTallyBlamesBoardsNotALostController() {
-    Rig rig(3, 2);
+    SessionRig rig(3, {.simBoards = 2});
     ReadTally tally;
     rig.session->addListener(&tally);
     QCOMPARE(fastPass(*rig.session, {}), 6);
@@ -509,5 +485,5 @@ void TestCliLogic::recordingListKeepsOneLineEach() {
                 .contains(QJsonDocument(QJsonArray{label}).toJson(QJsonDocument::Compact).mid(1).chopped(1)));
 }
 
-QTEST_GUILESS_MAIN(TestCliLogic)
+ZMX_TEST_MAIN(tst_clilogic, TestCliLogic, Core)
 #include "tst_clilogic.moc"

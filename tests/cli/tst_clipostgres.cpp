@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "support/PgServer.h"
+#include "support/TestMain.h"
 
 using namespace zmx::test;
 
@@ -122,5 +123,5 @@ void TestCliPostgres::replayFollowOutlastsAServerRestart() {
     }
 }
 
-QTEST_GUILESS_MAIN(TestCliPostgres)
+ZMX_TEST_MAIN(tst_clipostgres, TestCliPostgres, Core)
 #include "tst_clipostgres.moc"

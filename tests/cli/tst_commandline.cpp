@@ -4,6 +4,7 @@
 
 #include "cli/CommandLine.h"
 #include "protocol/Identification.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -92,5 +93,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestCommandLine)
+ZMX_TEST_MAIN(tst_commandline, TestCommandLine, None)
 #include "tst_commandline.moc"

@@ -10,6 +10,7 @@
 #include "protocol/ReadDecode.h"
 #include "rules/CellFormat.h"
 #include "support/ReadTestSetup.h"
+#include "support/TestMain.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/ShapeWidget.h"
 
@@ -215,5 +216,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReadCells)
+ZMX_TEST_MAIN(tst_readcells, TestReadCells, Full)
 #include "tst_readcells.moc"

@@ -8,6 +8,7 @@
 #include "protocol/ReadDecode.h"
 #include "rules/CellStatus.h"
 #include "support/ReadTestSetup.h"
+#include "support/TestMain.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/ShapeWidget.h"
 
@@ -229,5 +230,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReadFlagsTemps)
+ZMX_TEST_MAIN(tst_readflagstemps, TestReadFlagsTemps, Full)
 #include "tst_readflagstemps.moc"

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "rules/StartPollLogic.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 
 using namespace zmx;
@@ -250,5 +251,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStartPoll)
+ZMX_TEST_MAIN(tst_startpoll, TestStartPoll, Full)
 #include "tst_startpoll.moc"

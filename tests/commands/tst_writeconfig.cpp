@@ -7,6 +7,7 @@
 
 #include "protocol/Frames.h"
 #include "rules/WriteConfigLogic.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "window/shell/widgets/Paint.h"
 
@@ -210,5 +211,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWriteConfig)
+ZMX_TEST_MAIN(tst_writeconfig, TestWriteConfig, Full)
 #include "tst_writeconfig.moc"

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 
 #include "rules/BoardLayout.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "window/shell/widgets/ShapeWidget.h"
 
@@ -448,5 +449,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBoardSelect)
+ZMX_TEST_MAIN(tst_boardselect, TestBoardSelect, Full)
 #include "tst_boardselect.moc"

@@ -11,6 +11,7 @@
 
 #include "protocol/Hex.h"
 #include "rules/ConfigModel.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/ShapeWidget.h"
@@ -363,5 +364,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestConfigModel)
+ZMX_TEST_MAIN(tst_configmodel, TestConfigModel, Full)
 #include "tst_configmodel.moc"

@@ -13,6 +13,7 @@
 
 #include "rules/BitControlLogic.h"
 #include "rules/Thresholds.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "window/shell/widgets/ShapeWidget.h"
 
@@ -234,5 +235,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestScope)
+ZMX_TEST_MAIN(tst_scope, TestScope, Full)
 #include "tst_scope.moc"

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 
 #include "rules/Thresholds.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/ShapeWidget.h"
@@ -411,5 +412,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestThresholds)
+ZMX_TEST_MAIN(tst_thresholds, TestThresholds, Full)
 #include "tst_thresholds.moc"

@@ -9,6 +9,7 @@
 #include "protocol/ReadDecode.h"
 #include "rules/CellStatus.h"
 #include "rules/Colors.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "window/shell/QtColor.h"
 #include "window/shell/widgets/Paint.h"
@@ -208,5 +209,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCellDisplay)
+ZMX_TEST_MAIN(tst_celldisplay, TestCellDisplay, Full)
 #include "tst_celldisplay.moc"

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "record/DatalogWorkbook.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "support/XlsxReader.h"
 
@@ -182,5 +183,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestExport)
+ZMX_TEST_MAIN(tst_export, TestExport, Full)
 #include "tst_export.moc"

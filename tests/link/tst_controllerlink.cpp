@@ -6,6 +6,7 @@
 #include "link/ControllerLink.h"
 #include "link/SimLink.h"
 #include "sim/SimStack.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -154,5 +155,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestControllerLink)
+ZMX_TEST_MAIN(tst_controllerlink, TestControllerLink, None)
 #include "tst_controllerlink.moc"

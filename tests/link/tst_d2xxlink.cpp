@@ -8,6 +8,7 @@
 #include "link/ControllerLink.h"
 #include "link/D2xxLink.h"
 #include "link/LinkFactory.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -200,5 +201,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestD2xxLink)
+ZMX_TEST_MAIN(tst_d2xxlink, TestD2xxLink, Core)
 #include "tst_d2xxlink.moc"

@@ -8,6 +8,7 @@
 #include "protocol/Hex.h"
 #include "protocol/Pec.h"
 #include "sim/SimStack.h"
+#include "support/TestMain.h"
 
 namespace {
 
@@ -135,5 +136,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestEndToEnd)
+ZMX_TEST_MAIN(tst_endtoend, TestEndToEnd, Core)
 #include "tst_endtoend.moc"

@@ -10,8 +10,11 @@
 #include "link/FtdiLink.h"
 #include "link/SimLink.h"
 #include "session/StackSession.h"
+#include "support/SessionRig.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
+using namespace zmx::test;
 namespace fake = zmx::fakeftdi;
 
 namespace {
@@ -24,45 +27,25 @@ fake::DeviceSetup deviceAt(std::string serial, std::vector<uint8_t> ports, int b
     return s;
 }
 
-struct ReadLog : SessionListener {
-    std::vector<BoardRead> reads;
-    void onRead(const BoardRead& r) override { reads.push_back(r); }
-};
-
-// A started session over a backend, `boards` boards in the stack.
-struct SessionRig {
-    SessionRig(std::unique_ptr<LinkBackend> backend, int boards)
-        : link(std::move(backend)), session(link), boards(boards) {
-        session.addListener(&log);
-        started = session.startUp();
-        session.state().lastBoardIndex = static_cast<int16_t>(boards - 1);
-    }
-    ControllerLink link;
-    StackSession session;
-    ReadLog log;
-    int boards;
-    bool started = false;
-};
-
 // Measuring configuration with thresholds on every board, read back, then either the
 // window's continuous pass or each board's cells, temperatures and flags in turn.
 void runReads(SessionRig& rig, const QString& how) {
-    StackState& st = rig.session.state();
+    StackState& st = rig.session->state();
     for (int b = 0; b < rig.boards; ++b) st.cfgImage[b] = {"E1", "00", "00", "00", "7F", "C7"};
-    rig.session.writeConfig(0, true);
-    rig.session.readConfigAll();
+    rig.session->writeConfig(0, true);
+    rig.session->readConfigAll();
     if (how == "continuous") {
-        rig.session.beginContinuous();
-        for (int i = 0; i < 3 * rig.boards; ++i) rig.session.continuousStep();
-        rig.session.endContinuous();
+        rig.session->beginContinuous();
+        for (int i = 0; i < 3 * rig.boards; ++i) rig.session->continuousStep();
+        rig.session->endContinuous();
         return;
     }
     for (int b = 0; b < rig.boards; ++b) {
-        rig.session.startCellConversion(b, false, 0, "0");
-        rig.session.readCells(b, 0);
-        rig.session.startTempConversion(b, false, "0");
-        rig.session.readTemps(b);
-        rig.session.readFlags(b);
+        rig.session->startCellConversion(b, false, 0, "0");
+        rig.session->readCells(b, 0);
+        rig.session->startTempConversion(b, false, "0");
+        rig.session->readTemps(b);
+        rig.session->readFlags(b);
     }
 }
 
@@ -293,15 +276,15 @@ private slots:
         setup.manualClock = fastForward;
         fake::addDevice(setup);
         fake::setFastForward(fastForward);
-        SessionRig rig(std::make_unique<FtdiLink>(), 2);
-        QVERIFY(rig.started);
-        rig.session.state().cfgImage[0] = {"E1", "00", "00", "00", "7F", "C7"};
-        rig.session.state().cfgImage[1] = rig.session.state().cfgImage[0];
-        rig.session.writeConfig(0, true);
-        const BoardRead back = rig.session.readConfig(0);
+        SessionRig rig(2, {.backend = std::make_unique<FtdiLink>()});
+        QVERIFY(rig.ok);
+        rig.session->state().cfgImage[0] = {"E1", "00", "00", "00", "7F", "C7"};
+        rig.session->state().cfgImage[1] = rig.session->state().cfgImage[0];
+        rig.session->writeConfig(0, true);
+        const BoardRead back = rig.session->readConfig(0);
         QVERIFY(back.pecMatch);
         QCOMPARE(back.config, (std::array<uint8_t, 6>{0xE1, 0x00, 0x00, 0x00, 0x7F, 0xC7}));
-        QVERIFY(!rig.session.readbackDiffers(0, 0) && !rig.session.readbackDiffers(0, 5));
+        QVERIFY(!rig.session->readbackDiffers(0, 0) && !rig.session->readbackDiffers(0, 5));
         QCOMPARE(fake::device(0).wire->droppedByTransmitPurge(), std::size_t{0});
     }
 
@@ -327,15 +310,14 @@ private slots:
             s->setCellVolts(2, 12, 4.1);  // over VOV
         }
 
-        SessionRig overFtdi(std::make_unique<FtdiLink>(), kBoards);
-        SessionRig instant(
-            std::make_unique<SimLink>(instantStack, sim::WireOptions{.kind = sim::WireOptions::Kind::Instant}),
-            kBoards);
-        QVERIFY(overFtdi.started && instant.started);
+        SessionRig overFtdi(kBoards, {.backend = std::make_unique<FtdiLink>()});
+        SessionRig instant(kBoards, {.backend = std::make_unique<SimLink>(
+                                         instantStack, sim::WireOptions{.kind = sim::WireOptions::Kind::Instant})});
+        QVERIFY(overFtdi.ok && instant.ok);
         runReads(overFtdi, how);
         runReads(instant, how);
 
-        QVERIFY(overFtdi.link.backend().drainOutput(1000));
+        QVERIFY(overFtdi.link->backend().drainOutput(1000));
         QCOMPARE(d.wire->droppedByTransmitPurge(), std::size_t{0});
         const std::string written = concat(d.stack->received());
         QVERIFY(written.find("S10SB0X") != std::string::npos);  // a cell conversion start went out
@@ -351,9 +333,9 @@ private slots:
             QCOMPARE(got.cellStatus, want.cellStatus);
             QCOMPARE(got.lampState, want.lampState);
         }
-        QCOMPARE(overFtdi.session.state().cellStatus, instant.session.state().cellStatus);
+        QCOMPARE(overFtdi.session->state().cellStatus, instant.session->state().cellStatus);
     }
 };
 
-QTEST_GUILESS_MAIN(TestFtdiLink)
+ZMX_TEST_MAIN(tst_ftdilink, TestFtdiLink, Core)
 #include "tst_ftdilink.moc"

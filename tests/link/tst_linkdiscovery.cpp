@@ -7,6 +7,7 @@
 
 #include "link/FtdiLink.h"
 #include "link/LinkDiscovery.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -291,5 +292,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestLinkDiscovery)
+ZMX_TEST_MAIN(tst_linkdiscovery, TestLinkDiscovery, None)
 #include "tst_linkdiscovery.moc"

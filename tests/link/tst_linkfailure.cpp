@@ -11,6 +11,7 @@
 
 #include "link/ControllerLink.h"
 #include "link/SerialLink.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -154,5 +155,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLinkFailure)
+ZMX_TEST_MAIN(tst_linkfailure, TestLinkFailure, Core)
 #include "tst_linkfailure.moc"

@@ -7,6 +7,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CommandLine.h"
 #include "link/LinkText.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -146,5 +147,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestLinkText)
+ZMX_TEST_MAIN(tst_linktext, TestLinkText, None)
 #include "tst_linktext.moc"

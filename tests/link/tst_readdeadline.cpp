@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "link/ReadDeadline.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -177,5 +178,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestReadDeadline)
+ZMX_TEST_MAIN(tst_readdeadline, TestReadDeadline, None)
 #include "tst_readdeadline.moc"

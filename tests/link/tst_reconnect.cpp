@@ -17,6 +17,7 @@
 #include "link/SerialLink.h"
 #include "rules/CommandPanel.h"
 #include "session/StackSession.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "window/shell/widgets/ShapeWidget.h"
 
@@ -368,5 +369,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReconnect)
+ZMX_TEST_MAIN(tst_reconnect, TestReconnect, Full)
 #include "tst_reconnect.moc"

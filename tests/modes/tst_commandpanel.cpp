@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "support/PanelFixture.h"
+#include "support/TestMain.h"
 #include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
@@ -311,5 +312,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCommandPanel)
+ZMX_TEST_MAIN(tst_commandpanel, TestCommandPanel, Full)
 #include "tst_commandpanel.moc"

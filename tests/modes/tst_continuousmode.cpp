@@ -11,6 +11,7 @@
 #include "protocol/ReadDecode.h"
 #include "rules/CellFormat.h"
 #include "support/PanelFixture.h"
+#include "support/TestMain.h"
 #include "window/shell/widgets/Layout.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/ShapeWidget.h"
@@ -213,5 +214,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestContinuousMode)
+ZMX_TEST_MAIN(tst_continuousmode, TestContinuousMode, Full)
 #include "tst_continuousmode.moc"

@@ -14,6 +14,7 @@
 
 #include "protocol/Pec.h"
 #include "support/PanelFixture.h"
+#include "support/TestMain.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/ShapeWidget.h"
 
@@ -347,5 +348,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFaultRuns)
+ZMX_TEST_MAIN(tst_faultruns, TestFaultRuns, Full)
 #include "tst_faultruns.moc"

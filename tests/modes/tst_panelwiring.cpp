@@ -16,6 +16,7 @@
 
 #include "rules/CommandPanel.h"
 #include "support/PanelFixture.h"
+#include "support/TestMain.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/WindowDump.h"
 
@@ -224,5 +225,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPanelWiring)
+ZMX_TEST_MAIN(tst_panelwiring, TestPanelWiring, Full)
 #include "tst_panelwiring.moc"

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "support/PanelFixture.h"
+#include "support/TestMain.h"
 #include "window/shell/widgets/ShapeWidget.h"
 
 using namespace zmx;
@@ -132,5 +133,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReadIndicator)
+ZMX_TEST_MAIN(tst_readindicator, TestReadIndicator, Full)
 #include "tst_readindicator.moc"

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "support/PanelFixture.h"
+#include "support/TestMain.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/ShapeWidget.h"
 
@@ -296,5 +297,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSelfTest)
+ZMX_TEST_MAIN(tst_selftest, TestSelfTest, Full)
 #include "tst_selftest.moc"

@@ -11,6 +11,7 @@
 
 #include "protocol/Hex.h"
 #include "support/PanelFixture.h"
+#include "support/TestMain.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/ShapeWidget.h"
 
@@ -202,5 +203,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWatchdogService)
+ZMX_TEST_MAIN(tst_watchdogservice, TestWatchdogService, Full)
 #include "tst_watchdogservice.moc"

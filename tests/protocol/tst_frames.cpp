@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "protocol/Frames.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -71,5 +72,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestFrames)
+ZMX_TEST_MAIN(tst_frames, TestFrames, None)
 #include "tst_frames.moc"

@@ -6,6 +6,7 @@
 #include "protocol/Pec.h"
 #include "protocol/ReadDecode.h"
 #include "protocol/ReplyParsers.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -193,5 +194,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestPec)
+ZMX_TEST_MAIN(tst_pec, TestPec, None)
 #include "tst_pec.moc"

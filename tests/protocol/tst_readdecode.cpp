@@ -12,6 +12,7 @@
 #include "protocol/ReadDecode.h"
 #include "rules/ReadVerdicts.h"
 #include "session/StackSession.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -390,5 +391,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReadDecode)
+ZMX_TEST_MAIN(tst_readdecode, TestReadDecode, Full)
 #include "tst_readdecode.moc"

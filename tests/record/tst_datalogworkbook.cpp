@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "record/DatalogWorkbook.h"
+#include "support/TestMain.h"
 #include "support/XlsxReader.h"
 
 using namespace zmx;
@@ -220,5 +221,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDatalogWorkbook)
+ZMX_TEST_MAIN(tst_datalogworkbook, TestDatalogWorkbook, Core)
 #include "tst_datalogworkbook.moc"

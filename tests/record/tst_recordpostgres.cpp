@@ -14,6 +14,7 @@
 #include "record/RecordWriter.h"
 #include "support/PgServer.h"
 #include "support/RecordRig.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 using namespace zmx::test;
@@ -245,5 +246,5 @@ void TestRecordPostgres::urlFormsAndRecordingEnds() {
     QCOMPARE(reader->info(id)->rowsDropped, int64_t(0));
 }
 
-QTEST_GUILESS_MAIN(TestRecordPostgres)
+ZMX_TEST_MAIN(tst_recordpostgres, TestRecordPostgres, Core)
 #include "tst_recordpostgres.moc"

@@ -22,6 +22,7 @@
 #include "record/StoreDb.h"
 #include "rules/Thresholds.h"
 #include "support/RecordRig.h"
+#include "support/TestMain.h"
 #include "support/XlsxReader.h"
 
 using namespace zmx;
@@ -658,7 +659,7 @@ void TestRecordStore::recordingOfAKilledWriterOpens() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("ZMX_RECORD_CHILD"), file);
     child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {});
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("tst_recordstore")});
     QVERIFY(child.waitForStarted());
     QByteArray output;
     QTRY_VERIFY_WITH_TIMEOUT((output += child.readAllStandardOutput()).contains("flushed"), 20000);
@@ -956,12 +957,14 @@ static int recordUntilKilled(const QString& file) {
     }
 }
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+// Started again by its own test as a writer to kill, this program records instead of testing.
+static int runRecordStore(int argc, char** argv) {
     const QString child = qEnvironmentVariable("ZMX_RECORD_CHILD");
     if (!child.isEmpty()) return recordUntilKilled(child);
     TestRecordStore t;
     return QTest::qExec(&t, argc, argv);
 }
+
+static const zmx::test::TestRegistration registration("tst_recordstore", zmx::test::TestApp::Core, runRecordStore);
 
 #include "tst_recordstore.moc"

@@ -4,6 +4,7 @@
 
 #include "rules/CellFormat.h"
 #include "rules/CellStatus.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -192,5 +193,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCellStatus)
+ZMX_TEST_MAIN(tst_cellstatus, TestCellStatus, Full)
 #include "tst_cellstatus.moc"

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "rules/ContinuousSequence.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -78,5 +79,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestContinuousSequence)
+ZMX_TEST_MAIN(tst_continuoussequence, TestContinuousSequence, Full)
 #include "tst_continuoussequence.moc"

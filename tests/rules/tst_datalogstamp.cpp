@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "rules/DatalogStamp.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -55,5 +56,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDatalogStamp)
+ZMX_TEST_MAIN(tst_datalogstamp, TestDatalogStamp, Full)
 #include "tst_datalogstamp.moc"

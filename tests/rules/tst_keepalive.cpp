@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "rules/KeepAlive.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -77,5 +78,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestKeepAlive)
+ZMX_TEST_MAIN(tst_keepalive, TestKeepAlive, Full)
 #include "tst_keepalive.moc"

@@ -4,6 +4,7 @@
 
 #include "protocol/Pec.h"
 #include "rules/MonitorView.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -73,5 +74,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestMonitorView)
+ZMX_TEST_MAIN(tst_monitorview, TestMonitorView, None)
 #include "tst_monitorview.moc"

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "rules/ReadIndicatorLogic.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -60,5 +61,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReadIndicatorLogic)
+ZMX_TEST_MAIN(tst_readindicatorlogic, TestReadIndicatorLogic, Full)
 #include "tst_readindicatorlogic.moc"

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "rules/SelfTestPatterns.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -57,5 +58,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSelfTestPatterns)
+ZMX_TEST_MAIN(tst_selftestpatterns, TestSelfTestPatterns, Full)
 #include "tst_selftestpatterns.moc"

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "session/ReconnectWatch.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 
@@ -167,5 +168,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestReconnectWatch)
+ZMX_TEST_MAIN(tst_reconnectwatch, TestReconnectWatch, None)
 #include "tst_reconnectwatch.moc"

@@ -12,49 +12,13 @@
 #include "session/BoardReadOf.h"
 #include "session/LinkFailureLine.h"
 #include "session/StackSession.h"
-#include "support/TestSupport.h"
+#include "support/SessionRig.h"
+#include "support/TestMain.h"
 
 using namespace zmx;
 using namespace zmx::test;
 
 namespace {
-
-// Keeps every event the session hands out.
-struct EventLog : SessionListener {
-    std::vector<BoardRead> reads;
-    std::vector<ConfigWrite> writes;
-    std::vector<std::string> idents;
-    void onRead(const BoardRead& r) override { reads.push_back(r); }
-    void onConfigWrite(const ConfigWrite& w) override { writes.push_back(w); }
-    void onIdentify(const std::string& reply, bool) override { idents.push_back(reply); }
-};
-
-// A session on a simulated stack of `boards` chips, started up, recording what it sends.
-struct SessionRig {
-    // `stack`: the chips of an earlier session, as a later run of a program finds them.
-    explicit SessionRig(int boards = 10, bool start = true, std::shared_ptr<sim::SimStack> stack = {}) {
-        sim::SimOptions o;
-        o.boards = boards;
-        sim = stack ? std::move(stack) : std::make_shared<sim::SimStack>(o);
-        auto rec = std::make_unique<RecordingBackend>(std::make_unique<SimLink>(sim));
-        recorder = rec.get();
-        link = std::make_unique<ControllerLink>(std::move(rec));
-        session = std::make_unique<StackSession>(*link);
-        session->addListener(&log);
-        if (start) QVERIFY(session->startUp());
-        session->state().lastBoardIndex = static_cast<int16_t>(boards - 1);
-        recorder->writes.clear();
-        log = {};
-    }
-    StackState& st() { return session->state(); }
-    std::vector<std::string> takeWrites() { return std::exchange(recorder->writes, {}); }
-
-    std::shared_ptr<sim::SimStack> sim;
-    RecordingBackend* recorder = nullptr;
-    std::unique_ptr<ControllerLink> link;
-    std::unique_ptr<StackSession> session;
-    EventLog log;
-};
 
 QStringList qlist(const std::vector<std::string>& v) {
     QStringList out;
@@ -84,7 +48,7 @@ private slots:
 };
 
 void TestStackSession::startUpIdentifiesThenReadsBoardOne() {
-    SessionRig rig(3, false);
+    SessionRig rig(3, {.start = false});
     QVERIFY(rig.session->startUp());
     QCOMPARE(qlist(rig.takeWrites()), (QStringList{"IZ", "MSxT80T49T02TCERRRRRRRX"}));
     QCOMPARE(rig.st().boardIdentified, Identified::Yes);
@@ -99,7 +63,7 @@ void TestStackSession::startUpIdentifiesThenReadsBoardOne() {
 }
 
 void TestStackSession::startUpStopsOnAnUnknownController() {
-    SessionRig rig(1, false);
+    SessionRig rig(1, {.start = false});
     rig.sim->setIdText("SOMETHING ELSE");
     QVERIFY(!rig.session->startUp());
     QCOMPARE(qlist(rig.takeWrites()), QStringList{"IZ"});
@@ -335,7 +299,7 @@ void TestStackSession::cellReadLengthFollowsEachBoard() {
         rig->session->writeConfig(s, false);
     }
     if (laterRun) {
-        rig = std::make_unique<SessionRig>(3, true, rig->sim);
+        rig = std::make_unique<SessionRig>(3, RigOptions{.stack = rig->sim});
         rig->session->readConfigAll();
     }
     StackState& st = rig->st();
@@ -448,5 +412,5 @@ void TestStackSession::commandsActOnTheBoardAndFormGiven() {
     QCOMPARE(st.pollPending, int16_t(command == "poll" ? 1 : 0));
 }
 
-QTEST_GUILESS_MAIN(TestStackSession)
+ZMX_TEST_MAIN(tst_stacksession, TestStackSession, Core)
 #include "tst_stacksession.moc"

@@ -16,6 +16,7 @@
 #include "link/SerialLink.h"
 #include "link/SimLink.h"
 #include "protocol/Hex.h"
+#include "support/TestMain.h"
 #ifdef ZMX_WITH_FAKE_FTDI
 #include "link/fake_libftdi/FakeFtdi.h"
 #endif
@@ -144,5 +145,5 @@ private slots:
 #endif
 };
 
-QTEST_GUILESS_MAIN(TestStrictWire)
+ZMX_TEST_MAIN(tst_strictwire, TestStrictWire, Core)
 #include "tst_strictwire.moc"

@@ -3,6 +3,7 @@
 // apart without a caption, fits the 900 x 600 client area without visible overlaps, and
 // the JSON window dump describes all of it in window coordinates.
 
+#include "support/TestMain.h"
 #include "window/shell/widgets/Controls.h"
 #include "window/shell/widgets/Layout.h"
 #include "window/shell/widgets/ShapeWidget.h"
@@ -722,5 +723,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestInventory)
+ZMX_TEST_MAIN(tst_inventory, TestInventory, Full)
 #include "tst_inventory.moc"

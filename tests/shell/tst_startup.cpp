@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/ShapeWidget.h"
@@ -184,5 +185,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStartup)
+ZMX_TEST_MAIN(tst_startup, TestStartup, Full)
 #include "tst_startup.moc"

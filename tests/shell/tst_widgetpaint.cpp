@@ -2,6 +2,7 @@
 // colours set through the helpers read back the same and land in the palette role the
 // widget draws with, and that long button captions wrap.
 
+#include "support/TestMain.h"
 #include "window/shell/widgets/Paint.h"
 #include "window/shell/widgets/ShapeWidget.h"
 #include "window/shell/widgets/WrappingButton.h"
@@ -239,5 +240,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWidgetPaint)
+ZMX_TEST_MAIN(tst_widgetpaint, TestWidgetPaint, Full)
 #include "tst_widgetpaint.moc"

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "rules/CommandPanel.h"
+#include "support/TestMain.h"
 #include "window/shell/widgets/WindowDump.h"
 #include "support/GoldenTrace.h"
 #include "support/TestSupport.h"
@@ -192,5 +193,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWindowTrace)
+ZMX_TEST_MAIN(tst_windowtrace, TestWindowTrace, Full)
 #include "tst_windowtrace.moc"

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "sim/ControllerTexts.h"
+#include "support/TestMain.h"
 
 using namespace zmx::sim;
 
@@ -93,5 +94,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestControllerTexts)
+ZMX_TEST_MAIN(tst_controllertexts, TestControllerTexts, None)
 #include "tst_controllertexts.moc"

@@ -7,6 +7,7 @@
 #include "protocol/Frames.h"
 #include "protocol/Hex.h"
 #include "protocol/Pec.h"
+#include "support/TestMain.h"
 
 using zmx::sim::SimStack;
 
@@ -120,5 +121,5 @@ void TestSimLink::transfersThroughControllerLink() {
     QCOMPARE(stack->config(9)[0], uint8_t{0xE1});
 }
 
-QTEST_GUILESS_MAIN(TestSimLink)
+ZMX_TEST_MAIN(tst_simlink, TestSimLink, Core)
 #include "tst_simlink.moc"

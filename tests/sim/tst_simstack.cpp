@@ -10,6 +10,7 @@
 #include "protocol/Hex.h"
 #include "protocol/Pec.h"
 #include "sim/SimStack.h"
+#include "support/TestMain.h"
 
 using zmx::sim::SimStack;
 using Config = std::array<uint8_t, 6>;
@@ -717,5 +718,5 @@ void TestSimStack::garbageNeverCrashes() {
     QCOMPARE(r.reply.size(), std::size_t{22});
 }
 
-QTEST_GUILESS_MAIN(TestSimStack)
+ZMX_TEST_MAIN(tst_simstack, TestSimStack, Core)
 #include "tst_simstack.moc"

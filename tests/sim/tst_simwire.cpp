@@ -7,6 +7,7 @@
 #include "protocol/Frames.h"
 #include "sim/SimStack.h"
 #include "sim/SimWire.h"
+#include "support/TestMain.h"
 
 using namespace zmx::sim;
 
@@ -180,5 +181,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSimWire)
+ZMX_TEST_MAIN(tst_simwire, TestSimWire, Core)
 #include "tst_simwire.moc"

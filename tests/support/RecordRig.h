@@ -5,39 +5,24 @@
 #include <QtTest>
 #include <memory>
 
-#include "link/ControllerLink.h"
-#include "link/SimLink.h"
 #include "record/RecordTypes.h"
-#include "session/StackSession.h"
+#include "support/SessionRig.h"
 
 namespace zmx::test {
 
-struct ReadLog : SessionListener {
-    std::vector<BoardRead> reads;
-    std::vector<ConfigWrite> writes;
-    void onRead(const BoardRead& r) override { reads.push_back(r); }
-    void onConfigWrite(const ConfigWrite& w) override { writes.push_back(w); }
-};
-
-struct StackRig {
-    explicit StackRig(int boards) : boards(boards) {
-        sim::SimOptions o;
-        o.boards = boards;
-        link = std::make_unique<ControllerLink>(std::make_unique<SimLink>(std::make_shared<sim::SimStack>(o)));
-        session = std::make_unique<StackSession>(*link);
-        // A clock that moves 100 ms at every reading, as the window's tick would.
-        session->setClock([this] { return start.addMSecs(100 * ticks++); });
-        ok = session->startUp();
-        StackState& st = session->state();
-        st.lastBoardIndex = static_cast<int16_t>(boards - 1);
+// The session rig with every board converting (CDC 1), thresholds written and read back,
+// and a clock that moves 100 ms at every reading; the log keeps what comes after.
+struct StackRig : SessionRig {
+    explicit StackRig(int boards) : SessionRig(boards, {.tickingClock = true}) {
+        if (!ok) return;
         for (int s = 0; s < boards; ++s) {
-            st.cfgImage[s] = {"E1", "00", "00", "00", "7F", "C7"};
-            st.vuvCode[s] = 0x7F;
-            st.vovCode[s] = 0xC7;
+            st().cfgImage[s] = {"E1", "00", "00", "00", "7F", "C7"};
+            st().vuvCode[s] = 0x7F;
+            st().vovCode[s] = 0xC7;
         }
         session->writeConfig(0, true);
         session->readConfigAll();
-        session->addListener(&log);
+        log = {};
     }
     RecordingContext context(const std::string& label) const {
         return contextFromState(session->state(), "sim", session->lastIdentReply(), label);
@@ -48,13 +33,6 @@ struct StackRig {
         for (int i = 0; i < n * 3 * boards; ++i) session->continuousStep();
         session->endContinuous();
     }
-    int boards;
-    bool ok = false;
-    QDateTime start = QDateTime::fromString(QStringLiteral("2026-03-01T08:00:00Z"), Qt::ISODate);
-    int64_t ticks = 0;
-    std::unique_ptr<ControllerLink> link;
-    std::unique_ptr<StackSession> session;
-    ReadLog log;
 };
 
 // A read with only the fields the store keys on, for queue tests.

@@ -60,17 +60,6 @@ void useBoards(Form1& w, int count) {
     w.Combo1_Click();
 }
 
-StackState stackOf(int boards) {
-    StackState st;
-    st.lastBoardIndex = static_cast<int16_t>(boards - 1);
-    for (int s = 0; s < kBoards; ++s) {
-        st.boardAddressHex[s] = "8" + std::string(1, "0123456789"[s]);
-        st.cfgImage[s] = {"E0", "00", "00", "00", "00", "00"};
-        st.bcastWRCFG[s] = 1;
-    }
-    return st;
-}
-
 void startContinuousRun(Form1& w, int boards) {
     useBoards(w, boards);
     w.Command0_Click(1);  // CDC up

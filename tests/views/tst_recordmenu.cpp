@@ -20,6 +20,7 @@
 #include "record/RecordReader.h"
 #include "record/RecordWriter.h"
 #include "session/StackSession.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "views/ReplayTimeline.h"
 #include "views/widgets/HeatmapTable.h"
@@ -240,5 +241,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRecordMenu)
+ZMX_TEST_MAIN(tst_recordmenu, TestRecordMenu, Full)
 #include "tst_recordmenu.moc"

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "support/TestMain.h"
 #include "views/ReplayTimeline.h"
 #include "views/StackHistory.h"
 #include "views/ViewTexts.h"
@@ -333,5 +334,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStackHistory)
+ZMX_TEST_MAIN(tst_stackhistory, TestStackHistory, Core)
 #include "tst_stackhistory.moc"

@@ -20,6 +20,7 @@
 
 #include "rules/Colors.h"
 #include "session/StackSession.h"
+#include "support/TestMain.h"
 #include "support/TestSupport.h"
 #include "views/ReplayTimeline.h"
 #include "views/StackHistory.h"
@@ -313,5 +314,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStackView)
+ZMX_TEST_MAIN(tst_stackview, TestStackView, Full)
 #include "tst_stackview.moc"

@@ -1,1 +1,0 @@
-// The one source of each folder's precompiled-header target (see tests/CMakeLists.txt).
