@@ -69,6 +69,7 @@ std::string usageText() {
     return "Usage: zmx7730-gui [options]\n"
            "Evaluation and monitoring of a ZMX7730 battery-stack monitor chain through an LK200\n"
            "USB-to-SPI controller.\n\n"
+           "Options:\n"
            "  --simulate             use the built-in simulated controller and chip stack\n"
            "  --link LINK            " +
            linkTextFormsColumn(kHelpColumn, kHelpWidth) +

@@ -44,6 +44,7 @@ const char* kUsage =
     "Usage: zmx7730-sim [options]\n"
     "Serves the simulated LK200 controller and ZMX7730 stack on a pseudo-terminal and prints\n"
     "its path (use it with zmx7730-gui --link serial:PATH). Ends on SIGTERM or Ctrl-C.\n\n"
+    "Options:\n"
     "  --sim-boards N           boards present at 0x80 upward (0..16, default 10)\n"
     "  --sim-id TEXT            the controller's identification text\n"
     "  --seed N                 seed of the per-cell offsets and of the noise\n"
@@ -65,10 +66,11 @@ const char* kUsage =
     "                           whose path is printed before \"plugged\"; the old one goes away\n"
     "  --replug-id TEXT         identification text of the controller that answers after a\n"
     "                           re-plug (a different controller on the same port)\n"
+    "  --version                print the version, then exit\n"
+    "  --help                   print this help, then exit\n\n"
     "SIGUSR1 unplugs the controller (it stops answering), SIGUSR2 plugs it back in; each prints\n"
     "\"unplugged\" or \"plugged\" when done. A program that closes the terminal with HUPCL set\n"
-    "(or sets the rate 0) drops DTR, which resets the controller and the chips to power-on.\n"
-    "  --help                   this text\n";
+    "(or sets the rate 0) drops DTR, which resets the controller and the chips to power-on.\n";
 
 struct Fault {
     enum Kind { Absent, Thermal, Cell, OpenWire, SelfTest } kind;
@@ -87,6 +89,7 @@ struct Options {
     bool replugNewTty = false;
     std::string error;
     bool help = false;
+    bool version = false;
 };
 
 bool toInt(const std::string& s, int lo, int hi, int* out) {
@@ -128,6 +131,7 @@ Options parse(int argc, char** argv) {
             return argv[++i];
         };
         if (a == "--help" || a == "-h") o.help = true;
+        else if (a == "--version") o.version = true;
         else if (a == "--noise") o.sim.noise = true;
         else if (a == "--sim-boards") {
             if (!toInt(value(), 0, zmx::sim::kMaxBoards, &o.sim.boards)) o.error = "--sim-boards takes 0 to 16";
@@ -261,6 +265,10 @@ int main(int argc, char** argv) {
     }
     if (opt.help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (opt.version) {
+        std::printf("zmx7730-sim %s\n", ZMX_VERSION);
         return 0;
     }
 
