@@ -5,5 +5,5 @@ zmx_add_test_program(session_tests zmx_testlogic tst_reconnectwatch.cpp tst_stac
 add_dependencies(session_tests zmx7730-sim)
 if(TARGET fake_libftdi)
   target_link_libraries(session_tests PRIVATE fake_libftdi)
-  set_source_files_properties(tst_strictwire.cpp PROPERTIES COMPILE_DEFINITIONS ZMX_WITH_FAKE_FTDI=1)
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/tst_strictwire.cpp PROPERTIES COMPILE_DEFINITIONS ZMX_WITH_FAKE_FTDI=1)
 endif()
