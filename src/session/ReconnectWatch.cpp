@@ -14,9 +14,9 @@ std::string trimmed(const std::string& s) {
 }
 
 // "1, 2, 3" (boards numbered from 1 as in the window), "none" when empty.
-std::string boardList(const std::vector<int>& slots) {
+std::string boardList(const std::vector<int>& boardSlots) {
     std::string out;
-    for (int s : slots) out += (out.empty() ? "" : ", ") + std::to_string(s + 1);
+    for (int s : boardSlots) out += (out.empty() ? "" : ", ") + std::to_string(s + 1);
     return out.empty() ? "none" : out;
 }
 
