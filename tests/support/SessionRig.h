@@ -33,21 +33,22 @@ struct RigOptions {
     int simBoards = -1;                    // chips on the simulated stack; -1: the session's board count
     bool start = true;                     // run the session's start-up, which must identify the controller
     std::shared_ptr<sim::SimStack> stack;  // the chips of an earlier session, as a later run finds them
-    std::unique_ptr<LinkBackend> backend;  // another backend in place of the simulated stack (sim stays null)
+    std::unique_ptr<LinkBackend> backend;  // another backend in place of the simulated stack (sim and recorder stay null)
     bool tickingClock = false;             // a clock that moves 100 ms at every reading, as the window's tick
 };
 
 struct SessionRig {
     explicit SessionRig(int boards = 10, RigOptions o = {}) : boards(boards) {
-        if (!o.backend) {
+        if (o.backend) {
+            link = std::make_unique<ControllerLink>(std::move(o.backend));
+        } else {
             sim::SimOptions so;
             so.boards = o.simBoards < 0 ? boards : o.simBoards;
             sim = o.stack ? std::move(o.stack) : std::make_shared<sim::SimStack>(so);
-            o.backend = std::make_unique<SimLink>(sim);
+            auto rec = std::make_unique<RecordingBackend>(std::make_unique<SimLink>(sim));
+            recorder = rec.get();
+            link = std::make_unique<ControllerLink>(std::move(rec));
         }
-        auto rec = std::make_unique<RecordingBackend>(std::move(o.backend));
-        recorder = rec.get();
-        link = std::make_unique<ControllerLink>(std::move(rec));
         session = std::make_unique<StackSession>(*link);
         if (o.tickingClock) session->setClock([this] { return clockStart.addMSecs(100 * ticks++); });
         session->addListener(&log);
@@ -56,7 +57,7 @@ struct SessionRig {
             QVERIFY2(ok, "the controller was not identified");
         }
         st().lastBoardIndex = static_cast<int16_t>(boards - 1);
-        recorder->writes.clear();
+        if (recorder) recorder->writes.clear();
         log = {};
     }
     SessionRig(const SessionRig&) = delete;
