@@ -8,6 +8,8 @@ namespace zmx {
 
 namespace {
 
+constexpr std::string_view kSimulateCommand = "zmx7730-gui --simulate";
+
 // A reply is shown as text: a byte that is not printable ASCII (a wrong line rate, noise)
 // becomes '?', so the line stays one line on any terminal.
 std::string printable(std::string_view reply) {
@@ -42,6 +44,12 @@ std::string linkFailureLine(LinkFailure what, std::string_view linkName, std::st
 std::string linkFailureLine(LinkFailure what, StackSession& session) {
     const LinkBackend& backend = session.link().backend();
     return linkFailureLine(what, backend.name(), session.lastIdentReply(), backend.lastError());
+}
+
+std::string linkFailureBoxText(std::string_view line, bool hasTerminal) {
+    if (hasTerminal) return {};
+    return std::string(line) + "\n\nTo try the program without hardware, run the simulated stack:\n" +
+           std::string(kSimulateCommand);
 }
 
 }  // namespace zmx

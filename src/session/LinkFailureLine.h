@@ -24,4 +24,9 @@ std::string linkFailureLine(LinkFailure what, std::string_view linkName, std::st
 // identification reply.
 std::string linkFailureLine(LinkFailure what, StackSession& session);
 
+// The text of the message box the window shows with that line when nobody reads standard
+// error (no terminal): the line itself and how to start on the simulated stack. Empty when a
+// terminal is attached: there the line alone is enough and scripts see no box.
+std::string linkFailureBoxText(std::string_view line, bool hasTerminal);
+
 }  // namespace zmx

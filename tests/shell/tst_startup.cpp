@@ -96,6 +96,42 @@ private slots:
         QVERIFY(!f.form->Timer1.isActive());
     }
 
+    // Without a terminal nobody reads standard error: the line also goes into a message box
+    // with how to start on the simulated stack. With one, the line alone, as scripts expect.
+    void linkFailureBoxOnlyWithoutTerminal_data() {
+        QTest::addColumn<bool>("atStartUp");
+        QTest::addColumn<bool>("terminal");
+        QTest::newRow("start-up, no terminal") << true << false;
+        QTest::newRow("start-up, terminal") << true << true;
+        QTest::newRow("lost, no terminal") << false << false;
+        QTest::newRow("lost, terminal") << false << true;
+    }
+    void linkFailureBoxOnlyWithoutTerminal() {
+        QFETCH(bool, atStartUp);
+        QFETCH(bool, terminal);
+        sim::SimOptions o;
+        if (atStartUp) o.idText = "ZMX7720-4";
+        WindowFixture f(o);
+        f.form->seams().hasTerminal = [terminal] { return terminal; };
+        QCOMPARE(f.load(), !atStartUp);
+        if (atStartUp) {
+            f.form->reportLinkFailure(true);  // as the program does when load fails
+        } else {
+            f.sim->setPlugged(false);
+            f.form->Timer1_Timer();
+            QCOMPARE(f.exitStatus, 1);
+        }
+        QCOMPARE(f.errorLines.size(), 1);
+        QVERIFY(f.errorLines[0].contains(atStartUp ? "no supported controller" : "stopped answering"));
+        if (terminal) {
+            QVERIFY(f.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(f.messages[0].startsWith(f.errorLines[0] + "\n"));
+        QVERIFY(f.messages[0].endsWith("\nzmx7730-gui --simulate"));
+    }
+
     void pecMismatchShownRed() {
         WindowFixture f;
         QVERIFY(f.load());

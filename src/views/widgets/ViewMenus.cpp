@@ -1,11 +1,14 @@
 #include "views/widgets/ViewMenus.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 
 #include "session/StackSession.h"
 #include "views/StackHistory.h"
+#include "views/ViewPlacement.h"
 #include "views/widgets/StackViewWindow.h"
 #include "window/shell/Form1.h"
 #include "window/shell/widgets/WindowDump.h"
@@ -38,9 +41,27 @@ void ViewMenus::showLiveIn(StackViewWindow* view) {
     view->showLive(std::move(live));
 }
 
+void ViewMenus::placeView(StackViewWindow* view) const {
+    const QRect mainRect = form_.frameGeometry();
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens()) screens << s->availableGeometry();
+    if (rememberedPlaceFits(rememberedView_, mainRect, screens)) {
+        view->setGeometry(rememberedView_);
+        return;
+    }
+    const QScreen* screen = form_.screen();
+    if (!screen) return;
+    // A remembered size is kept even where its place is not.
+    const QSize size = rememberedView_.isValid() ? rememberedView_.size() : view->size();
+    const QRect placed = placeBeside(mainRect, size, screen->availableGeometry());
+    view->resize(placed.size());
+    view->move(placed.topLeft());
+}
+
 StackViewWindow* ViewMenus::openStackView() {
     if (!view_) {
         view_ = new StackViewWindow(&form_);
+        placeView(view_);
         connect(view_, &StackViewWindow::liveRequested, this, [this] { showLiveIn(view_); });
         showLiveIn(view_);
     }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <memory>
 
 class QAction;
@@ -29,6 +30,9 @@ public:
     // Creates the stack view when needed, shows it live, and raises it.
     StackViewWindow* openStackView();
     StackViewWindow* stackView() const { return view_; }
+    // Where the view stood last run; used at its first opening when it still fits a screen
+    // and leaves the main window free, else the view goes beside the main window.
+    void setRememberedViewGeometry(const QRect& rect) { rememberedView_ = rect; }
 
     QMenu* viewMenu() const { return viewMenu_; }
     QAction* stackViewAction() const { return stackViewAction_; }
@@ -36,12 +40,14 @@ public:
 protected:
     Form1& form_;
     void showLiveIn(StackViewWindow* view);
+    void placeView(StackViewWindow* view) const;
 
 private:
     std::unique_ptr<StackHistory> history_;
     QPointer<StackViewWindow> view_;  // a child window of the main window; closed with it
     QMenu* viewMenu_ = nullptr;
     QAction* stackViewAction_ = nullptr;
+    QRect rememberedView_;
 };
 
 }  // namespace zmx

@@ -59,6 +59,8 @@ public:
     bool writeDump() const;
     // The error line printed when the controller is not (or no longer) identified.
     QString identificationErrorLine(bool atStartUp) const;
+    // Prints that line and, when no terminal shows it, also puts it in a message box.
+    void reportLinkFailure(bool atStartUp);
     // --reconnect: a controller that stops answering is waited for instead of ending the program.
     // probes: where a tty's USB serial number is looked up (null: the machine's own).
     void setReconnect(bool on, const LinkProbes* probes = nullptr);

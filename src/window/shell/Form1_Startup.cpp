@@ -33,6 +33,14 @@ QString Form1::identificationErrorLine(bool atStartUp) const {
     return QStringLiteral("zmx7730-gui: ") + QString::fromStdString(linkFailureLine(what, *session_));
 }
 
+void Form1::reportLinkFailure(bool atStartUp) {
+    const QString line = identificationErrorLine(atStartUp);
+    seams_.errorLine(line);
+    const bool terminal = !seams_.hasTerminal || seams_.hasTerminal();
+    const std::string box = linkFailureBoxText(line.toStdString(), terminal);
+    if (!box.empty()) seams_.messageBox(QString::fromStdString(box));
+}
+
 bool Form1::Form_Load() {
     Identify();
     if (st.boardIdentified == Identified::No) return false;
@@ -106,8 +114,10 @@ void Form1::mnuExit_Click() {
 }
 
 void Form1::endOnLostController() {
-    seams_.errorLine(identificationErrorLine(false));
+    // The timer stops first: a message box runs its own event loop, and no tick may reach the
+    // lost controller meanwhile.
     Form_Unload();
+    reportLinkFailure(false);
     hide();
     seams_.exitProgram(1);
 }

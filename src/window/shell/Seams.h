@@ -19,9 +19,13 @@ struct Seams {
     std::function<bool(const QString& path, QString* error)> openFile;
     // Where error lines go (standard error by default).
     std::function<void(const QString& line)> errorLine;
+    // Whether a terminal shows standard error; when not, a fatal line is also shown in a box.
+    // Unset counts as a terminal.
+    std::function<bool()> hasTerminal;
 };
 
-// The real seams: QMessageBox, QApplication::exit, the system clock, QDesktopServices, stderr.
+// The real seams: QMessageBox, QApplication::exit, the system clock, QDesktopServices, stderr,
+// isatty on standard error.
 Seams defaultSeams();
 
 }  // namespace zmx

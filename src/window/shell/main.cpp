@@ -13,6 +13,7 @@
 #include "link/LinkDiscovery.h"
 #include "link/LinkFactory.h"
 #include "views/widgets/RecordMenu.h"
+#include "views/widgets/RememberedGeometry.h"
 #include "views/widgets/StackViewWindow.h"
 #include "views/widgets/ViewMenus.h"
 #include "window/shell/Form1.h"
@@ -85,6 +86,11 @@ int main(int argc, char** argv) {
     int exitStatus = 0;
     zmx::Seams seams = zmx::defaultSeams();
     seams.messageBox = nullptr;  // the window shows real message boxes
+    // A box on a platform nobody sees (offscreen, as tests and scripts run the window) would
+    // wait forever for its OK: there the line on standard error is all.
+    const QString platform = QGuiApplication::platformName();
+    const bool headless = platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    seams.hasTerminal = [headless] { return headless || ::isatty(STDERR_FILENO) == 1; };
     seams.exitProgram = [&](int status) {
         exitStatus = status;
         QCoreApplication::exit(status);
@@ -118,13 +124,18 @@ int main(int argc, char** argv) {
     });
 
     if (!form.Form_Load()) {
-        form.seams().errorLine(form.identificationErrorLine(true));
+        form.reportLinkFailure(true);
         form.writeDump();
         return 1;
     }
+    // The remembered size of the main window; it still starts at the top-left corner.
+    const zmx::RememberedGeometry remembered = zmx::loadRememberedGeometry();
+    if (remembered.mainWindowSize.isValid()) form.resize(remembered.mainWindowSize);
+    views.setRememberedViewGeometry(remembered.stackView);
     form.show();
     if (cl.stackView) views.openStackView();
     const int rc = app.exec();
+    zmx::saveRememberedGeometry(form, views.stackView());
     form.writeDump();
     return exitStatus != 0 ? exitStatus : rc;
 }

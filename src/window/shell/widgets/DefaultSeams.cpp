@@ -1,5 +1,6 @@
 #include "window/shell/Seams.h"
 
+#include <unistd.h>
 #include <cstdio>
 
 #include <QCoreApplication>
@@ -31,6 +32,7 @@ Seams defaultSeams() {
         std::fprintf(stderr, "%s\n", qPrintable(line));
         std::fflush(stderr);
     };
+    s.hasTerminal = [] { return ::isatty(STDERR_FILENO) == 1; };
     return s;
 }
 
