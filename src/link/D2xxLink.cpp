@@ -20,7 +20,7 @@ constexpr uint16_t kFlowNone = 0;
 constexpr uint8_t kXon = 0x11, kXoff = 0x13;
 // The shortest latency timer: a reply of a few characters reaches the PC at once instead of
 // after the chip's power-on 16 ms.
-constexpr uint8_t kLatencyMs = 1;
+constexpr uint8_t kD2xxLatencyMs = 1;
 
 std::string statusText(const std::string& call, D2xxApi::Status status) {
     return std::string(call) + " returned status " + std::to_string(status);
@@ -188,7 +188,7 @@ bool D2xxLink::setLine() {
     // A library without the call, or a chip that refuses it, keeps its own timer: the waits
     // computed from wireTiming() then allow for it.
     latencyMs_ = 16;
-    if (a.setLatencyTimer && a.setLatencyTimer(handle_, kLatencyMs) == D2xxApi::kOk) latencyMs_ = kLatencyMs;
+    if (a.setLatencyTimer && a.setLatencyTimer(handle_, kD2xxLatencyMs) == D2xxApi::kOk) latencyMs_ = kD2xxLatencyMs;
     return true;
 }
 

@@ -98,7 +98,7 @@ std::string FtdiLink::usbSerial() const { return target_.serial.empty() ? pinned
 
 // Keeps the latency timer at its shortest so a reply of a few characters is sent to the PC
 // at once instead of after the chip's default 16 ms.
-constexpr unsigned char kLatencyMs = 1;
+constexpr unsigned char kFtdiLatencyMs = 1;
 constexpr int kLibusbTimeout = -7;
 // Line status TEMT in the high byte of ftdi_poll_modem_status: the transmit FIFO and the
 // shift register are empty, every byte written has left.
@@ -303,7 +303,7 @@ bool FtdiLink::setLine() {
     if (ftdi_set_line_property(f, BITS_8, STOP_BIT_1, NONE) < 0) return failed("the FTDI device refused 8N1");
     if (ftdi_setflowctrl(f, SIO_DISABLE_FLOW_CTRL) < 0)
         return failed("flow control of the FTDI device could not be turned off");
-    if (ftdi_set_latency_timer(f, kLatencyMs) < 0)
+    if (ftdi_set_latency_timer(f, kFtdiLatencyMs) < 0)
         return failed("the latency timer of the FTDI device could not be set to 1 ms");
     return true;
 }
@@ -379,7 +379,7 @@ bool FtdiLink::drainOutput(int timeoutMs) {
     }
 }
 
-WireTiming FtdiLink::wireTiming() const { return {target_.rate, kLatencyMs}; }
+WireTiming FtdiLink::wireTiming() const { return {target_.rate, kFtdiLatencyMs}; }
 
 bool FtdiLink::isOpen() const { return ctx_->open; }
 

@@ -7,28 +7,13 @@
 #include <QtTest>
 #include <csignal>
 
+#include "support/CliRun.h"
 #include "support/TestMain.h"
 #include "support/XlsxReader.h"
 
+using namespace zmx::test;
+
 namespace {
-
-struct Run {
-    int code = -1;
-    QString out, err;
-};
-
-QString program(const char* name = "zmx7730-cli") {
-    return QDir(qEnvironmentVariable("ZMX_BINARY_DIR")).filePath(name);
-}
-
-Run cli(const QStringList& args, const QString& dir = {}) {
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.start(program(), args);
-    if (!p.waitForFinished(60000)) p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 QJsonObject json(const Run& r) { return QJsonDocument::fromJson(r.out.toUtf8()).object(); }
 

@@ -3,27 +3,11 @@
 
 #include <QtTest>
 
+#include "support/CliRun.h"
 #include "support/PgServer.h"
 #include "support/TestMain.h"
 
 using namespace zmx::test;
-
-namespace {
-
-struct Run {
-    int code = -1;
-    QString out, err;
-};
-
-Run cli(const QStringList& args) {
-    QProcess p;
-    p.start(QDir(qEnvironmentVariable("ZMX_BINARY_DIR")).filePath("zmx7730-cli"), args);
-    if (!p.waitForFinished(60000)) p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-}  // namespace
 
 class TestCliPostgres : public QObject {
     Q_OBJECT

@@ -18,7 +18,6 @@ using namespace zmx;
 using namespace zmx::test;
 
 namespace {
-const QColor kGreenLamp(0, 255, 0), kRedLamp(255, 0, 0), kWhiteLamp(255, 255, 255);
 
 QString codeOf(const WindowFixture& f, int slot, int cell) {
     return QString::fromStdString(f.form->st.cellCodeHex[cellValueIndex(slot, cell)]);

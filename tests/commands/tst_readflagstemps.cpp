@@ -16,8 +16,6 @@ using namespace zmx;
 using namespace zmx::test;
 
 namespace {
-const QColor kGreenLamp(0, 255, 0), kRedLamp(255, 0, 0), kWhiteLamp(255, 255, 255), kOrangeLamp(255, 128, 0),
-    kYellowLamp(255, 255, 0);
 
 // VUV code 0xA0 is 3.096 V and VOV code 0xC0 3.84 V in the simulated chips.
 const std::array<std::string, 6> kThresholds{"E1", "00", "00", "00", "A0", "C0"};

@@ -30,10 +30,10 @@ int openDescriptors() {
 // Both ends of a pseudo-terminal, reached through a link of its own name; hangUp() is the
 // controller being unplugged: the device and its name go. (The /dev/pts number itself may
 // be handed to another program's terminal at once, so the link is opened by the name.)
-struct Pty {
+struct LinkedPty {
     int master = -1, keepSlave = -1;
     std::string path;
-    Pty() {
+    LinkedPty() {
         master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return;
         const std::string device = ::ptsname(master);
@@ -53,13 +53,13 @@ struct Pty {
         if (master >= 0) ::close(master);
         keepSlave = master = -1;
     }
-    ~Pty() { hangUp(); }
+    ~LinkedPty() { hangUp(); }
 };
 
 // Passes everything to a serial link, and pulls the plug right after the write.
 class UnplugAfterWrite : public LinkBackend {
 public:
-    UnplugAfterWrite(Pty& pty) : pty_(pty), inner_(pty.path) {}
+    UnplugAfterWrite(LinkedPty& pty) : pty_(pty), inner_(pty.path) {}
     std::string name() const override { return inner_.name(); }
     bool open() override { return inner_.open(); }
     bool isOpen() const override { return inner_.isOpen(); }
@@ -77,14 +77,14 @@ public:
     bool drainOutput(int timeoutMs) override { return inner_.drainOutput(timeoutMs); }
 
 private:
-    Pty& pty_;
+    LinkedPty& pty_;
     SerialLink inner_;
 };
 
 // One controller lost mid-transfer: the transfer and the next one (whose open fails) both
 // come back empty.
 void failOnce() {
-    Pty pty;
+    LinkedPty pty;
     QVERIFY(!pty.path.empty());
     ControllerLink link(std::make_unique<UnplugAfterWrite>(pty));
     QCOMPARE(link.Identify(), std::string());
@@ -119,7 +119,7 @@ private slots:
 
     // A port another program holds is named as such, not as a lack of rights.
     void portInUseIsNamed() {
-        Pty pty;
+        LinkedPty pty;
         SerialLink first(pty.path);
         QVERIFY(first.open());
         SerialLink second(pty.path);
@@ -139,7 +139,7 @@ private slots:
     void lineSettingsOnceOpen() {
         QFETCH(int, rate);
         QFETCH(int, speed);
-        Pty pty;
+        LinkedPty pty;
         termios t{};
         ::tcgetattr(pty.keepSlave, &t);
         t.c_cflag |= HUPCL;  // as a USB serial tty comes up

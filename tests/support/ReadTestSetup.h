@@ -2,6 +2,7 @@
 // Set-up shared by the read tests: putting simulated boards into measure mode and
 // starting conversions without going through the command panel.
 
+#include <QColor>
 #include <array>
 #include <string>
 
@@ -9,6 +10,10 @@
 #include "support/TestSupport.h"
 
 namespace zmx::test {
+
+// The lamp colours the window paints.
+const QColor kGreenLamp(0, 255, 0), kRedLamp(255, 0, 0), kWhiteLamp(255, 255, 255), kOrangeLamp(255, 128, 0),
+    kYellowLamp(255, 255, 0);
 
 // Writes cfg to the board of slot (addressed), records it as written and reads it back,
 // so the slot's measureMode follows the CDC bits of CFGR0.

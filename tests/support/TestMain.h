@@ -25,9 +25,9 @@ struct TestRegistration {
 }  // namespace zmx::test
 
 // ZMX_TEST_MAIN(tst_pec, TestPec, None) in place of QTEST_APPLESS_MAIN(TestPec).
-#define ZMX_TEST_MAIN(name, TestClass, app)                                                           \
-    static const ::zmx::test::TestRegistration zmxTestRegistration(#name, ::zmx::test::TestApp::app, \
-                                                                   [](int argc, char** argv) {         \
-                                                                       TestClass test;                 \
-                                                                       return QTest::qExec(&test, argc, argv); \
-                                                                   });
+#define ZMX_TEST_MAIN(name, TestClass, app)                                                                           \
+    static const ::zmx::test::TestRegistration zmxTestRegistration_##name(#name, ::zmx::test::TestApp::app,           \
+                                                                          [](int argc, char** argv) {                 \
+                                                                              TestClass test;                         \
+                                                                              return QTest::qExec(&test, argc, argv); \
+                                                                          });

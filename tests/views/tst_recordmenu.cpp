@@ -33,17 +33,17 @@ using namespace zmx::test;
 
 namespace {
 
-constexpr int kRunBoards = 3;
+constexpr int kRecordedBoards = 3;
 
 // Three boards measuring, then one pass of continuous mode.
 void runOnePass(WindowFixture& f) {
     Form1& w = *f.form;
-    w.ui.Combo1->setCurrentIndex(kRunBoards - 1);
+    w.ui.Combo1->setCurrentIndex(kRecordedBoards - 1);
     w.Combo1_Click();
     w.Command0_Click(1);   // CDC up
     w.Command1_Click(5);   // WRITE CONFIG
     w.Command1_Click(10);  // START CONTINUOUS
-    for (int t = 0; t < 3 * kRunBoards; ++t) w.Timer1_Timer();
+    for (int t = 0; t < 3 * kRecordedBoards; ++t) w.Timer1_Timer();
     w.Command1_Click(10);  // STOP
     w.Timer1.stop();
 }
@@ -101,7 +101,7 @@ private slots:
         // Every read of the window is in the file: start-up's configuration reads included.
         const std::vector<BoardRead> reads = recordedReads(target);
         const int kept = static_cast<int>(reads.size());
-        QVERIFY(kept >= 3 * kRunBoards + 1);
+        QVERIFY(kept >= 3 * kRecordedBoards + 1);
         QCOMPARE(reads.front().kind, ReadKind::Config);
         const int rows = kept + recordedWrites(target);  // reads and configuration writes
         QVERIFY2(record.statusLine().contains(QStringLiteral(": %1 rows written").arg(rows)),
@@ -175,7 +175,7 @@ private slots:
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-        QVERIFY2(lines.size() >= 1 + kRunBoards, qPrintable(lines.join('\n')));
+        QVERIFY2(lines.size() >= 1 + kRecordedBoards, qPrintable(lines.join('\n')));
         record.stopRecording();
         // After the stop, the remembered target's latest recording, as a workbook.
         const QString xlsx = dir.filePath(QStringLiteral("x.xlsx"));
