@@ -15,7 +15,7 @@
 #include "link/SimLink.h"
 
 namespace zmx::bench {
-namespace {
+namespace cli_cases {
 
 constexpr int kBoards = 10;
 constexpr int kMaxPasses = 200;  // each pass sleeps at least 26 ms
@@ -87,5 +87,5 @@ void fastPassPty(int runs) {
 Register r1("fastpass", fastPassSim);
 Register r2("fastpass_pty", fastPassPty);
 
-}  // namespace
+}  // namespace cli_cases
 }  // namespace zmx::bench

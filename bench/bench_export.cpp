@@ -21,7 +21,7 @@
 extern char** environ;
 
 namespace zmx::bench {
-namespace {
+namespace export_cases {
 
 constexpr int kBoards = 2;
 constexpr int64_t kPasses = 1000000;
@@ -165,5 +165,5 @@ void exportBig(int runs) {
 
 Register r1("exportbig", exportBig);
 
-}  // namespace
+}  // namespace export_cases
 }  // namespace zmx::bench

@@ -27,7 +27,7 @@
 #include "window/shell/Form1.h"
 
 namespace zmx::bench {
-namespace {
+namespace links_cases {
 
 constexpr const char* kRdcfg = "MSxT80T49T02TCERRRRRRRX";
 constexpr std::size_t kReplyChars = 22;
@@ -186,5 +186,5 @@ Register r2("serial_rdcfg", [](int runs) { serialRdcfg(runs); });
 Register r3("serial_pass", serialPass);
 Register r4("links", links);
 
-}  // namespace
+}  // namespace links_cases
 }  // namespace zmx::bench

@@ -17,7 +17,7 @@
 #include "support/PgServer.h"
 
 namespace zmx::bench {
-namespace {
+namespace record_cases {
 
 struct Capture : SessionListener {
     std::vector<BoardRead> reads;
@@ -155,5 +155,5 @@ Register r1("record", record);
 Register r3("recordpg", recordPostgres);
 Register r2("recordday", recordDay);
 
-}  // namespace
+}  // namespace record_cases
 }  // namespace zmx::bench

@@ -19,7 +19,7 @@
 
 namespace zmx::bench {
 
-namespace {
+namespace tick_cases {
 
 constexpr int kRunBoards = 10;
 constexpr int kTicksPerPass = 3 * kRunBoards;  // three steps per board
@@ -93,7 +93,7 @@ void printPaints(const PaintCounter& c) {
     std::printf("\n");
 }
 
-}  // namespace
+}  // namespace tick_cases
 
 // Kept out of line and with a plain name, so callgrind can switch collection on around it.
 __attribute__((noinline)) void measuredTickPass(Form1& f) {
@@ -101,14 +101,14 @@ __attribute__((noinline)) void measuredTickPass(Form1& f) {
     CALLGRIND_ZERO_STATS;
     CALLGRIND_START_INSTRUMENTATION;
 #endif
-    for (int i = 0; i < kTicksPerPass; ++i) tickAndRepaint(f);
+    for (int i = 0; i < tick_cases::kTicksPerPass; ++i) tick_cases::tickAndRepaint(f);
 #ifdef ZMX_BENCH_CALLGRIND
     CALLGRIND_STOP_INSTRUMENTATION;
     CALLGRIND_DUMP_STATS_AT("one continuous pass");
 #endif
 }
 
-namespace {
+namespace tick_cases {
 
 void tickPass(int) {
     test::WindowFixture w({}, false, kInstantWire);
@@ -138,5 +138,5 @@ void tickPass(int) {
 Register r1("tick", tick);
 Register r2("tickpass", tickPass);
 
-}  // namespace
+}  // namespace tick_cases
 }  // namespace zmx::bench

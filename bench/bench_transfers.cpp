@@ -4,7 +4,7 @@
 #include "support/TestSupport.h"
 
 namespace zmx::bench {
-namespace {
+namespace transfers_cases {
 
 // One READ CONFIG: frame building, transfer, parsing, PEC, lamp and monitor update.
 void rdcfg(int runs) {
@@ -32,5 +32,5 @@ void rdcv(int runs) {
 Register r1("rdcfg", rdcfg);
 Register r2("rdcv", rdcv);
 
-}  // namespace
+}  // namespace transfers_cases
 }  // namespace zmx::bench

@@ -23,7 +23,7 @@
 
 namespace zmx::bench {
 
-namespace {
+namespace views_cases {
 
 constexpr int kRunBoards = 10;
 constexpr int kTicksPerPass = 3 * kRunBoards;
@@ -161,5 +161,5 @@ void viewsDay(int) {
 Register r1("tickviews", tickViews);
 Register r2("viewsday", viewsDay);
 
-}  // namespace
+}  // namespace views_cases
 }  // namespace zmx::bench

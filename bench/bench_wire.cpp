@@ -20,7 +20,7 @@
 #include "support/TestSupport.h"
 
 namespace zmx::bench {
-namespace {
+namespace wire_cases {
 
 constexpr int kBoards = 10;
 constexpr int kTicksPerPass = 3 * kBoards;
@@ -154,5 +154,5 @@ Register r1("wire_tick", wireTick);
 Register r3("wire_batch", wireBatch);
 Register r2("wire_fast", wireFast);
 
-}  // namespace
+}  // namespace wire_cases
 }  // namespace zmx::bench
