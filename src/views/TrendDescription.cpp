@@ -85,9 +85,9 @@ QString trendDescription(const StackHistory& history, const TrendScene& scene) {
     const QString cursor = trendCursorText(history, scene);
     if (!cursor.isEmpty()) sentences << cursor;
 
-    const QString source = scene.stack ? QStringLiteral("Whole stack")
-                                       : QStringLiteral("Board %1").arg(
-                                             std::clamp(scene.slot, 0, StackHistory::kBoards - 1) + 1);
+    const QString source =
+        scene.stack ? QStringLiteral("Whole stack")
+                    : QStringLiteral("Board %1").arg(std::clamp(scene.slot, 0, StackHistory::kBoards - 1) + 1);
     const auto buffers = sceneBuffers(history, scene);
     std::array<std::optional<float>, 12> latest;
     bool anyInView = false;
@@ -109,8 +109,8 @@ QString trendDescription(const StackHistory& history, const TrendScene& scene) {
         sentences << QStringLiteral("%1: no readings yet.").arg(source);
         return sentences.join(QLatin1Char(' '));
     }
-    sentences << QStringLiteral("%1, %2 to %3.")
-                     .arg(source, secondsClockText(scene.fromMs), secondsClockText(scene.toMs));
+    sentences
+        << QStringLiteral("%1, %2 to %3.").arg(source, secondsClockText(scene.fromMs), secondsClockText(scene.toMs));
     sentences << QStringLiteral("Latest: %1.").arg(list);
     sentences << (anyInView ? QStringLiteral("In view: lowest %1, highest %2.").arg(voltsText(lo), voltsText(hi))
                             : QStringLiteral("No readings in view."));

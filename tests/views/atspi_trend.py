@@ -74,7 +74,7 @@ def main():
     press(app, "CDC increment")  # out of standby: the chips measure
     cdc = control(app, "CDC value")
     poll("CDC 1", lambda: cdc.queryText().getText(0, -1).strip() == "1", 10)
-    press(app, "WRITE CONFIG")
+    press(app, "0x01 WRCFG")  # WRITE CONFIG, by its command (its caption changes)
     # A button presses on a short timer: the write goes out before continuous mode starts.
     time.sleep(0.5)
     press(app, "START CONTINUOUS READ CELLS")

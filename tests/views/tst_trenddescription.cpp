@@ -73,8 +73,8 @@ private slots:
         QTest::addColumn<QStringList>("says");
         QTest::addColumn<QStringList>("neverSays");
         const int kStack = -1;
-        QTest::newRow("board and range named") << scene(2, 0, 30) << QStringList{"Board 3, 10:40:00 to 10:40:30."}
-                                               << QStringList{"At "};
+        QTest::newRow("board and range named")
+            << scene(2, 0, 30) << QStringList{"Board 3, 10:40:00 to 10:40:30."} << QStringList{"At "};
         QTest::newRow("latest value of every cell")
             << scene(2, 0, 30)
             << QStringList{"Latest: cell 1 3.700 V, cell 2 2.900 V, cell 3 3.720 V, cell 4 3.730 V, cell 5 4.200 V",
@@ -104,8 +104,8 @@ private slots:
             << scene(2, -60, 30, -30) << QStringList{"At 10:39:30: no reading yet."} << QStringList{};
         QTest::newRow("cursor outside the view is not read")
             << scene(2, 0, 15, 25) << QStringList{"Board 3, 10:40:00 to 10:40:15."} << QStringList{"At "};
-        QTest::newRow("board never read") << scene(0, 0, 30) << QStringList{"Board 1: no readings yet."}
-                                          << QStringList{"Latest", "VOV"};
+        QTest::newRow("board never read")
+            << scene(0, 0, 30) << QStringList{"Board 1: no readings yet."} << QStringList{"Latest", "VOV"};
         QTest::newRow("stack: lowest and highest cell, beyond cells with their board")
             << scene(kStack, 0, 30)
             << QStringList{"Whole stack, 10:40:00 to 10:40:30.", "Latest: lowest cell 2.900 V, highest cell 4.200 V.",

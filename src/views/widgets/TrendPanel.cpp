@@ -1,8 +1,8 @@
 #include "views/widgets/TrendPanel.h"
 
+#include <QAccessible>
 #include <QBoxLayout>
 #include <QChart>
-#include <QAccessible>
 #include <QChartView>
 #include <QComboBox>
 #include <QDateTime>
