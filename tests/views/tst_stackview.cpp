@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <QAccessible>
 #include <QAction>
 #include <QChartView>
 #include <QComboBox>
@@ -24,6 +25,7 @@
 #include "support/TestSupport.h"
 #include "views/ReplayTimeline.h"
 #include "views/StackHistory.h"
+#include "views/TrendDescription.h"
 #include "views/ViewTexts.h"
 #include "views/widgets/HealthTable.h"
 #include "views/widgets/HeatmapTable.h"
@@ -228,6 +230,61 @@ private slots:
         QTest::keyClick(v->heatmap(), Qt::Key_Down);
         QCOMPARE(v->heatmap()->currentRow(), 1);
         QCOMPARE(v->heatmap()->currentColumn(), 1);
+    }
+
+    // Shift+arrows step a cursor between the readings without panning, Escape removes it,
+    // and the chart's accessible description follows: the board's values at the cursor
+    // first, the plain description again once the cursor is gone or out of view.
+    void keyboardCursorAndSpokenDescription() {
+        WindowFixture f;
+        ViewMenus views(*f.form);
+        QVERIFY(f.load());
+        StackViewWindow* v = views.openStackView();
+        startRun(f);
+        for (int t = 0; t < 3 * kTicksPerPass; ++t) tick(f);
+        v->tabs()->setCurrentWidget(v->trend());
+        v->refresh(true);
+        TrendPanel* trend = v->trend();
+        trend->showAll();
+        QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(trend->chartView());
+        QVERIFY(chart);
+        QCOMPARE(chart->text(QAccessible::Name), QStringLiteral("Cell voltage trend"));
+        auto said = [&] { return chart->text(QAccessible::Description); };
+        QVERIFY2(said().startsWith(QStringLiteral("Board 1, ")), qPrintable(said()));
+        QVERIFY2(said().contains(QStringLiteral("Latest: cell 1 3.")), qPrintable(said()));
+
+        const int64_t from = trend->viewFromMs(), to = trend->viewToMs();
+        QTest::keyClick(trend->chartView(), Qt::Key_Left, Qt::ShiftModifier);
+        QVERIFY(trend->cursorMs());
+        const int64_t newest = *trend->cursorMs();
+        QTest::keyClick(trend->chartView(), Qt::Key_Left, Qt::ShiftModifier);
+        QVERIFY(trend->cursorMs() && *trend->cursorMs() < newest);
+        QTest::keyClick(trend->chartView(), Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(trend->cursorMs().value_or(0), newest);
+        // The view stays where it was: the cursor keys do not pan.
+        QCOMPARE(trend->viewFromMs(), from);
+        QCOMPARE(trend->viewToMs(), to);
+        QVERIFY(trend->following());
+        QVERIFY(trend->cursorLine()->isVisible());
+        QCOMPARE(qint64(trend->cursorLine()->at(0).x()), qint64(newest));
+        QVERIFY2(said().startsWith(QStringLiteral("At ") + secondsClockText(newest) + QStringLiteral(": cell 1 3.")),
+                 qPrintable(said()));
+
+        QTest::keyClick(trend->chartView(), Qt::Key_Escape);
+        QVERIFY(!trend->cursorMs());
+        QVERIFY(!trend->cursorLine()->isVisible());
+        QVERIFY2(said().startsWith(QStringLiteral("Board 1, ")), qPrintable(said()));
+
+        // A cursor on the oldest reading leaves the view when it zooms in on the newest.
+        QTest::keyClick(trend->chartView(), Qt::Key_Right, Qt::ShiftModifier);
+        QVERIFY(trend->cursorMs());
+        for (int i = 0; i < 3; ++i) QTest::keyClick(trend->chartView(), Qt::Key_Plus);
+        QVERIFY(*trend->cursorMs() < trend->viewFromMs());
+        QVERIFY(!trend->cursorLine()->isVisible());
+        QVERIFY2(!said().startsWith(QStringLiteral("At ")), qPrintable(said()));
+        // The plain arrows still pan.
+        QTest::keyClick(trend->chartView(), Qt::Key_Left);
+        QVERIFY(!trend->following());
     }
 
     // Reads kept from a run, played back: the view shows their values at each position and

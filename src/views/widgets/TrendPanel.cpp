@@ -1,5 +1,6 @@
 #include "views/widgets/TrendPanel.h"
 
+#include <QAccessible>
 #include <QBoxLayout>
 #include <QChart>
 #include <QChartView>
@@ -19,6 +20,8 @@
 #include <vector>
 
 #include "views/StackHistory.h"
+#include "views/TrendCursor.h"
+#include "views/TrendDescription.h"
 
 namespace zmx {
 
@@ -120,6 +123,10 @@ TrendPanel::TrendPanel(QWidget* parent) : QWidget(parent) {
     };
     vuv_ = thresholdLine(QStringLiteral("VUV"), QColor(200, 160, 0));
     vov_ = thresholdLine(QStringLiteral("VOV"), QColor(220, 0, 0));
+    cursorLine_ = thresholdLine(QStringLiteral("Cursor"), QColor(0, 0, 0));
+    cursorLine_->setPen(QPen(QColor(0, 0, 0), 1));
+    cursorLine_->setVisible(false);
+    for (QLegendMarker* m : chart_->legend()->markers(cursorLine_)) m->setVisible(false);
 
     view_ = new QChartView(chart_, this);
     view_->setObjectName(QStringLiteral("TrendChart"));
@@ -145,7 +152,19 @@ int TrendPanel::source() const { return sourceBox_->currentIndex(); }
 
 bool TrendPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == view_ && event->type() == QEvent::KeyPress) {
-        switch (static_cast<QKeyEvent*>(event)->key()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Shift with an arrow moves the cursor; the plain arrows keep panning.
+        if (key->modifiers() & Qt::ShiftModifier) {
+            if (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) {
+                moveCursor(key->key() == Qt::Key_Left ? -1 : 1);
+                return true;
+            }
+        }
+        if (key->key() == Qt::Key_Escape && cursorMs_) {
+            clearCursor();
+            return true;
+        }
+        switch (key->key()) {
             case Qt::Key_Plus:
             case Qt::Key_Equal: zoom(0.5); return true;
             case Qt::Key_Minus: zoom(2.0); return true;
@@ -196,6 +215,47 @@ void TrendPanel::follow() {
 
 void TrendPanel::applyRange() {
     if (last_) redraw(*last_, lastSelected_);
+}
+
+TrendScene TrendPanel::scene() const {
+    TrendScene sc;
+    sc.stack = source() == kStack;
+    sc.slot = source() == kSelected ? lastSelected_ : source() - 1;
+    sc.fromMs = fromMs_;
+    sc.toMs = toMs_;
+    sc.cursorMs = cursorMs_;
+    return sc;
+}
+
+void TrendPanel::moveCursor(int direction) {
+    if (!last_) return;
+    if (auto to = steppedCursor(*last_, scene(), direction)) {
+        cursorMs_ = to;
+        applyRange();
+    }
+}
+
+void TrendPanel::clearCursor() {
+    cursorMs_.reset();
+    applyRange();
+}
+
+// A vertical line across the volt axis at the cursor, while the cursor is in view.
+void TrendPanel::drawCursor(float lo, float hi) {
+    const bool show = cursorMs_ && *cursorMs_ >= fromMs_ && *cursorMs_ <= toMs_;
+    cursorLine_->setVisible(show);
+    if (!show) return;
+    const auto x = static_cast<qreal>(*cursorMs_);
+    cursorLine_->replace(QList<QPointF>{{x, lo}, {x, hi}});
+}
+
+void TrendPanel::describe(const StackHistory& history) {
+    const QString text = trendDescription(history, scene());
+    if (text == view_->accessibleDescription()) return;
+    view_->setAccessibleDescription(text);
+    // Screen readers learn of the new text from the event (AT-SPI: a description change).
+    QAccessibleEvent changed(view_, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void TrendPanel::redraw(const StackHistory& history, int selectedBoard) {
@@ -262,10 +322,12 @@ void TrendPanel::redraw(const StackHistory& history, int selectedBoard) {
     }
     const float margin = std::max(0.02f, (hi - lo) * 0.05f);
     voltAxis_->setRange(lo - margin, hi + margin);
+    drawCursor(lo - margin, hi + margin);
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(fromMs_), QDateTime::fromMSecsSinceEpoch(toMs_));
     timeAxis_->setFormat(toMs_ - fromMs_ > 86400000 ? QStringLiteral("dd HH:mm") : QStringLiteral("HH:mm:ss"));
     caption_->setText(stack ? QStringLiteral("Whole stack: lowest and highest cell voltage after every cell read")
                             : QStringLiteral("BRD# %1: cell voltages from reads whose PEC matched").arg(slot + 1));
+    describe(history);
 }
 
 }  // namespace zmx

@@ -3,11 +3,15 @@
 // the main window, or a chosen one), or the whole stack's lowest and highest cell, over
 // time, with the board's VUV and VOV thresholds as dashed lines. The time axis zooms and
 // pans with the buttons, the mouse wheel or the keyboard (+, -, Left, Right, Home, End);
-// while it follows, the newest reading stays at the right edge.
+// while it follows, the newest reading stays at the right edge. Shift+Left and Shift+Right
+// move a cursor (a vertical line) between the readings in view, Escape removes it.
+// The chart view's accessible description says what the chart shows (TrendDescription),
+// led by the values at the cursor while the cursor is in view.
 
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QChart;
 class QChartView;
@@ -21,6 +25,7 @@ class QValueAxis;
 namespace zmx {
 
 class StackHistory;
+struct TrendScene;
 
 class TrendPanel : public QWidget {
     Q_OBJECT
@@ -51,11 +56,21 @@ public:
     QLineSeries* vovLine() const { return vov_; }
     QChartView* chartView() const { return view_; }
 
+    // The keyboard cursor: steps to the previous (direction < 0) or next reading in view;
+    // stays where it is when there is none.
+    void moveCursor(int direction);
+    void clearCursor();
+    std::optional<int64_t> cursorMs() const { return cursorMs_; }
+    QLineSeries* cursorLine() const { return cursorLine_; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void applyRange();
+    void drawCursor(float lo, float hi);
+    void describe(const StackHistory& history);
+    TrendScene scene() const;
 
     QComboBox* sourceBox_;
     QChartView* view_;
@@ -65,6 +80,7 @@ private:
     std::array<QLineSeries*, 12> series_{};
     QLineSeries* vuv_;
     QLineSeries* vov_;
+    QLineSeries* cursorLine_;
     QLabel* caption_;
     const StackHistory* last_ = nullptr;
     int lastSelected_ = 0;
@@ -72,6 +88,7 @@ private:
     bool all_ = true;  // span covers the whole history
     int64_t spanMs_ = 10 * 60 * 1000;
     int64_t fromMs_ = 0, toMs_ = 0;
+    std::optional<int64_t> cursorMs_;
 };
 
 }  // namespace zmx
