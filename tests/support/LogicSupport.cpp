@@ -1,5 +1,7 @@
 #include "support/LogicSupport.h"
 
+#include <cmath>
+
 namespace zmx::test {
 
 StackState stackOf(int boards) {
@@ -11,6 +13,24 @@ StackState stackOf(int boards) {
         st.bcastWRCFG[s] = 1;
     }
     return st;
+}
+
+BoardRead twelveCellRead(int slot, int64_t utcMs, float base, bool pecMatch) {
+    BoardRead r;
+    r.slot = slot;
+    r.utcMs = utcMs;
+    r.kind = ReadKind::Cells;
+    r.pecMatch = pecMatch;
+    r.firstCell = 1;
+    r.cellCount = 12;
+    r.roundTripUs = 1000;
+    for (int cell = 1; cell <= 12; ++cell) setCellVolts(r, cell, base + 0.01f * static_cast<float>(cell - 1));
+    return r;
+}
+
+void setCellVolts(BoardRead& read, int cell, float volts) {
+    read.cellVolts[cell - 1] = volts;
+    read.cellCodes[cell - 1] = static_cast<int>(std::lround(volts / 0.0015f)) + 512;
 }
 
 }  // namespace zmx::test

@@ -8,6 +8,7 @@
 
 #include "link/LinkBackend.h"
 #include "model/StackState.h"
+#include "session/ReadEvents.h"
 
 namespace zmx::test {
 
@@ -52,5 +53,11 @@ private:
 // A stack state without a window: `boards` boards at 0x80 upward, each with the power-on
 // configuration image and WRCFG in broadcast form.
 StackState stackOf(int boards);
+
+// A read of all twelve cells of a board, taken in a millisecond: cell n at base + 0.01 (n - 1)
+// volts, with the codes that give those volts.
+BoardRead twelveCellRead(int slot, int64_t utcMs, float base = 3.70f, bool pecMatch = true);
+// Sets cell (1 to 12) of a read to volts, its code with it.
+void setCellVolts(BoardRead& read, int cell, float volts);
 
 }  // namespace zmx::test

@@ -6,30 +6,16 @@
 
 #include <cmath>
 
+#include "support/LogicSupport.h"
 #include "support/TestMain.h"
 #include "views/ReplayTimeline.h"
 #include "views/StackHistory.h"
 #include "views/ViewTexts.h"
 
 using namespace zmx;
+using namespace zmx::test;
 
 namespace {
-
-BoardRead cellRead(int slot, int64_t ms, float base, bool match = true) {
-    BoardRead r;
-    r.slot = slot;
-    r.utcMs = ms;
-    r.kind = ReadKind::Cells;
-    r.pecMatch = match;
-    r.firstCell = 1;
-    r.cellCount = 12;
-    for (int i = 0; i < 12; ++i) {
-        r.cellVolts[i] = base + 0.01f * static_cast<float>(i);
-        r.cellCodes[i] = static_cast<int>(std::lround(r.cellVolts[i] / 0.0015f)) + 512;
-    }
-    r.roundTripUs = 1000;
-    return r;
-}
 
 BoardRead otherRead(int slot, int64_t ms, ReadKind kind, bool match) {
     BoardRead r;
@@ -104,8 +90,8 @@ private slots:
 
     void latestCellsComeFromMatchingReadsOnly() {
         StackHistory h;
-        h.onRead(cellRead(2, 1000, 3.70f));
-        BoardRead bad = cellRead(2, 2000, 0.5f, false);
+        h.onRead(twelveCellRead(2, 1000, 3.70f));
+        BoardRead bad = twelveCellRead(2, 2000, 0.5f, false);
         bad.cellStatus[4] = 4;
         h.onRead(bad);
         const BoardHistory& b = h.board(2);
@@ -122,7 +108,7 @@ private slots:
 
     void partialCellReadsTouchTheirCellsOnly() {
         StackHistory h;
-        BoardRead r = cellRead(0, 500, 3.6f);
+        BoardRead r = twelveCellRead(0, 500, 3.6f);
         r.firstCell = 7;
         r.cellCount = 3;  // an RDCVC-like read of cells 7..9
         h.onRead(r);
@@ -134,16 +120,16 @@ private slots:
 
     void outOfRangeSlotsAreIgnored() {
         StackHistory h;
-        h.onRead(cellRead(10, 1, 3.0f));
-        h.onRead(cellRead(-1, 1, 3.0f));
+        h.onRead(twelveCellRead(10, 1, 3.0f));
+        h.onRead(twelveCellRead(-1, 1, 3.0f));
         QCOMPARE(h.boardsSeen(), 0);
     }
 
     void stackExtremesFollowTheLatestCellsOfEveryBoard() {
         StackHistory h;
-        h.onRead(cellRead(0, 1000, 3.70f));
-        h.onRead(cellRead(1, 1100, 3.50f));
-        h.onRead(cellRead(0, 1200, 3.80f));
+        h.onRead(twelveCellRead(0, 1000, 3.70f));
+        h.onRead(twelveCellRead(1, 1100, 3.50f));
+        h.onRead(twelveCellRead(0, 1200, 3.80f));
         QCOMPARE(h.stackMin().points().back().last, 3.50f);
         QCOMPARE(h.stackMax().points().back().last, 3.80f + 0.11f);
         QCOMPARE(h.stackMin().samples(), int64_t(3));
@@ -194,12 +180,12 @@ private slots:
         o.failedPassMark = 3;
         StackHistory h(o);
         for (int pass = 0; pass < 2; ++pass) {
-            h.onRead(cellRead(5, pass * 300, 3.7f, false));
+            h.onRead(twelveCellRead(5, pass * 300, 3.7f, false));
             h.onRead(otherRead(5, pass * 300 + 100, ReadKind::Temps, false));
             h.onRead(otherRead(5, pass * 300 + 200, ReadKind::Flags, false));
         }
         QVERIFY(!h.notAnswering(5));
-        h.onRead(cellRead(5, 900, 3.7f, false));
+        h.onRead(twelveCellRead(5, 900, 3.7f, false));
         QVERIFY(h.notAnswering(5));
         QCOMPARE(h.board(5).health.failedPasses, 3);
         h.onRead(otherRead(5, 1000, ReadKind::Flags, true));
@@ -247,7 +233,7 @@ private slots:
 
     void clearForgetsEverything() {
         StackHistory h;
-        h.onRead(cellRead(0, 1000, 3.7f));
+        h.onRead(twelveCellRead(0, 1000, 3.7f));
         const uint64_t rev = h.revision();
         QVERIFY(rev > 0);
         h.clear();
@@ -261,14 +247,14 @@ private slots:
     // where going forward would have.
     void replayMovesBothWays() {
         ReplayTimeline replay;
-        replay.addRead(cellRead(0, 3000, 3.9f));
-        replay.addRead(cellRead(0, 1000, 3.7f));
+        replay.addRead(twelveCellRead(0, 3000, 3.9f));
+        replay.addRead(twelveCellRead(0, 1000, 3.7f));
         ConfigWrite w;
         w.utcMs = 500;
         w.broadcast = true;
         w.bytes[5] = 0xC0;
         replay.addWrite(w);
-        replay.addRead(cellRead(1, 2000, 3.8f, false));
+        replay.addRead(twelveCellRead(1, 2000, 3.8f, false));
         replay.seal();
         QCOMPARE(replay.firstMs(), int64_t(500));
         QCOMPARE(replay.lastMs(), int64_t(3000));
@@ -324,7 +310,7 @@ private slots:
     void healthRowMarksTheBoard() {
         StackHistory h;
         QCOMPARE(healthRow(h, 2, 0).last(), QStringLiteral("not read"));
-        for (int i = 0; i < 3; ++i) h.onRead(cellRead(2, 1000 + i, 3.7f, false));
+        for (int i = 0; i < 3; ++i) h.onRead(twelveCellRead(2, 1000 + i, 3.7f, false));
         const QStringList row = healthRow(h, 2, 5000);
         QCOMPARE(row.size(), healthColumns().size());
         QCOMPARE(row[0], QStringLiteral("BRD# 3"));

@@ -6,12 +6,14 @@
 
 #include <cmath>
 
+#include "support/LogicSupport.h"
 #include "support/TestMain.h"
 #include "views/StackHistory.h"
 #include "views/TrendCursor.h"
 #include "views/TrendDescription.h"
 
 using namespace zmx;
+using namespace zmx::test;
 
 namespace {
 
@@ -22,16 +24,8 @@ int64_t at(int seconds) { return kT0 + 1000 * int64_t(seconds); }
 
 // A matching read of all twelve cells: cell n at 3.69 + 0.01 n volts unless overridden.
 BoardRead cellRead(int slot, int64_t ms, std::initializer_list<std::pair<int, float>> cells = {}) {
-    BoardRead r;
-    r.slot = slot;
-    r.utcMs = ms;
-    r.kind = ReadKind::Cells;
-    r.pecMatch = true;
-    r.firstCell = 1;
-    r.cellCount = 12;
-    for (int i = 0; i < 12; ++i) r.cellVolts[i] = 3.70f + 0.01f * static_cast<float>(i);
-    for (auto [cell, volts] : cells) r.cellVolts[cell - 1] = volts;
-    for (int i = 0; i < 12; ++i) r.cellCodes[i] = static_cast<int>(std::lround(r.cellVolts[i] / 0.0015f)) + 512;
+    BoardRead r = twelveCellRead(slot, ms);
+    for (auto [cell, volts] : cells) setCellVolts(r, cell, volts);
     return r;
 }
 
